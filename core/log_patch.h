@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/header_settings.h"
+#include "core/notice_function.h"
+
+#include <functional>
+#include <string>
+
+namespace mrfyc {
+
+using SettingsReader = std::function<THeaderSettings()>;
+
+// Writes the header to "Temp.txt" in programDirectory (which ends in a delimiter), reads it back,
+// then replaces the log with header + old contents and tells "修正しました". With an empty path it
+// only tells kNoticeNoFile and reads no setting. Failures throw the error kinds of core/errors.h
+// and leave the log exactly as it was.
+void PatchLogFile(const std::string &currentLogPath, const SettingsReader &readSettings,
+                  const std::string &programDirectory, const NoticeFunction &showNotice);
+
+// The directory of the running executable, with its trailing "/".
+std::string ProgramDirectory();
+
+} // namespace mrfyc

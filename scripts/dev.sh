@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine: installs what is missing, builds incrementally,
+# then starts mrfyc (run), passes every test (test) or measures (bench).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libgtest-dev
+    fonts-ipafont-gothic
+    xvfb xauth x11-utils xdotool wmctrl openbox imagemagick
+    strace util-linux procps
+    clang clang-format libclang-rt-14-dev
+)
+
+install_missing() {
+    local missing=() p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    build release
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display. Start a virtual one first, for example:" >&2
+        echo "  Xvfb :5 -screen 0 1280x1024x24 & openbox --sm-disable & DISPLAY=:5 bash scripts/dev.sh run" >&2
+        echo "(with DISPLAY=:5 set for openbox too)" >&2
+        exit 1
+    fi
+    exec build/release/app/mrfyc
+    ;;
+test)
+    install_missing
+    build dev
+    ctest --preset dev
+    ;;
+bench)
+    install_missing
+    build release
+    exec bash bench/run.sh "${@:2}"
+    ;;
+*)
+    echo "usage: $0 run | test | bench" >&2
+    exit 2
+    ;;
+esac

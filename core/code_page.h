@@ -9,8 +9,16 @@ namespace mrfyc {
 // Paths and messages are byte strings in the system's narrow encoding. The double-byte rules
 // (a delimiter byte that is the second byte of a double-byte character is no delimiter) are
 // written once here, for the code page and the path flavour given.
-enum class CodePage { Cp932, Utf8 };
-enum class PathFlavour { Windows, Posix }; // "\" and ":", or "/"
+enum class CodePage
+{
+    Cp932,
+    Utf8
+};
+enum class PathFlavour
+{
+    Windows,
+    Posix
+}; // "\" and ":", or "/"
 
 CodePage NativeCodePage();       // UTF-8 on Linux
 PathFlavour NativePathFlavour(); // POSIX on Linux

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,10 +81,12 @@ TChildResult RunChild(const std::vector<std::string> &argv, const TChildOptions 
     TChildResult result;
     Drain(out[0], err[0], result);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
+    rusage usage = {};
+    while (::wait4(child, &status, 0, &usage) < 0) {
         if (errno != EINTR)
-            throw std::runtime_error("waitpid failed");
+            throw std::runtime_error("wait4 failed");
     }
+    result.MaxResidentKiB = usage.ru_maxrss;
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

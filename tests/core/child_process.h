@@ -12,6 +12,7 @@ struct TChildResult
     int ExitCode = -1; // -1 when the child did not exit normally
     std::string Out;
     std::string Err;
+    long MaxResidentKiB = 0; // peak memory of the child
 };
 
 struct TChildOptions

@@ -4,6 +4,7 @@
 #include "tests/core/child_process.h"
 #include "tests/core/test_folder.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +95,38 @@ TEST_F(PatchProcess, ExitStatusTellsWhetherEveryFileWasPatched)
     const TChildResult usage = RunChild({Patcher(), "--quality", "0", Log()});
     EXPECT_EQ(usage.ExitCode, 2);
     EXPECT_EQ(ReadFile(Log()), header + m_old);
+}
+
+// Byte counts beyond 32 bits, memory that does not grow with the log.
+TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
+{
+    constexpr off_t kSize = (off_t{1} << 31) + 4096 + 3;
+    ASSERT_EQ(::truncate(Log().c_str(), kSize), 0); // sparse beyond the pattern bytes
+    {
+        std::FILE *log = std::fopen(Log().c_str(), "r+b");
+        ASSERT_NE(log, nullptr);
+        ASSERT_EQ(::fseeko(log, kSize - 3, SEEK_SET), 0);
+        ASSERT_EQ(std::fwrite("END", 1, 3, log), 3u);
+        ASSERT_EQ(std::fclose(log), 0);
+    }
+    const TChildResult result = Patch();
+    ASSERT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_LT(result.MaxResidentKiB, 64 * 1024);
+
+    struct stat status = {};
+    ASSERT_EQ(::stat(Log().c_str(), &status), 0);
+    EXPECT_EQ(status.st_size, kSize + static_cast<off_t>(kHeader.size()));
+    std::FILE *log = std::fopen(Log().c_str(), "rb");
+    ASSERT_NE(log, nullptr);
+    std::string start(kHeader.size() + 4096, '\0');
+    EXPECT_EQ(std::fread(start.data(), 1, start.size(), log), start.size());
+    char end[3] = {};
+    EXPECT_EQ(::fseeko(log, -3, SEEK_END), 0);
+    EXPECT_EQ(std::fread(end, 1, 3, log), 3u);
+    std::fclose(log);
+    EXPECT_TRUE(start == kHeader + m_old.substr(0, 4096));
+    EXPECT_EQ(std::string_view(end, 3), "END");
+    EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
 }
 
 struct TLimitCase

@@ -197,7 +197,11 @@ void SafeFileReplace::CopyWithPrefix(const FileDescriptor &to, std::string_view 
 
 void SafeFileReplace::RewriteInPlace(const FileDescriptor &file, std::string_view prefix) const
 {
-    const off_t oldSize = m_status.st_size;
+    // The size now, not at opening: bytes appended meanwhile must move too.
+    struct stat status = {};
+    if (::fstat(file.Get(), &status) != 0)
+        ThrowWriteError();
+    const off_t oldSize = status.st_size;
     if (prefix.size() > static_cast<std::size_t>(std::numeric_limits<off_t>::max() - oldSize))
         ThrowWriteError();
     const auto shift = static_cast<off_t>(prefix.size());

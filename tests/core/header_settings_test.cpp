@@ -45,14 +45,5 @@ INSTANTIATE_TEST_SUITE_P(
                     111}),
     [](const testing::TestParamInfo<THeaderCase> &info) { return info.param.Name; });
 
-TEST(HeaderSettings, DefaultsAreTheFieldsStartValues)
-{
-    const THeaderSettings settings;
-    EXPECT_EQ(settings.ImageWidth, 900);
-    EXPECT_EQ(settings.ImageHeight, 1200);
-    EXPECT_EQ(settings.LineCount, 6000);
-    EXPECT_EQ(settings.Quality, 1);
-}
-
 } // namespace
 } // namespace mrfyc

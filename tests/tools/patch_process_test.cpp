@@ -203,6 +203,109 @@ INSTANTIATE_TEST_SUITE_P(Calls, InjectedFailure,
                              return info.param.Name;
                          });
 
+enum class Watched
+{
+    Scratch,
+    Log,
+    LogFolder
+};
+
+enum class Expected
+{
+    Patched,
+    ScratchCreateError,
+    ScratchOpenError,
+    LogOpenError,
+    LogCreateError,
+    ReadError
+};
+
+struct TPathInjectCase
+{
+    const char *Name;
+    Watched Path;
+    const char *Inject;
+    Expected Outcome;
+};
+
+class InjectedOnOnePath : public PatchProcess, public testing::WithParamInterface<TPathInjectCase>
+{
+protected:
+    std::string WatchedPath() const
+    {
+        switch (GetParam().Path) {
+        case Watched::Scratch:
+            return m_folder.Path("bin/Temp.txt");
+        case Watched::Log:
+            return Log();
+        case Watched::LogFolder:
+            break;
+        }
+        return m_folder.Path("logs");
+    }
+
+    std::string ExpectedText() const
+    {
+        const std::string scratch = m_folder.Path("bin/Temp.txt");
+        switch (GetParam().Outcome) {
+        case Expected::ScratchCreateError:
+            return "ファイル " + scratch + " を作成できません.";
+        case Expected::ScratchOpenError:
+            return "ファイル " + scratch + " は開けません.";
+        case Expected::LogOpenError:
+            return "ファイル " + Log() + " は開けません.";
+        case Expected::LogCreateError:
+            return "ファイル " + Log() + " を作成できません.";
+        case Expected::ReadError:
+            return "ストリームからの読み込みエラー.";
+        case Expected::Patched:
+            break;
+        }
+        return "修正しました";
+    }
+};
+
+// strace -P counts only the calls on one file (or on descriptors of it), so "the second open of
+// the scratch file" is exact.
+TEST_P(InjectedOnOnePath, GivesTheStepsErrorAndKeepsTheLog)
+{
+    if (!Works({"strace", "-f", "-o", "/dev/null", "true"}))
+        GTEST_SKIP() << "strace is not installed or may not trace";
+    const TChildResult result = Patch({"strace", "-f", "-o", "/dev/null", "-P", WatchedPath(),
+                                       std::string("-einject=") + GetParam().Inject});
+    if (GetParam().Outcome == Expected::Patched) {
+        EXPECT_EQ(result.ExitCode, 0) << result.Err;
+        EXPECT_TRUE(ReadFile(Log()) == kHeader + m_old);
+        EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+    } else {
+        ExpectFailedAndIntact(result, ExpectedText());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, InjectedOnOnePath,
+    testing::Values(
+        TPathInjectCase{"ScratchCreate", Watched::Scratch, "openat:error=EACCES:when=1",
+                        Expected::ScratchCreateError},
+        TPathInjectCase{"ScratchOpen", Watched::Scratch, "openat:error=EACCES:when=2",
+                        Expected::ScratchOpenError},
+        TPathInjectCase{"ScratchRead", Watched::Scratch, "read:error=EIO", Expected::ReadError},
+        TPathInjectCase{"ScratchEndsEarly", Watched::Scratch, "read:retval=0", Expected::ReadError},
+        TPathInjectCase{"LogOpen", Watched::Log, "openat:error=EACCES:when=1",
+                        Expected::LogOpenError},
+        TPathInjectCase{"LogOpenForWriting", Watched::Log, "openat:error=EROFS:when=2",
+                        Expected::LogCreateError},
+        TPathInjectCase{"LogFirstRead", Watched::Log, "read:error=EIO:when=1", Expected::ReadError},
+        TPathInjectCase{"LogMiddleRead", Watched::Log, "read:error=EIO:when=2",
+                        Expected::ReadError},
+        TPathInjectCase{"LogEndsEarly", Watched::Log, "read:retval=0:when=2", Expected::ReadError},
+        // Opens in the folder: 1 the look for left-over files, 2 the new file.
+        TPathInjectCase{"NewFileNoSpace", Watched::LogFolder, "openat:error=ENOSPC:when=2",
+                        Expected::LogCreateError},
+        TPathInjectCase{"NoUnnamedFiles", Watched::LogFolder, "openat:error=EOPNOTSUPP:when=2",
+                        Expected::Patched}),
+    [](const testing::TestParamInfo<TPathInjectCase> &info) { return info.param.Name; });
+
 class InPlace : public PatchProcess, public testing::WithParamInterface<mode_t>
 {
 };

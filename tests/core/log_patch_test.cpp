@@ -313,6 +313,19 @@ TEST_F(PatchLogFileTest, HardLinkedLogKeepsItsOtherName)
     EXPECT_EQ(ReadFile(Log("second.mrfy")), "old");
 }
 
+// Like a file locked against reading: a second patch of the same log must not run alongside.
+TEST_F(PatchLogFileTest, LogLockedByAnotherPatchCannotBeOpened)
+{
+    WriteFile(Log(), "old");
+    const int holder = ::open(Log().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    ExpectFailure<EFOpenError>(Log(), "ファイル " + Log() + " は開けません");
+    ::close(holder);
+    Patch(Log());
+    EXPECT_EQ(ReadFile(Log()), kDefaultHeader + "old");
+}
+
 TEST_F(PatchLogFileTest, ProgramDirectoryHoldsThisTestProgram)
 {
     const std::string directory = ProgramDirectory();

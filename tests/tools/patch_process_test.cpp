@@ -5,7 +5,9 @@
 #include "tests/core/test_folder.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,6 +137,21 @@ TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
     EXPECT_TRUE(start == kHeader + m_old.substr(0, 4096));
     EXPECT_EQ(std::string_view(end, 3), "END");
     EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+}
+
+// Two patches at once must not read each other's header from "Temp.txt": the second waits.
+TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
+{
+    WriteFile(m_folder.Path("bin/Temp.txt"), "");
+    const int holder = ::open(m_folder.Path("bin/Temp.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const TChildResult waited = Patch({"timeout", "1"});
+    ::close(holder);
+    EXPECT_EQ(waited.ExitCode, 124) << "the patch did not wait";
+    EXPECT_TRUE(ReadFile(Log()) == m_old);
+    EXPECT_EQ(ReadFile(m_folder.Path("bin/Temp.txt")), "");
+    EXPECT_EQ(Patch().ExitCode, 0);
 }
 
 struct TLimitCase

@@ -227,6 +227,7 @@ TEST_P(UnwritableScratch, NamesTheScratchPathAndLeavesTheLog)
     }
     EXPECT_TRUE(m_notices.empty());
     EXPECT_EQ(ReadFile(Log()), "old");
+    EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"log.mrfy"});
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -363,23 +363,44 @@ TEST_F(LeftOverFiles, OfAKilledRunAreRemovedAndLiveOnesKept)
                                         ".other.mrfy.mrfyc-Ab3xY9", "log.mrfy"}));
 }
 
-// File systems without O_TMPFILE get a named new file; it must not stay behind either.
-TEST(SafeFileReplaceNamed, ReplacesAndLeavesNothing)
+struct TNewFileCase
+{
+    const char *Name;
+    bool Unnamed;
+    std::size_t NameLength;
+};
+
+class SafeFileReplaceNewFile : public testing::TestWithParam<TNewFileCase>
+{
+};
+
+// File systems without O_TMPFILE get a named new file; it must not stay behind either, and a
+// log name near NAME_MAX must still leave room for the new file's name.
+TEST_P(SafeFileReplaceNewFile, ReplacesAndLeavesNothing)
 {
     test::TestFolder folder;
-    const std::string log = folder.Path("log.tmp");
+    const std::string name = std::string(GetParam().NameLength - 4, 'n') + ".tmp";
+    const std::string log = folder.Path(name);
     const std::string old = PatternBytes(2 * SafeFileReplace::kBlockSize + 7);
     WriteFile(log, old, 04751);
     SafeFileReplace replace(log);
-    replace.SetUnnamedFileAllowed(false);
+    replace.SetUnnamedFileAllowed(GetParam().Unnamed);
     replace.Open();
     replace.Prepend("head");
-    EXPECT_EQ(ReadFile(log), "head" + old);
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{"log.tmp"});
+    EXPECT_TRUE(ReadFile(log) == "head" + old);
+    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{name});
     struct stat status = {};
     ASSERT_EQ(::stat(log.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 04751u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SafeFileReplaceNewFile,
+                         testing::Values(TNewFileCase{"Named", false, 7},
+                                         TNewFileCase{"NamedLongest", false, 255},
+                                         TNewFileCase{"UnnamedLongest", true, 255}),
+                         [](const testing::TestParamInfo<TNewFileCase> &info) {
+                             return info.param.Name;
+                         });
 
 TEST(SafeFileReplaceNamed, FailureRemovesTheNewFile)
 {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <optional>
 
@@ -137,20 +138,77 @@ void TMessageForm::PlaceOnScreen(const QWidget *activeWindow)
         screen = activeWindow->screen();
     if (!screen)
         return;
-    move(CentredOn(screen->geometry(), size() + FrameSize(activeWindow)));
+    m_monitor = screen->geometry();
+    winId();
+    m_placedFrame = FrameSize(activeWindow);
+    move(CentredOn(m_monitor, size() + m_placedFrame));
 }
 
 QSize TMessageForm::FrameSize(const QWidget *activeWindow)
 {
     // The title bar and borders. Some platforms know them as soon as the window exists, others
-    // only once the window manager has framed it; then a framed window of the program tells.
-    winId();
-    const QSize own = frameGeometry().size() - size();
-    if (!own.isEmpty())
+    // only once the window manager has framed it; until then a framed window of the program
+    // gives the best guess.
+    const QSize own = PlatformFrameSize(this);
+    if (own != QSize(0, 0))
         return own;
     if (activeWindow && activeWindow->isVisible())
-        return activeWindow->frameGeometry().size() - activeWindow->size();
+        return PlatformFrameSize(activeWindow);
     return QSize(0, 0);
+}
+
+QSize TMessageForm::PlatformFrameSize(const QWidget *window)
+{
+    // Asked of the platform window: a widget's own frame geometry can lag behind the framing.
+    const QWindow *handle = window->windowHandle();
+    if (!handle)
+        return QSize(0, 0);
+    const QMargins margins = handle->frameMargins();
+    return QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+}
+
+void TMessageForm::CorrectPlacement()
+{
+    if (m_monitor.isNull() || !isVisible())
+        return;
+    const QSize frame = PlatformFrameSize(this);
+    // Not framed yet, or placed for this frame already. A window manager may announce an
+    // estimate first and the real frame later, so every change counts while the timer runs.
+    if (frame == QSize(0, 0) || frame == m_placedFrame)
+        return;
+    m_placedFrame = frame;
+    move(CentredOn(m_monitor, size() + frame));
+}
+
+bool TMessageForm::event(QEvent *event)
+{
+    const bool handled = QDialog::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+        // A window manager frames the window some time after it is mapped, telling no widget.
+        m_placementPolls = 0;
+        m_placementTimer.start(kPlacementPollMs, this);
+        CorrectPlacement();
+        break;
+    case QEvent::Move:
+    case QEvent::WindowActivate:
+        CorrectPlacement();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void TMessageForm::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_placementTimer.timerId()) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    if (++m_placementPolls >= kPlacementPollLimit)
+        m_placementTimer.stop();
+    CorrectPlacement();
 }
 
 void TMessageForm::ForgetCaptionWidth()

@@ -2,6 +2,7 @@
 
 #include "app/message_layout.h"
 
+#include <QBasicTimer>
 #include <QDialog>
 
 #include <functional>
@@ -53,17 +54,28 @@ public slots:
     void reject() override;
 
 protected:
+    bool event(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool HandleKey(const QKeyEvent &event);
     QSize FrameSize(const QWidget *activeWindow);
+    void CorrectPlacement();
+    static QSize PlatformFrameSize(const QWidget *window);
+
+    static constexpr int kPlacementPollMs = 20;
+    static constexpr int kPlacementPollLimit = 100;
     void CopyToClipboard();
 
     QLabel *m_message = nullptr;
     QPushButton *m_okButton = nullptr;
     MessageLayout m_layout;
     bool m_wasActiveWhenClosed = false;
+    QRect m_monitor;              // where the dialog is centred
+    QSize m_placedFrame;          // the frame size that placement assumed
+    QBasicTimer m_placementTimer; // until the window manager's frame is known
+    int m_placementPolls = 0;
 };
 
 } // namespace mrfyc

@@ -1,29 +1,12 @@
 #!/usr/bin/env bash
-# The real program in a real X server with a window manager: it shows the main window, titled with
-# the main window's caption, and ends with exit code 0 when that window is closed.
+# The real program in a real X server with a window manager (run by with_xvfb.sh): it shows the
+# main window, titled with the main window's caption, and ends with exit code 0 when that window is
+# closed.
 set -uo pipefail
 program=$1
-display=:91
 caption='ミルフィのアニメデータを修正するツール'
-export DISPLAY=$display
-unset QT_QPA_PLATFORM
 
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb $display did not start"
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$program" &
 program_pid=$!

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -54,6 +55,7 @@ private slots:
 
     void keysAndCloseGiveResults_data();
     void keysAndCloseGiveResults();
+    void otherWindowsBlockedAndActiveWindowBack();
     void centredOnThePrimaryScreen();
     void largerThanTheScreenPlacedAtZero();
 
@@ -212,6 +214,32 @@ void TestMessageDialog::keysAndCloseGiveResults()
             QTest::keyClick(KeyTarget(modal), Qt::Key(key));
     });
     QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), expected);
+}
+
+void TestMessageDialog::otherWindowsBlockedAndActiveWindowBack()
+{
+    QWidget window;
+    auto *button = new QPushButton(QStringLiteral("other"), &window);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy clicks(button, &QPushButton::clicked);
+
+    bool owned = false;
+    WhenModal([&](QWidget *modal) {
+        owned = modal->parentWidget() == &window;
+        // Through the platform window, as a user's click comes, so that modality applies.
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                          button->mapTo(&window, button->rect().center()));
+        QTest::keyClick(KeyTarget(modal), Qt::Key_Return);
+    });
+    QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), 1);
+    QCOMPARE(clicks.count(), 0);
+    QVERIFY2(owned, "owned by the active window: no task-bar entry of its own");
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      button->mapTo(&window, button->rect().center()));
+    QCOMPARE(clicks.count(), 1);
 }
 
 void TestMessageDialog::centredOnThePrimaryScreen()

@@ -1,0 +1,131 @@
+// The message dialog on a real X server with a window manager (run by with_xvfb.sh): the frame
+// comes from the window manager, and Alt+F4 and the close box are the window manager's.
+#include "app/application.h"
+#include "app/message_dialog.h"
+
+#include "modal_helper.h"
+
+#include <QCloseEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+using namespace mrfyc;
+
+namespace {
+
+// The window that has the X input focus, where XTEST keys go.
+WId FocusedXWindow()
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    xdotool.waitForFinished();
+    return xdotool.readAllStandardOutput().trimmed().toULongLong();
+}
+
+// The window under the dialog: a stray Alt+F4 after the dialog has gone must not close it.
+class TMainWindow : public QWidget
+{
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+} // namespace
+
+class TestMessageDialogX11 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void closedByWindowManager_data();
+    void closedByWindowManager();
+    void outerFrameCentred();
+
+private:
+    TMainWindow m_mainWindow;
+};
+
+void TestMessageDialogX11::initTestCase()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    m_mainWindow.setWindowTitle(QStringLiteral("main"));
+    m_mainWindow.resize(370, 251);
+    m_mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_mainWindow));
+    m_mainWindow.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_mainWindow));
+}
+
+void TestMessageDialogX11::closedByWindowManager_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Alt+F4") << QStringList{"xdotool", "key", "alt+F4"} << 2;
+    QTest::newRow("close box") << QStringList{"wmctrl", "-i", "-c", "%1"} << 2;
+    QTest::newRow("Esc") << QStringList{"xdotool", "key", "Escape"} << 1;
+    QTest::newRow("Space") << QStringList{"xdotool", "key", "space"} << 1;
+}
+
+void TestMessageDialogX11::closedByWindowManager()
+{
+    QFETCH(QStringList, command);
+    QFETCH(int, expected);
+    WhenModal([command](QWidget *modal) {
+        QVERIFY(QTest::qWaitForWindowActive(modal));
+        QStringList arguments = command.mid(1);
+        arguments.replaceInStrings(QStringLiteral("%1"), QString::number(modal->winId()));
+        // The window manager may take the input a moment after the dialog is up: send again
+        // until the dialog is gone.
+        auto *resend = new QTimer(modal);
+        const auto send = [modal, command, arguments] {
+            if (FocusedXWindow() != modal->winId()) {
+                QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"),
+                                                              QString::number(modal->winId())});
+                return;
+            }
+            QProcess::execute(command.first(), arguments);
+        };
+        QObject::connect(resend, &QTimer::timeout, modal, send);
+        resend->start(250);
+        send();
+    });
+    QCOMPARE(ShowMessageDialog(QStringLiteral("修正しました"), QStringLiteral("mrfyc")), expected);
+    QTRY_COMPARE(QApplication::activeWindow(), &m_mainWindow);
+}
+
+void TestMessageDialogX11::outerFrameCentred()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const auto centred = [screen](const QRect &outer) {
+        return QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    };
+    QRect outer;
+    WhenModal([&](QWidget *modal) {
+        const QWindow *window = modal->windowHandle();
+        // Framed, and placed for that frame (the first guess may come from another window's).
+        const bool placed = QTest::qWaitFor([&] {
+            return window->frameGeometry().size() != window->size() &&
+                   window->frameGeometry().topLeft() == centred(window->frameGeometry());
+        });
+        outer = window->frameGeometry();
+        if (!placed)
+            qWarning() << "not centred for its frame in time";
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Return);
+    });
+    ShowMessageDialog(QStringLiteral("修正しました"), QStringLiteral("mrfyc"));
+    QVERIFY(outer.isValid());
+    QVERIFY2(outer.size() != QSize(116, 78), "framed by the window manager");
+    QCOMPARE(outer.topLeft(), centred(outer));
+}
+
+int main(int argc, char **argv)
+{
+    TApplication application(argc, argv);
+    TestMessageDialogX11 test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_message_dialog_x11.moc"

@@ -179,8 +179,13 @@ void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent *event)
 
 void TTimerSpeedButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // Qt has already delivered the second press on its own; this is only its echo.
-    event->accept();
+    // The second press of a double-click is a press like the first. Qt delivers it as this event
+    // alone, or (in some versions) after a press event of its own, which it then merely echoes.
+    if (event->button() == Qt::LeftButton && m_held) {
+        event->accept();
+        return;
+    }
+    mousePressEvent(event);
 }
 
 void TTimerSpeedButton::timerEvent(QTimerEvent *event)

@@ -6,7 +6,9 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QtTest>
 
+#include "app/application.h"
 #include "app/beep.h"
+#include "app/error_report.h"
 #include "core/errors.h"
 #include "ui/spin_button.h"
 #include "ui/spin_edit.h"
@@ -20,30 +22,22 @@
 
 namespace mrfyc::test {
 
-// Catches the program's errors that escape an event handler, as the program's own event loop
-// does, and keeps their texts for the test to look at.
-class ErrorCatchingApplication : public QApplication
+// The texts that the event loop's error report would have shown, in order.
+class ReportedErrors
 {
 public:
-    using QApplication::QApplication;
-
-    bool notify(QObject *receiver, QEvent *event) override
+    ReportedErrors()
     {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const Exception &error) {
-            m_errors << QString::fromStdString(error.Message());
-            return true;
-        }
+        SetErrorReportHook([this](const QString &text) { m_texts << text; });
     }
+    ~ReportedErrors() { SetErrorReportHook({}); }
+    ReportedErrors(const ReportedErrors &) = delete;
+    ReportedErrors &operator=(const ReportedErrors &) = delete;
 
-    static QStringList TakeErrors()
-    {
-        return std::exchange(static_cast<ErrorCatchingApplication *>(qApp)->m_errors, {});
-    }
+    QStringList Take() { return std::exchange(m_texts, {}); }
 
 private:
-    QStringList m_errors;
+    QStringList m_texts;
 };
 
 // Counts the default beeps while it lives.
@@ -114,7 +108,7 @@ inline QFont FontOfHeight(int height)
 #define MRFYC_SPIN_TEST_MAIN(TestObject)                                                           \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
-        mrfyc::test::ErrorCatchingApplication app(argc, argv);                                     \
+        mrfyc::TApplication app(argc, argv);                                                       \
         TestObject test;                                                                           \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&test, argc, argv);                                                    \

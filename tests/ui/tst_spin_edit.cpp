@@ -109,6 +109,9 @@ private slots:
     void heightFromFontMetrics();
     void geometryOfAMainWindowField();
     void textAreaEndsLeftOfThePair();
+
+private:
+    ReportedErrors m_errors;
 };
 
 void TestSpinEdit::cleanup()
@@ -116,7 +119,7 @@ void TestSpinEdit::cleanup()
     if (QWidget *popup = QApplication::activePopupWidget()) {
         popup->close();
     }
-    QVERIFY(ErrorCatchingApplication::TakeErrors().isEmpty());
+    QCOMPARE(m_errors.Take(), QStringList());
     QLocale::setDefault(QLocale::c());
 }
 

@@ -75,7 +75,6 @@ public:
         layout->addWidget(edit);
         layout->addWidget(other);
         layout->addStretch();
-        edit->Button()->setRepeatTiming(400, 100);
     }
 
     bool ShowActive()

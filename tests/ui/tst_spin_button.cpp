@@ -94,7 +94,6 @@ private slots:
     void doubleClickStepsTwice();
     void editorOffArrowsStillStep();
 
-    void defaultRepeatTiming();
     void repeatScheduleGivesEightStepsFor1050ms();
     void repeatWaitsTheDelayThenTheInterval();
     void movingOffPausesTheRepeat();
@@ -116,7 +115,6 @@ private slots:
     void arrowsDrawTheBitmapCentredAndShiftedWhilePressed();
     void bitmapFilesHoldTheTriangles_data();
     void bitmapFilesHoldTheTriangles();
-    void missingGlyphBringsBackTheDefault();
 
 private:
     ReportedErrors m_errors;
@@ -238,20 +236,11 @@ void TestSpinButton::editorOffArrowsStillStep()
     QCOMPARE(m_edit->text(), QStringLiteral("1"));
 }
 
-void TestSpinButton::defaultRepeatTiming()
-{
-    TSpinEdit edit;
-    for (TTimerSpeedButton *arrow : {edit.Button()->UpButton(), edit.Button()->DownButton()}) {
-        QVERIFY(arrow->AllowRepeat());
-        QCOMPARE(arrow->RepeatDelay(), 400);
-        QCOMPARE(arrow->RepeatInterval(), 100);
-        QCOMPARE(arrow->RepeatTimerId(), 0); // no timer before the first press
-    }
-}
-
 void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
 {
     // The ticks are delivered by the test; the real timer is set so far off that it never fires.
+    QCOMPARE(m_up->RepeatDelay(), 400);
+    QCOMPARE(m_up->RepeatInterval(), 100);
     const int delay = 400 * 1000;
     const int interval = 100 * 1000;
     m_edit->Button()->setRepeatTiming(delay, interval);
@@ -647,22 +636,6 @@ void TestSpinButton::bitmapFilesHoldTheTriangles()
             QCOMPARE(image.pixel(x, y), triangle ? kBlack : kOlive);
         }
     }
-}
-
-void TestSpinButton::missingGlyphBringsBackTheDefault()
-{
-    TSpinButton pair;
-    QImage own(5, 5, QImage::Format_RGB32);
-    own.fill(Qt::red);
-    pair.setUpGlyph(own);
-    pair.setDownGlyph(own);
-    QCOMPARE(pair.UpGlyph(), own);
-    pair.setUpGlyph(QImage());
-    pair.setDownGlyph(QImage());
-    QCOMPARE(pair.UpGlyph().size(), QSize(9, 6));
-    QCOMPARE(pair.UpGlyph(), TSpinButton::DefaultUpGlyph());
-    QCOMPARE(pair.DownGlyph(), TSpinButton::DefaultDownGlyph());
-    QVERIFY(pair.UpGlyph() != pair.DownGlyph());
 }
 
 MRFYC_SPIN_TEST_MAIN(TestSpinButton)

@@ -71,13 +71,10 @@ class TestSpinEdit : public QObject
 private slots:
     void cleanup();
 
-    void newFieldShowsZeroWithDefaults();
     void readingFollowsTheTextRulesWithoutSideEffects_data();
     void readingFollowsTheTextRulesWithoutSideEffects();
     void writingBoundsAndFormatsTheNumber_data();
     void writingBoundsAndFormatsTheNumber();
-    void clampWorksOnSixtyFourBitSums_data();
-    void clampWorksOnSixtyFourBitSums();
     void onChangeOnlyWhenTheTextReallyChanges();
     void stepsAreBoundedWithoutWrapAround_data();
     void stepsAreBoundedWithoutWrapAround();
@@ -123,47 +120,18 @@ void TestSpinEdit::cleanup()
     QLocale::setDefault(QLocale::c());
 }
 
-void TestSpinEdit::newFieldShowsZeroWithDefaults()
-{
-    TSpinEdit edit;
-    QCOMPARE(edit.text(), QStringLiteral("0"));
-    QCOMPARE(edit.MinValue(), 0);
-    QCOMPARE(edit.MaxValue(), 0);
-    QCOMPARE(edit.Increment(), 1);
-    QVERIFY(edit.EditorEnabled());
-    QVERIFY(edit.AutoSelect());
-    QVERIFY(edit.AutoSize());
-    QVERIFY(!edit.isReadOnly());
-    QVERIFY(edit.focusPolicy() & Qt::TabFocus);
-    QVERIFY(!edit.Button()->TabStop());
-    QCOMPARE(edit.Button()->FocusControl(), &edit);
-    QCOMPARE(edit.Button()->width(), 15);
-}
-
 void TestSpinEdit::readingFollowsTheTextRulesWithoutSideEffects_data()
 {
+    // Every form is in the reader's own table; here, what the field adds. Bounds 3..100.
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
-    // Bounds 3..100 throughout: a text that spells no integer reads as 3.
-    QTest::newRow("empty") << "" << 3;
-    QTest::newRow("sign alone") << "+" << 3;
-    QTest::newRow("prefix alone") << "$" << 3;
-    QTest::newRow("decimal separator") << "1.5" << 3;
-    QTest::newRow("leading zeros") << "007" << 7;
-    QTest::newRow("plus sign") << "+5" << 5;
-    QTest::newRow("leading space") << " 5" << 5;
-    QTest::newRow("trailing space") << "5 " << 3;
-    QTest::newRow("hex all ones") << "$FFFFFFFF" << -1;
-    QTest::newRow("0x prefix") << "0x1F" << 31;
-    QTest::newRow("x prefix") << "x10" << 16;
-    QTest::newRow("beyond 32 bits") << "9999999999" << 3;
-    QTest::newRow("lowest") << "-2147483648" << kMin32;
-    QTest::newRow("highest") << "2147483647" << kMax32;
+    QTest::newRow("empty reads as MinValue") << "" << 3;
+    QTest::newRow("1.5 reads as MinValue") << "1.5" << 3;
+    QTest::newRow("beyond 32 bits reads as MinValue") << "9999999999" << 3;
+    QTest::newRow("leading zeros") << " 007" << 7;
+    QTest::newRow("hex as a bit pattern") << "$FFFFFFFF" << -1;
     QTest::newRow("outside the bounds unchanged") << "500" << 500;
-    QTest::newRow("letter") << "12a" << 3;
-    QTest::newRow("two signs") << "--5" << 3;
-    QTest::newRow("fullwidth digit") << QStringLiteral("\uFF15") << 3;
-    QTest::newRow("tab before") << "\t5" << 3;
+    QTest::newRow("lowest") << "-2147483648" << kMin32;
 }
 
 void TestSpinEdit::readingFollowsTheTextRulesWithoutSideEffects()
@@ -212,31 +180,6 @@ void TestSpinEdit::writingBoundsAndFormatsTheNumber()
     edit.setProperty("MinValue", minValue);
     edit.setProperty("Value", written);
     QCOMPARE(edit.text(), shown);
-}
-
-void TestSpinEdit::clampWorksOnSixtyFourBitSums_data()
-{
-    QTest::addColumn<int>("minValue");
-    QTest::addColumn<int>("maxValue");
-    QTest::addColumn<qint64>("value");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("above a bounded 32-bit top") << 0 << kMax32 << qint64(kMax32) + 1 << kMax32;
-    QTest::newRow("below a bounded 32-bit bottom") << kMin32 << 0 << qint64(kMin32) - 1 << kMin32;
-    QTest::newRow("unbounded beyond the top") << 0 << 0 << qint64(kMax32) * 2 << kMax32;
-    QTest::newRow("unbounded beyond the bottom") << 0 << 0 << qint64(kMin32) * 2 << kMin32;
-    QTest::newRow("unbounded inside") << 0 << 0 << qint64(-42) << -42;
-}
-
-void TestSpinEdit::clampWorksOnSixtyFourBitSums()
-{
-    QFETCH(int, minValue);
-    QFETCH(int, maxValue);
-    QFETCH(qint64, value);
-    QFETCH(int, expected);
-    TSpinEdit edit;
-    edit.setMinValue(minValue);
-    edit.setMaxValue(maxValue);
-    QCOMPARE(edit.ClampValue(value), expected);
 }
 
 void TestSpinEdit::onChangeOnlyWhenTheTextReallyChanges()
@@ -368,21 +311,13 @@ void TestSpinEdit::acceptsCharTable_data()
     QTest::newRow("+") << int('+') << true << false;
     QTest::newRow("-") << int('-') << true << false;
     QTest::newRow(".") << int('.') << true << false;
-    QTest::newRow(",") << int(',') << false << false;
-    QTest::newRow("a") << int('a') << false << false;
     QTest::newRow("space") << int(' ') << false << false;
-    QTest::newRow("$") << int('$') << false << false;
     QTest::newRow("NUL") << 0 << true << true;
-    QTest::newRow("Ctrl+A") << 1 << true << true;
     QTest::newRow("backspace") << 8 << true << false;
-    QTest::newRow("tab") << 9 << true << true;
     QTest::newRow("carriage return") << 13 << false << false;
-    QTest::newRow("escape") << 27 << true << true;
     QTest::newRow("unit separator") << 31 << true << true;
     QTest::newRow("DEL") << 127 << false << false;
-    QTest::newRow("0xA0") << 0xA0 << false << false;
     QTest::newRow("0xFF") << 0xFF << false << false;
-    QTest::newRow("fullwidth 5") << 0xFF15 << false << false;
 }
 
 void TestSpinEdit::acceptsCharTable()
@@ -880,21 +815,17 @@ void TestSpinEdit::contextMenuDoesNotTriggerTheExitRule()
 void TestSpinEdit::heightFromFontMetrics()
 {
     const int system = QFontMetrics(QGuiApplication::font()).height();
-    for (int textHeight : {10, 12, 13, 16, 20}) {
-        const QFont font = FontOfHeight(textHeight);
-        QVERIFY2(QFontMetrics(font).height() == textHeight, "no IPA font of that height");
+    for (int text : {12, 20}) {
         TSpinEdit edit;
-        edit.setFont(font);
-        const int minimum = textHeight + std::min(textHeight, system) / 4 + 4 + 2;
-        QCOMPARE(edit.MinimumHeight(), minimum);
-        QCOMPARE(edit.AutoSizeHeight(), textHeight + 8);
-        QCOMPARE(edit.height(), std::max(minimum, textHeight + 8));
+        edit.setFont(FontOfHeight(text));
+        QCOMPARE(edit.AutoSizeHeight(), text + 8);
+        // The smaller of the two text heights counts, so a large font is measured by the other.
+        const int minimum = text + std::min(text, system) / 4 + 6;
+        QCOMPARE(edit.height(), std::max(minimum, text + 8));
         edit.resize(121, 5);
         QCOMPARE(edit.height(), minimum);
-        edit.resize(121, 40);
-        QCOMPARE(edit.height(), 40);
         edit.setFrame(false);
-        QCOMPARE(edit.AutoSizeHeight(), textHeight + 6);
+        QCOMPARE(edit.AutoSizeHeight(), text + 6);
     }
 }
 

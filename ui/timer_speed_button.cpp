@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -192,6 +193,12 @@ void TTimerSpeedButton::timerEvent(QTimerEvent *event)
 {
     if (m_timerId == 0 || event->timerId() != m_timerId) {
         QWidget::timerEvent(event);
+        return;
+    }
+    if (!m_held && QGuiApplication::mouseButtons() == Qt::NoButton) {
+        // The press of another button ended elsewhere (a context menu opened on it took the
+        // release), so no release will come here to switch the timer off.
+        StopRepeat();
         return;
     }
     if (m_timerInterval != m_repeatInterval) {

@@ -91,6 +91,7 @@ private slots:
     void pressedLookOnlyWhileOver();
     void otherButtonsNeitherPressNorStep_data();
     void otherButtonsNeitherPressNorStep();
+    void rightPressOpensTheMenuAndLeavesNoTimer();
     void doubleClickStepsTwice();
     void editorOffArrowsStillStep();
 
@@ -217,6 +218,22 @@ void TestSpinButton::otherButtonsNeitherPressNorStep()
     QVERIFY(m_up->RepeatTimerId() != 0); // every press starts the timer; its ticks do nothing
     Tick(m_up);
     QTest::mouseRelease(m_up, button, {}, centre);
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+}
+
+void TestSpinButton::rightPressOpensTheMenuAndLeavesNoTimer()
+{
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::RightButton, {}, centre);
+    QVERIFY(!m_up->IsDown());
+    // The field's own menu opens on the press and takes the release.
+    QWidget *menu = QApplication::activePopupWidget();
+    QVERIFY(menu);
+    QTest::mouseRelease(menu, Qt::RightButton, {}, QPoint(-5, -5));
+    if (m_up->RepeatTimerId() != 0) {
+        Tick(m_up);
+    }
     QCOMPARE(m_up->RepeatTimerId(), 0);
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
 }

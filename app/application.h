@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
+#include <QWidget>
 
 namespace mrfyc {
 
@@ -14,6 +16,25 @@ public:
     TApplication(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
+
+    // The widget that took the last mouse press while a button is still held, if any.
+    QWidget *PressedWidget() const { return m_pressedWidget; }
+
+public slots:
+    // The user logs off or the system shuts down: every loop ends, an open notice with result 2.
+    void EndSession();
+
+private:
+    void NoteMouseButtons(QObject *receiver, const QEvent &event);
+
+    QPointer<QWidget> m_pressedWidget;
 };
+
+// "mrfyc": the caption of every notice and error box.
+QString ApplicationTitle();
+
+// Releases an explicit mouse grab and lets a widget that holds the mouse after a press (a held
+// button or arrow) see the button go up outside of it, so that it neither clicks nor repeats.
+void CancelMouseCapture();
 
 } // namespace mrfyc

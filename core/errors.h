@@ -11,15 +11,21 @@ namespace mrfyc {
 class Exception : public std::exception
 {
 public:
-    explicit Exception(std::string message) : m_message(std::move(message)) {}
+    // Not inlined, so that the return address lies in the code that raises the error.
+    [[gnu::noinline]] explicit Exception(std::string message)
+        : m_message(std::move(message)), m_address(__builtin_return_address(0))
+    {}
 
     const std::string &Message() const noexcept { return m_message; }
+    // Where the error was raised, for the start-up failure box (module and offset).
+    const void *Address() const noexcept { return m_address; }
     const char *what() const noexcept override { return m_message.c_str(); }
     // The kind's name as the start-up failure box shows it ("EFOpenError", ...).
     virtual std::string_view ClassName() const noexcept { return "Exception"; }
 
 private:
     std::string m_message;
+    const void *m_address = nullptr;
 };
 
 #define MRFYC_ERROR_KIND(Kind)                                                                     \

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Draws the program icon: a strip of film (the animation) with a check mark (corrected).
+
+32 x 32 pixels in the 16 colours of the standard VGA palette, transparent outside the strip.
+Writes mrfyc.xpm; with ImageMagick's convert at hand also mrfyc.png and mrfyc.ico beside it.
+"""
+import os
+import shutil
+import subprocess
+
+SIZE = 32
+PALETTE = {
+    ' ': 'None', 'k': '#000000', 'w': '#FFFFFF', 's': '#C0C0C0', 'g': '#808080',
+    'n': '#000080', 'b': '#0000FF', 'c': '#00FFFF', 'm': '#FF00FF', 'p': '#800080',
+    'y': '#FFFF00', 'o': '#808000', 'l': '#00FF00', 'G': '#008000', 'r': '#FF0000',
+    'R': '#800000',
+}
+
+
+def draw():
+    px = [[' '] * SIZE for _ in range(SIZE)]
+
+    def rect(x0, y0, x1, y1, c):
+        for y in range(y0, y1 + 1):
+            for x in range(x0, x1 + 1):
+                px[y][x] = c
+
+    # The film: black strip with sprocket holes down both edges.
+    rect(3, 1, 28, 30, 'k')
+    for y in range(3, 29, 4):
+        rect(5, y, 6, y + 1, 'w')
+        rect(25, y, 26, y + 1, 'w')
+    # Two frames of the animation, a magenta and a cyan sky, with a little yellow sun moving.
+    rect(9, 3, 22, 14, 'p')
+    rect(10, 4, 21, 13, 'm')
+    rect(9, 17, 22, 28, 'n')
+    rect(10, 18, 21, 27, 'c')
+    rect(12, 6, 14, 8, 'y')
+    rect(17, 20, 19, 22, 'y')
+    for x in range(10, 22):
+        px[13][x] = 'G'
+        px[27][x] = 'G'
+    # The check mark over everything: the data is corrected.
+    stroke = [(8, 20), (9, 21), (10, 22), (11, 23), (12, 24), (13, 25)]
+    stroke += [(14, 24), (15, 23), (16, 22), (17, 21), (18, 20), (19, 19), (20, 18),
+               (21, 17), (22, 16), (23, 15), (24, 14), (25, 13), (26, 12), (27, 11)]
+    for x, y in stroke:
+        for dx, dy in ((0, 0), (1, 0), (0, 1), (1, 1)):
+            px[y + dy][x + dx] = 'l'
+        px[y + 2][x] = 'G'
+    return px
+
+
+def write_xpm(path, px):
+    lines = ['/* XPM */', 'static const char *mrfyc_xpm[] = {',
+             f'"{SIZE} {SIZE} {len(PALETTE)} 1",']
+    lines += [f'"{key} c {value}",' for key, value in PALETTE.items()]
+    lines += [f'"{"".join(row)}"' + (',' if i < SIZE - 1 else '') for i, row in enumerate(px)]
+    lines.append('};')
+    with open(path, 'w', encoding='ascii') as out:
+        out.write('\n'.join(lines) + '\n')
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    xpm = os.path.join(here, 'mrfyc.xpm')
+    write_xpm(xpm, draw())
+    convert = shutil.which('convert')
+    if convert:
+        png = os.path.join(here, 'mrfyc.png')
+        subprocess.run([convert, xpm, '-strip', 'PNG8:' + png], check=True)
+        subprocess.run([convert, xpm, '-colors', '16', os.path.join(here, 'mrfyc.ico')],
+                       check=True)
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,202 @@
+#include "app/message_form.h"
+
+#include "app/beep.h"
+#include "core/errors.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+#include <optional>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr QStringView kBaseString = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+constexpr QStringView kOkCaption = u"OK";
+constexpr QStringView kClipboardErrorText = u"クリップボードを開くことができません";
+
+// Measured when the first dialog of the run is built and kept, also across font changes.
+std::optional<int> &CachedCaptionWidth()
+{
+    static std::optional<int> width;
+    return width;
+}
+
+std::function<bool(const QString &)> &ClipboardWriter()
+{
+    static std::function<bool(const QString &)> writer;
+    return writer;
+}
+
+int CaptionWidth(const QFontMetrics &metrics)
+{
+    auto &cached = CachedCaptionWidth();
+    if (!cached)
+        cached = metrics.size(Qt::TextSingleLine, kOkCaption.toString()).width() + 8;
+    return *cached;
+}
+
+int PrimaryScreenWidth()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() : 0;
+}
+
+bool WriteToClipboard(const QString &text)
+{
+    if (ClipboardWriter())
+        return ClipboardWriter()(text);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(text);
+    // Reading back tells whether this program really got hold of the clipboard.
+    return clipboard->text() == text;
+}
+
+} // namespace
+
+TMessageForm::TMessageForm(const QString &text, const QString &caption, QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint)
+{
+    const QFont font = MessageFont();
+    setFont(font);
+    setWindowTitle(caption);
+
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("Message"));
+    m_message->setFont(font);
+    m_message->setTextFormat(Qt::PlainText);
+    m_message->setWordWrap(true);
+    m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_message->setText(text);
+
+    m_okButton = new QPushButton(kOkCaption.toString(), this);
+    m_okButton->setObjectName(QStringLiteral("OK"));
+    m_okButton->setFont(font);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, [this] { done(ResultOk); });
+
+    MessageMetrics metrics = Measure(font, text);
+    metrics.captionWidth = CaptionWidth(QFontMetrics(font));
+    m_layout = LayOutMessage(metrics);
+
+    setFixedSize(m_layout.client);
+    m_message->setGeometry(m_layout.label);
+    m_okButton->setGeometry(m_layout.button);
+    m_okButton->setFocus();
+}
+
+MessageMetrics TMessageForm::Measure(const QFont &font, const QString &text)
+{
+    const QFontMetrics metrics(font);
+    MessageMetrics result;
+    result.ax = metrics.horizontalAdvance(kBaseString.toString()) / 52;
+    result.ay = metrics.height();
+    const QRect limit(0, 0, PrimaryScreenWidth() / 2, 0);
+    result.text =
+        metrics
+            .boundingRect(
+                limit, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs, text)
+            .size();
+    return result;
+}
+
+QFont TMessageForm::MessageFont()
+{
+    // Qt files the platform's message box font under the class of the message box's label.
+    const QFont font = QApplication::font("QMessageBoxLabel");
+    if (font != QApplication::font())
+        return font;
+    return QApplication::font("QMessageBox");
+}
+
+QString TMessageForm::ContentText() const
+{
+    const QString divider = QString(27, u'-');
+    const QLatin1StringView crlf("\r\n");
+    QString buttons;
+    for (const QPushButton *button : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+        buttons += button->text() + QLatin1StringView("   ");
+    buttons.remove(u'&');
+    return divider + crlf + windowTitle() + crlf + divider + crlf + m_message->text() + crlf +
+           divider + crlf + buttons + crlf + divider + crlf;
+}
+
+void TMessageForm::PlaceOnScreen(const QWidget *activeWindow)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    QSize frame; // the title bar and borders, known only once a window has been framed
+    if (activeWindow) {
+        if (activeWindow->screen())
+            screen = activeWindow->screen();
+        if (activeWindow->isVisible())
+            frame = activeWindow->frameGeometry().size() - activeWindow->size();
+    }
+    if (!screen)
+        return;
+    move(CentredOn(screen->geometry(), size() + frame));
+}
+
+void TMessageForm::ForgetCaptionWidth()
+{
+    CachedCaptionWidth().reset();
+}
+
+void TMessageForm::SetClipboardWriter(std::function<bool(const QString &)> writer)
+{
+    ClipboardWriter() = std::move(writer);
+}
+
+void TMessageForm::done(int result)
+{
+    m_wasActiveWhenClosed = isActiveWindow();
+    QDialog::done(result);
+}
+
+void TMessageForm::reject()
+{
+    // Reached through the title bar (close box, Alt+F4, window menu); Esc is the OK button's.
+    done(ResultClosed);
+}
+
+void TMessageForm::keyPressEvent(QKeyEvent *event)
+{
+    if (HandleKey(*event)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TMessageForm::HandleKey(const QKeyEvent &event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        event.modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (event.key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+        m_okButton->click();
+        return true;
+    }
+    if (event.key() == Qt::Key_C && modifiers == Qt::ControlModifier) {
+        Beep(BeepKind::Default);
+        CopyToClipboard();
+        return true;
+    }
+    return false;
+}
+
+void TMessageForm::CopyToClipboard()
+{
+    if (!WriteToClipboard(ContentText()))
+        throw Exception(kClipboardErrorText.toString().toLocal8Bit().toStdString());
+}
+
+} // namespace mrfyc

@@ -1,21 +1,10 @@
 #include "ui/layout_scaling.h"
 
+#include "app/message_layout.h"
+
 #include <QWidget>
 
-#include <cstdint>
-#include <cstdlib>
-
 namespace mrfyc {
-
-int MulDiv(int x, int y, int z)
-{
-    if (z == 0)
-        return -1;
-    const std::int64_t product = std::int64_t{x} * y;
-    const std::int64_t magnitude =
-        (std::abs(product) * 2 + std::abs(std::int64_t{z})) / (std::abs(std::int64_t{z}) * 2);
-    return static_cast<int>((product < 0) != (z < 0) ? -magnitude : magnitude);
-}
 
 int ScaledFontHeight(int designFontHeight, int pixelsPerInch)
 {

@@ -6,9 +6,6 @@ class QWidget;
 
 namespace mrfyc {
 
-// x * y / z rounded to the nearest integer, halves away from zero; -1 when z is 0.
-int MulDiv(int x, int y, int z);
-
 // The font height (negative: character height without internal leading) for a screen of
 // pixelsPerInch, from the height the layout was made with at 96.
 int ScaledFontHeight(int designFontHeight, int pixelsPerInch);

@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QPointer>
@@ -366,8 +367,13 @@ void TestMainWindow::menuAccessKeyFollowsTheLocale()
 
 void TestMainWindow::pickingTwiceShowsTheLastPickAndPreselectsIt()
 {
-    const QString first = QStringLiteral("/logs/チャット/0001.mrfy");
-    const QString second = QStringLiteral("/logs/0002.log");
+    // Real files: the dialog can only preselect a file in a folder that exists.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("チャット")));
+    const QString first = dir.filePath(QStringLiteral("チャット/0001.mrfy"));
+    const QString second = dir.filePath(QStringLiteral("0002.log"));
+    WriteAll(first, "log");
     QStringList preselected;
     QString answer = first;
     m_form->OpenDialog1->setAnswerer([&](QFileDialog &dialog) -> std::optional<QString> {
@@ -400,7 +406,10 @@ void TestMainWindow::pickingTwiceShowsTheLastPickAndPreselectsIt()
 
 void TestMainWindow::cancellingChangesNothing()
 {
-    const QString picked = QStringLiteral("/logs/a.tmp");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString picked = dir.filePath(QStringLiteral("a.tmp"));
+    WriteAll(picked, "log");
     std::optional<QString> answer = picked;
     QStringList preselected;
     m_form->OpenDialog1->setAnswerer([&](QFileDialog &dialog) {

@@ -16,8 +16,8 @@ private slots:
     void accessKeys();
     void doubleByteLocale_data();
     void doubleByteLocale();
-    void mulDivRoundsHalvesAwayFromZero_data();
-    void mulDivRoundsHalvesAwayFromZero();
+    void fontHeightScalesWithTheScreen_data();
+    void fontHeightScalesWithTheScreen();
     void scaleByEdgesKeepsNeighboursTouching_data();
     void scaleByEdgesKeepsNeighboursTouching();
     void dialogCentredOneThirdDown_data();
@@ -91,30 +91,23 @@ void TestWindowRules::doubleByteLocale()
     QCOMPARE(IsDoubleByteLocale(QLocale(name)), expected);
 }
 
-void TestWindowRules::mulDivRoundsHalvesAwayFromZero_data()
+void TestWindowRules::fontHeightScalesWithTheScreen_data()
 {
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<int>("z");
+    QTest::addColumn<int>("pixelsPerInch");
     QTest::addColumn<int>("expected");
-    QTest::newRow("font at 120 dpi") << -12 << 120 << 96 << -15;
-    QTest::newRow("font at 144 dpi") << -12 << 144 << 96 << -18;
-    QTest::newRow("font at 96 dpi") << -12 << 96 << 96 << -12;
-    QTest::newRow("half up") << 5 << 3 << 2 << 8;
-    QTest::newRow("half of a negative") << -5 << 3 << 2 << -8;
-    QTest::newRow("negative divisor") << 5 << 3 << -2 << -8;
-    QTest::newRow("below half") << 7 << 1 << 3 << 2;
-    QTest::newRow("product past 32 bits") << 2147483647 << 2 << 2 << 2147483647;
-    QTest::newRow("zero divisor") << 5 << 3 << 0 << -1;
+    QTest::newRow("96") << 96 << -12;
+    QTest::newRow("120") << 120 << -15;
+    QTest::newRow("144") << 144 << -18;
+    QTest::newRow("72") << 72 << -9;
+    QTest::newRow("100: -12.5 rounds away from zero") << 100 << -13;
+    QTest::newRow("108: -13.5 rounds away from zero") << 108 << -14;
 }
 
-void TestWindowRules::mulDivRoundsHalvesAwayFromZero()
+void TestWindowRules::fontHeightScalesWithTheScreen()
 {
-    QFETCH(int, x);
-    QFETCH(int, y);
-    QFETCH(int, z);
+    QFETCH(int, pixelsPerInch);
     QFETCH(int, expected);
-    QCOMPARE(MulDiv(x, y, z), expected);
+    QCOMPARE(ScaledFontHeight(-12, pixelsPerInch), expected);
 }
 
 void TestWindowRules::scaleByEdgesKeepsNeighboursTouching_data()

@@ -27,7 +27,10 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
-    [ -f "$work/mrfyc.log" ] && sed 's/^/mrfyc: /' "$work/mrfyc.log" >&2
+    local name
+    for name in xvfb openbox mrfyc; do
+        [ -f "$work/$name.log" ] && sed "s/^/$name: /" "$work/$name.log" >&2
+    done
     [ -n "${DISPLAY:-}" ] && import -window root "$artifacts/mrfyc-failure-$mode.png" 2>/dev/null || true
     exit 1
 }

@@ -195,6 +195,10 @@ void TestMainWindow::controlsAtTheirPlaces()
         QCOMPARE(control->size(), text);
         QVERIFY2(qAbs(control->width() - bounds.width()) <= 2, qPrintable(name));
         QVERIFY2(qAbs(control->QWidget::height() - bounds.height()) <= 2, qPrintable(name));
+    } else if (qobject_cast<TSpinEdit *>(control)) {
+        // The fields take their height from the font (IPAPGothic's text is a pixel higher).
+        QCOMPARE(control->width(), bounds.width());
+        QVERIFY2(qAbs(control->QWidget::height() - bounds.height()) <= 1, qPrintable(name));
     } else {
         QCOMPARE(control->size(), bounds.size());
     }
@@ -355,7 +359,8 @@ void TestMainWindow::menuAccessKeyFollowsTheLocale()
         ++opened;
         return std::nullopt;
     });
-    const bool japanese = QLocale::system().language() == QLocale::Japanese;
+    // Told by the test's environment, so that a locale the program fails to see shows up.
+    const bool japanese = qEnvironmentVariable("LC_ALL").startsWith(QStringLiteral("ja_"));
     QCOMPARE(m_form->Open->text(), japanese ? QStringLiteral("開く(&Z)") : QStringLiteral("開く"));
     QTest::keyClick(m_form, Qt::Key_Z, Qt::AltModifier);
     QTRY_COMPARE(opened, japanese ? 1 : 0);

@@ -477,6 +477,8 @@ void TestMainWindow::drop()
         QCOMPARE(m_form->lblFile->text(), accepted);
         QCOMPARE(m_selection->CurrentLogPath(), QFile::encodeName(accepted).toStdString());
     }
+    // However long the path, the label keeps its box and clips what does not fit.
+    QCOMPARE(m_form->lblFile->geometry(), QRect(4, 8, 349, 37));
     QVERIFY(m_errors.isEmpty());
 }
 

@@ -9,6 +9,12 @@
 
 #include <new>
 
+// The icon lives in this static library; naming its resource keeps the linker from dropping it.
+static void InitialiseResources()
+{
+    Q_INIT_RESOURCE(mrfyc);
+}
+
 namespace mrfyc {
 
 namespace {
@@ -32,6 +38,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     // title, and the main window's title bar shows its own caption only.
     setApplicationName(kTitle.toString());
     setDesktopFileName(kTitle.toString());
+    InitialiseResources();
     setWindowIcon(QIcon(QStringLiteral(":/mrfyc/mrfyc.png")));
 #ifndef QT_NO_SESSIONMANAGER
     connect(this, &QGuiApplication::commitDataRequest, this, &TApplication::EndSession);

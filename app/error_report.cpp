@@ -1,8 +1,8 @@
 #include "app/error_report.h"
 
 #include "app/application.h"
-#include "core/code_page.h"
 #include "core/errors.h"
+#include "core/full_stop.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -49,13 +49,7 @@ void ReportError(const Exception &error)
 
 std::string WithFullStop(const std::string &message)
 {
-    if (message.empty())
-        return message;
-    // The last character, whole, compared with "." byte by byte as unsigned values.
-    const std::string_view last = std::string_view(message).substr(LastCharacterStart(message));
-    const auto first = static_cast<unsigned char>(last.front());
-    const bool sortsAfterStop = first > '.' || (first == '.' && last.size() > 1);
-    return sortsAfterStop ? message + '.' : message;
+    return WithFullStop(std::string_view(message), NativeCodePage());
 }
 
 void SetErrorReportHook(std::function<void(const QString &shownText)> hook)

@@ -133,16 +133,24 @@ QString TMessageForm::ContentText() const
 void TMessageForm::PlaceOnScreen(const QWidget *activeWindow)
 {
     QScreen *screen = QGuiApplication::primaryScreen();
-    QSize frame; // the title bar and borders, known only once a window has been framed
-    if (activeWindow) {
-        if (activeWindow->screen())
-            screen = activeWindow->screen();
-        if (activeWindow->isVisible())
-            frame = activeWindow->frameGeometry().size() - activeWindow->size();
-    }
+    if (activeWindow && activeWindow->screen())
+        screen = activeWindow->screen();
     if (!screen)
         return;
-    move(CentredOn(screen->geometry(), size() + frame));
+    move(CentredOn(screen->geometry(), size() + FrameSize(activeWindow)));
+}
+
+QSize TMessageForm::FrameSize(const QWidget *activeWindow)
+{
+    // The title bar and borders. Some platforms know them as soon as the window exists, others
+    // only once the window manager has framed it; then a framed window of the program tells.
+    winId();
+    const QSize own = frameGeometry().size() - size();
+    if (!own.isEmpty())
+        return own;
+    if (activeWindow && activeWindow->isVisible())
+        return activeWindow->frameGeometry().size() - activeWindow->size();
+    return QSize(0, 0);
 }
 
 void TMessageForm::ForgetCaptionWidth()

@@ -57,6 +57,7 @@ protected:
 
 private:
     bool HandleKey(const QKeyEvent &event);
+    QSize FrameSize(const QWidget *activeWindow);
     void CopyToClipboard();
 
     QLabel *m_message = nullptr;

@@ -55,7 +55,8 @@ start_x() {
         [ -e "/tmp/.X$n-lock" ] && continue
         Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
         local pid=$!
-        if wait_for 10 xdpyinfo -display ":$n"; then
+        # Still running: the answer came from this server, not from one that holds the display.
+        if wait_for 10 xdpyinfo -display ":$n" && kill -0 "$pid" 2>/dev/null; then
             pids+=("$pid")
             export DISPLAY=":$n"
             return 0

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QStyle>
+#include <QStyleHints>
 #include <QStyleOptionFrame>
 
 #include <algorithm>
@@ -321,8 +322,9 @@ bool TSpinEdit::eventFilter(QObject *watched, QEvent *event)
 
 void TSpinEdit::mousePressEvent(QMouseEvent *event)
 {
-    ResolveMouseEntry(true, event->button());
+    // After QLineEdit has placed the cursor, which would undo the selection.
     QLineEdit::mousePressEvent(event);
+    ResolveMouseEntry(true, event->button());
 }
 
 void TSpinEdit::mouseReleaseEvent(QMouseEvent *event)
@@ -337,24 +339,56 @@ void TSpinEdit::mouseReleaseEvent(QMouseEvent *event)
 
 void TSpinEdit::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu *menu = createStandardContextMenu();
-    if (!menu) {
-        return;
-    }
-    if (!m_editorEnabled) {
-        const QList<QAction *> actions = menu->actions();
-        for (QAction *action : actions) {
-            const QString name = action->objectName();
-            const bool edits = name == u"edit-undo" || name == u"edit-redo" ||
-                               name == u"edit-cut" || name == u"edit-paste" ||
-                               name == u"edit-delete" || action->menu() != nullptr;
-            if (edits) {
-                action->setEnabled(false);
-            }
-        }
-    }
+    QMenu *menu = CreateEditMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+// QLineEdit's own menu, with every action that edits the text bound to EditorEnabled. Qt's menu
+// cannot be told apart action by action, so it is rebuilt here with Qt's own texts.
+QMenu *TSpinEdit::CreateEditMenu()
+{
+    auto *menu = new QMenu(this);
+    const auto add = [menu](const char *text, QKeySequence::StandardKey key, const char *name,
+                            bool enabled) {
+        QString label = QCoreApplication::translate("QLineEdit", text);
+        if (key != QKeySequence::UnknownKey &&
+            QGuiApplication::styleHints()->showShortcutsInContextMenus()) {
+            label += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
+        }
+        QAction *action = menu->addAction(label);
+        action->setObjectName(QLatin1String(name));
+        action->setIcon(QIcon::fromTheme(QLatin1String(name)));
+        action->setEnabled(enabled);
+        return action;
+    };
+    const bool editable = !isReadOnly();
+    const bool editor = editable && m_editorEnabled;
+    const bool selection = hasSelectedText() && echoMode() == QLineEdit::Normal;
+    if (editable) {
+        connect(add("&Undo", QKeySequence::Undo, "edit-undo", editor && isUndoAvailable()),
+                &QAction::triggered, this, &QLineEdit::undo);
+        connect(add("&Redo", QKeySequence::Redo, "edit-redo", editor && isRedoAvailable()),
+                &QAction::triggered, this, &QLineEdit::redo);
+        menu->addSeparator();
+        connect(add("Cu&t", QKeySequence::Cut, "edit-cut", editor && selection),
+                &QAction::triggered, this, &TSpinEdit::cut);
+    }
+    connect(add("&Copy", QKeySequence::Copy, "edit-copy", selection), &QAction::triggered, this,
+            &QLineEdit::copy);
+    if (editable) {
+        const bool clipboardText = !QGuiApplication::clipboard()->text().isEmpty();
+        connect(add("&Paste", QKeySequence::Paste, "edit-paste", editor && clipboardText),
+                &QAction::triggered, this, &TSpinEdit::paste);
+        connect(add("Delete", QKeySequence::UnknownKey, "edit-delete", editor && hasSelectedText()),
+                &QAction::triggered, this, &QLineEdit::del);
+    }
+    menu->addSeparator();
+    const bool allSelected = selectedText().size() == text().size();
+    connect(
+        add("Select All", QKeySequence::SelectAll, "select-all", !text().isEmpty() && !allSelected),
+        &QAction::triggered, this, &QLineEdit::selectAll);
+    return menu;
 }
 
 bool TSpinEdit::AcceptsDrop(const QMimeData *data) const

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+class QMenu;
 class QMimeData;
 
 namespace mrfyc {
@@ -94,6 +95,7 @@ private:
     bool MayEditText() const;
     bool AcceptsDrop(const QMimeData *data) const;
     bool IsRefusedEditKey(const QKeyEvent &event) const;
+    QMenu *CreateEditMenu();
     QString AcceptedCharacters(const QString &typed) const;
     void ResolveMouseEntry(bool pressInsideText, Qt::MouseButton button);
     void ApplyHeightRules();

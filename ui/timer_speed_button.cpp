@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -179,14 +180,25 @@ void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent *event)
 
 void TTimerSpeedButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // Qt has already delivered the second press on its own; this is only its echo.
-    event->accept();
+    // The second press of a double-click is a press like the first. Qt delivers it as this event
+    // alone, or (in some versions) after a press event of its own, which it then merely echoes.
+    if (event->button() == Qt::LeftButton && m_held) {
+        event->accept();
+        return;
+    }
+    mousePressEvent(event);
 }
 
 void TTimerSpeedButton::timerEvent(QTimerEvent *event)
 {
     if (m_timerId == 0 || event->timerId() != m_timerId) {
         QWidget::timerEvent(event);
+        return;
+    }
+    if (!m_held && QGuiApplication::mouseButtons() == Qt::NoButton) {
+        // The press of another button ended elsewhere (a context menu opened on it took the
+        // release), so no release will come here to switch the timer off.
+        StopRepeat();
         return;
     }
     if (m_timerInterval != m_repeatInterval) {

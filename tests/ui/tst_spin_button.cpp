@@ -1,0 +1,659 @@
+#include "spin_test_support.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimerEvent>
+
+#include <memory>
+
+using namespace mrfyc;
+using namespace mrfyc::test;
+
+namespace {
+
+// As the error report shows it, with its full stop.
+const QString kTimerError =
+    QString::fromUtf8(kTimerErrorText.data(), kTimerErrorText.size()) + u'.';
+
+// A repeat timer that the platform refuses once, at the given call.
+class RefusingTimerButton : public TTimerSpeedButton
+{
+public:
+    RefusingTimerButton(int failAt, QWidget *parent) : TTimerSpeedButton(parent), m_failAt(failAt)
+    {}
+
+protected:
+    int StartRepeatTimer(int interval) override
+    {
+        return ++m_calls == m_failAt ? 0 : TTimerSpeedButton::StartRepeatTimer(interval);
+    }
+
+private:
+    int m_failAt;
+    int m_calls = 0;
+};
+
+class FailingSpinEdit : public TSpinEdit
+{
+public:
+    using TSpinEdit::TSpinEdit;
+    void StepUp(QObject *) override { throw Exception("step failed"); }
+};
+
+// One tick of the arrow's own repeat timer, delivered now.
+void Tick(TTimerSpeedButton *arrow)
+{
+    QVERIFY(arrow->RepeatTimerId() != 0);
+    QTimerEvent tick(arrow->RepeatTimerId());
+    QCoreApplication::sendEvent(arrow, &tick);
+}
+
+// The pixels in which two renderings differ.
+QList<QPoint> Differences(const QImage &a, const QImage &b)
+{
+    QList<QPoint> points;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                points << QPoint(x, y);
+            }
+        }
+    }
+    return points;
+}
+
+bool OnBorder(QPoint point, const QRect &rect)
+{
+    return rect.contains(point) && (point.x() == rect.left() || point.x() == rect.right() ||
+                                    point.y() == rect.top() || point.y() == rect.bottom());
+}
+
+QImage Render(QWidget *widget)
+{
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kOlive = 0xFF808000;
+
+} // namespace
+
+class TestSpinButton : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void clickStepsOnceAtTheRelease();
+    void pressedLookOnlyWhileOver_data();
+    void pressedLookOnlyWhileOver();
+    void otherButtonsNeitherPressNorStep_data();
+    void otherButtonsNeitherPressNorStep();
+    void rightPressOpensTheMenuAndLeavesNoTimer();
+    void doubleClickStepsTwice();
+    void editorOffArrowsStillStep();
+
+    void repeatScheduleGivesEightStepsFor1050ms();
+    void repeatWaitsTheDelayThenTheInterval();
+    void movingOffPausesTheRepeat();
+    void heldUdQArrowStopsAtNine();
+    void readOnlyArrowsOnlyBeepOnEveryTick();
+    void timerFailureIsReported_data();
+    void timerFailureIsReported();
+    void failingStepStopsTheTimerAndIsReported();
+    void fieldDeletedByAStepDuringRepeat();
+    void lostCaptureReleasesTheArrow_data();
+    void lostCaptureReleasesTheArrow();
+
+    void pairWithTabStopHandlesItsKeys();
+    void pairWithoutTabStopNeverTakesFocus();
+    void focusRectangleInsetByThree();
+
+    void arrowLayoutSharesOneRow_data();
+    void arrowLayoutSharesOneRow();
+    void arrowsDrawTheBitmapCentredAndShiftedWhilePressed();
+    void bitmapFilesHoldTheTriangles_data();
+    void bitmapFilesHoldTheTriangles();
+
+private:
+    ReportedErrors m_errors;
+    std::unique_ptr<SpinWindow> m_window;
+    TSpinEdit *m_edit = nullptr;
+    TTimerSpeedButton *m_up = nullptr;
+    TTimerSpeedButton *m_down = nullptr;
+};
+
+void TestSpinButton::init()
+{
+    m_window = std::make_unique<SpinWindow>();
+    m_edit = m_window->edit;
+    m_edit->setFont(FontOfHeight(12));
+    m_edit->setFixedSize(121, 21);
+    m_edit->setMaxValue(65536);
+    m_edit->setMinValue(0);
+    m_edit->setValue(0);
+    m_up = m_edit->Button()->UpButton();
+    m_down = m_edit->Button()->DownButton();
+    QVERIFY(m_window->ShowActive());
+}
+
+void TestSpinButton::cleanup()
+{
+    m_window.reset();
+    if (QWidget *popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
+    QCOMPARE(m_errors.Take(), QStringList());
+}
+
+void TestSpinButton::clickStepsOnceAtTheRelease()
+{
+    TSpinButton *pair = m_edit->Button();
+    QSignalSpy ups(pair, &TSpinButton::OnUpClick);
+    QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QVERIFY(m_up->IsDown());
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+    QVERIFY(!m_up->IsDown());
+    QCOMPARE(m_edit->text(), QStringLiteral("1"));
+    QCOMPARE(ups.count(), 1);
+    QCOMPARE(ups.first().first().value<QObject *>(), pair);
+
+    QTest::mouseClick(m_down, Qt::LeftButton, {}, m_down->rect().center());
+    QTest::mouseClick(m_down, Qt::LeftButton, {}, m_down->rect().center());
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+    QCOMPARE(changes.count(), 2); // the second step down stays at 0
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+}
+
+void TestSpinButton::pressedLookOnlyWhileOver_data()
+{
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<bool>("over");
+    // The up arrow is 15 x 8; its bottom edge row y = 8 still counts as over.
+    QTest::newRow("top left") << QPoint(0, 0) << true;
+    QTest::newRow("top right") << QPoint(14, 0) << true;
+    QTest::newRow("y equal to the height") << QPoint(14, 8) << true;
+    QTest::newRow("x equal to the width") << QPoint(15, 4) << false;
+    QTest::newRow("left of it") << QPoint(-1, 4) << false;
+    QTest::newRow("above it") << QPoint(7, -1) << false;
+    QTest::newRow("below the bottom edge") << QPoint(7, 9) << false;
+    QTest::newRow("far away") << QPoint(-60, 30) << false;
+}
+
+void TestSpinButton::pressedLookOnlyWhileOver()
+{
+    QFETCH(QPoint, to);
+    QFETCH(bool, over);
+    QCOMPARE(m_up->size(), QSize(15, 8));
+    QTest::mousePress(m_up, Qt::LeftButton, {}, m_up->rect().center());
+    QTest::mouseMove(m_up, to);
+    QCOMPARE(m_up->IsDown(), over);
+    QTest::mouseMove(m_up, m_up->rect().center());
+    QVERIFY(m_up->IsDown());
+    QTest::mouseMove(m_up, to);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, to);
+    QVERIFY(!m_up->IsDown());
+    QCOMPARE(m_edit->text(), over ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TestSpinButton::otherButtonsNeitherPressNorStep_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::newRow("middle") << Qt::MiddleButton;
+    QTest::newRow("back") << Qt::BackButton;
+    QTest::newRow("forward") << Qt::ForwardButton;
+}
+
+void TestSpinButton::otherButtonsNeitherPressNorStep()
+{
+    QFETCH(Qt::MouseButton, button);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, button, {}, centre);
+    QVERIFY(!m_up->IsDown());
+    QVERIFY(m_up->RepeatTimerId() != 0); // every press starts the timer; its ticks do nothing
+    Tick(m_up);
+    QTest::mouseRelease(m_up, button, {}, centre);
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+}
+
+void TestSpinButton::rightPressOpensTheMenuAndLeavesNoTimer()
+{
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::RightButton, {}, centre);
+    QVERIFY(!m_up->IsDown());
+    // The field's own menu opens on the press and takes the release.
+    QWidget *menu = QApplication::activePopupWidget();
+    QVERIFY(menu);
+    QTest::mouseRelease(menu, Qt::RightButton, {}, QPoint(-5, -5));
+    if (m_up->RepeatTimerId() != 0) {
+        Tick(m_up);
+    }
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+}
+
+void TestSpinButton::doubleClickStepsTwice()
+{
+    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
+    QTest::mouseDClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
+    QCOMPARE(ups.count(), 2);
+    QCOMPARE(m_edit->text(), QStringLiteral("2"));
+}
+
+void TestSpinButton::editorOffArrowsStillStep()
+{
+    m_edit->setEditorEnabled(false);
+    QTest::mouseClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
+    QCOMPARE(m_edit->text(), QStringLiteral("1"));
+}
+
+void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
+{
+    // The ticks are delivered by the test; the real timer is set so far off that it never fires.
+    QCOMPARE(m_up->RepeatDelay(), 400);
+    QCOMPARE(m_up->RepeatInterval(), 100);
+    const int delay = 400 * 1000;
+    const int interval = 100 * 1000;
+    m_edit->Button()->setRepeatTiming(delay, interval);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_up->RepeatTimerInterval(), delay);
+    // Ticks at 400, 500, ..., 1000 ms: one step each.
+    for (int step = 1; step <= 7; ++step) {
+        Tick(m_up);
+        QCOMPARE(m_up->RepeatTimerInterval(), interval);
+        QCOMPARE(m_edit->text(), QString::number(step));
+    }
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_edit->text(), QStringLiteral("8"));
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+
+    // The next press starts again at the delay.
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_up->RepeatTimerInterval(), delay);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+}
+
+void TestSpinButton::repeatWaitsTheDelayThenTheInterval()
+{
+    QList<qint64> stepTimes;
+    QElapsedTimer clock;
+    connect(m_edit, &TSpinEdit::OnChange, this, [&] { stepTimes << clock.elapsed(); });
+    const QPoint centre = m_up->rect().center();
+    clock.start();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QTRY_VERIFY_WITH_TIMEOUT(stepTimes.size() >= 3, 20000);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+    // Timers never fire early; late is allowed on a busy machine.
+    QVERIFY2(stepTimes[0] >= 399, qPrintable(QString::number(stepTimes[0])));
+    QVERIFY2(stepTimes[1] - stepTimes[0] >= 99, qPrintable(QString::number(stepTimes[1])));
+    QCOMPARE(m_edit->text(), QString::number(stepTimes.size()));
+}
+
+void TestSpinButton::movingOffPausesTheRepeat()
+{
+    m_edit->Button()->setRepeatTiming(30, 10);
+    const QPoint centre = m_up->rect().center();
+    const QPoint off(-20, 3);
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QTRY_VERIFY(m_edit->Value() >= 2);
+
+    QTest::mouseMove(m_up, off);
+    QVERIFY(!m_up->IsDown());
+    const int paused = m_edit->Value();
+    QTest::qWait(150); // fifteen intervals: the timer keeps running but takes no step
+    QCOMPARE(m_edit->Value(), paused);
+    QVERIFY(m_up->RepeatTimerId() != 0);
+
+    QTest::mouseMove(m_up, centre);
+    QVERIFY(m_up->IsDown());
+    QTRY_VERIFY(m_edit->Value() > paused);
+
+    QTest::mouseMove(m_up, off);
+    const int beforeRelease = m_edit->Value();
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, off);
+    QCOMPARE(m_edit->Value(), beforeRelease); // released off the arrow: no step of its own
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+}
+
+void TestSpinButton::heldUdQArrowStopsAtNine()
+{
+    m_edit->setMinValue(1);
+    m_edit->setMaxValue(9);
+    m_edit->setValue(1);
+    m_edit->Button()->setRepeatTiming(20, 5);
+    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QTRY_VERIFY(ups.count() >= 12);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_edit->text(), QStringLiteral("9"));
+}
+
+void TestSpinButton::readOnlyArrowsOnlyBeepOnEveryTick()
+{
+    m_edit->setReadOnly(true);
+    m_edit->setValue(5); // writing Value is not editing
+    m_edit->Button()->setRepeatTiming(20, 5);
+    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
+    QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
+    BeepCounter beeps;
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QTRY_VERIFY(beeps.Count() >= 3);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(beeps.Count(), ups.count());
+    QCOMPARE(m_edit->text(), QStringLiteral("5"));
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestSpinButton::timerFailureIsReported_data()
+{
+    QTest::addColumn<int>("failAt");
+    QTest::newRow("at the press") << 1;
+    QTest::newRow("at the change to the interval") << 2;
+}
+
+void TestSpinButton::timerFailureIsReported()
+{
+    QFETCH(int, failAt);
+    auto *arrow = new RefusingTimerButton(failAt, m_window.get());
+    arrow->setAllowRepeat(true);
+    arrow->setGeometry(200, 80, 15, 8);
+    arrow->show();
+    QSignalSpy clicks(arrow, &TTimerSpeedButton::OnClick);
+    const QPoint centre = arrow->rect().center();
+
+    QTest::mousePress(arrow, Qt::LeftButton, {}, centre);
+    if (failAt > 1) {
+        QCOMPARE(m_errors.Take(), QStringList());
+        Tick(arrow);
+    }
+    QCOMPARE(m_errors.Take(), QStringList{kTimerError});
+    // That press does not repeat, and the report let go of the arrow before showing the error.
+    QCOMPARE(arrow->RepeatTimerId(), 0);
+    QVERIFY(!arrow->IsDown() && !arrow->IsHeld());
+    QTest::mouseRelease(arrow, Qt::LeftButton, {}, centre);
+    QCOMPARE(clicks.count(), 0);
+
+    // The next press is an ordinary press.
+    QTest::mouseClick(arrow, Qt::LeftButton, {}, centre);
+    QCOMPARE(clicks.count(), 1);
+}
+
+void TestSpinButton::failingStepStopsTheTimerAndIsReported()
+{
+    auto *edit = new FailingSpinEdit(m_window.get());
+    edit->setGeometry(150, 80, 121, 21);
+    edit->show();
+    TTimerSpeedButton *up = edit->Button()->UpButton();
+    const QPoint centre = up->rect().center();
+    QTest::mousePress(up, Qt::LeftButton, {}, centre);
+    Tick(up);
+    QCOMPARE(m_errors.Take(), QStringList{"step failed."});
+    QCOMPARE(up->RepeatTimerId(), 0);
+    QVERIFY(!up->IsDown());
+    QTest::mouseRelease(up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_errors.Take(), QStringList());
+
+    // A click's own step fails the same way, once.
+    QTest::mouseClick(up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_errors.Take(), QStringList{"step failed."});
+}
+
+void TestSpinButton::fieldDeletedByAStepDuringRepeat()
+{
+    QPointer<TSpinEdit> edit = m_edit;
+    QPointer<TTimerSpeedButton> up = m_up;
+    connect(m_edit, &TSpinEdit::OnChange, this, [&] { delete edit.data(); });
+    QTest::mousePress(m_up, Qt::LeftButton, {}, m_up->rect().center());
+    Tick(m_up);
+    QVERIFY(edit.isNull());
+    QVERIFY(up.isNull());
+}
+
+void TestSpinButton::lostCaptureReleasesTheArrow_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("grab taken away") << "ungrab";
+    QTest::newRow("another window activated") << "deactivate";
+    QTest::newRow("field hidden") << "hide";
+    QTest::newRow("field disabled") << "disable";
+}
+
+void TestSpinButton::lostCaptureReleasesTheArrow()
+{
+    QFETCH(QString, how);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QVERIFY(m_up->IsDown());
+    QWidget other;
+    if (how == "ungrab") {
+        QEvent ungrab(QEvent::UngrabMouse);
+        QCoreApplication::sendEvent(m_up, &ungrab);
+    } else if (how == "deactivate") {
+        other.resize(50, 50);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    } else if (how == "hide") {
+        m_edit->hide();
+    } else {
+        m_edit->setEnabled(false);
+    }
+    QTRY_VERIFY(!m_up->IsDown());
+    QCOMPARE(m_up->RepeatTimerId(), 0);
+    QCOMPARE(m_up->IsHeld(), false);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+}
+
+void TestSpinButton::pairWithTabStopHandlesItsKeys()
+{
+    auto *pair = new TSpinButton(m_window.get());
+    pair->setTabStop(true);
+    pair->move(200, 70);
+    pair->show();
+    TTimerSpeedButton *up = pair->UpButton();
+    TTimerSpeedButton *down = pair->DownButton();
+    QSignalSpy ups(pair, &TSpinButton::OnUpClick);
+    QSignalSpy downs(pair, &TSpinButton::OnDownClick);
+
+    pair->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(pair->hasFocus());
+    QCOMPARE(pair->FocusedButton(), up);
+    QVERIFY(up->ShowFocus() && !down->ShowFocus());
+    QTest::keyClick(pair, Qt::Key_Space);
+    QCOMPARE(ups.count(), 1);
+    QTest::keyClick(pair, Qt::Key_Down);
+    QCOMPARE(downs.count(), 1);
+    QVERIFY(!up->ShowFocus() && down->ShowFocus());
+    QTest::keyClick(pair, Qt::Key_Space);
+    QCOMPARE(downs.count(), 2);
+    QTest::keyClick(pair, Qt::Key_Up);
+    QCOMPARE(ups.count(), 2);
+    QCOMPARE(pair->FocusedButton(), up);
+
+    m_window->other->setFocus();
+    QTRY_VERIFY(!pair->hasFocus());
+    QVERIFY(!up->ShowFocus() && !down->ShowFocus());
+
+    // Without a FocusControl a press gives the pair the focus and focuses the pressed arrow.
+    QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
+    QVERIFY(pair->hasFocus());
+    QCOMPARE(pair->FocusedButton(), down);
+    QCOMPARE(downs.count(), 3);
+
+    // With one, the FocusControl gets it instead.
+    pair->setFocusControl(m_window->other);
+    QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
+    QVERIFY(m_window->other->hasFocus());
+    QCOMPARE(pair->FocusedButton(), up);
+
+    // A destroyed FocusControl is forgotten.
+    auto *control = new QLineEdit(m_window.get());
+    pair->setFocusControl(control);
+    delete control;
+    QCOMPARE(pair->FocusControl(), nullptr);
+}
+
+void TestSpinButton::pairWithoutTabStopNeverTakesFocus()
+{
+    auto *pair = new TSpinButton(m_window.get());
+    pair->move(200, 70);
+    pair->show();
+    QCOMPARE(pair->focusPolicy(), Qt::NoFocus);
+    m_window->other->setFocus();
+    QTRY_VERIFY(m_window->other->hasFocus());
+    QTest::mouseClick(pair->UpButton(), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(m_window->other->hasFocus());
+    QVERIFY(!pair->UpButton()->ShowFocus());
+}
+
+void TestSpinButton::focusRectangleInsetByThree()
+{
+    auto *arrow = new TTimerSpeedButton(m_window.get());
+    arrow->setGeometry(200, 70, 20, 14);
+    arrow->show();
+    const QRect inset = arrow->rect().adjusted(3, 3, -3, -3);
+    for (bool pressed : {false, true}) {
+        if (pressed) {
+            QTest::mousePress(arrow, Qt::LeftButton, {}, arrow->rect().center());
+        }
+        arrow->setShowFocus(false);
+        const QImage plain = Render(arrow);
+        arrow->setShowFocus(true);
+        const QImage focused = Render(arrow);
+        const QRect expected = pressed ? inset.translated(1, 1) : inset;
+        const QList<QPoint> dots = Differences(plain, focused);
+        QVERIFY(dots.contains(expected.topLeft()));
+        for (QPoint dot : dots) {
+            QVERIFY2(OnBorder(dot, expected),
+                     qPrintable(QStringLiteral("%1,%2").arg(dot.x()).arg(dot.y())));
+        }
+    }
+    QTest::mouseRelease(arrow, Qt::LeftButton, {}, arrow->rect().center());
+}
+
+void TestSpinButton::arrowLayoutSharesOneRow_data()
+{
+    QTest::addColumn<QSize>("given");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QRect>("up");
+    QTest::addColumn<QRect>("down");
+    QTest::newRow("field pair") << QSize(15, 16) << 15 << QRect(0, 0, 15, 8) << QRect(0, 7, 15, 9);
+    QTest::newRow("odd height") << QSize(15, 17) << 15 << QRect(0, 0, 15, 8) << QRect(0, 7, 15, 10);
+    QTest::newRow("standalone default")
+        << QSize(20, 25) << 20 << QRect(0, 0, 20, 12) << QRect(0, 11, 20, 14);
+    QTest::newRow("narrow widened to 15")
+        << QSize(9, 16) << 15 << QRect(0, 0, 15, 8) << QRect(0, 7, 15, 9);
+}
+
+void TestSpinButton::arrowLayoutSharesOneRow()
+{
+    QFETCH(QSize, given);
+    QFETCH(int, width);
+    QFETCH(QRect, up);
+    QFETCH(QRect, down);
+    auto *pair = new TSpinButton(m_window.get());
+    QCOMPARE(pair->size(), QSize(20, 25));
+    pair->resize(given);
+    pair->show();
+    QCOMPARE(pair->width(), width);
+    QCOMPARE(pair->UpButton()->geometry(), up);
+    QCOMPARE(pair->DownButton()->geometry(), down);
+}
+
+void TestSpinButton::arrowsDrawTheBitmapCentredAndShiftedWhilePressed()
+{
+    const QPalette palette = m_up->palette();
+    const auto black = [](const QImage &image, int x, int y) {
+        return image.pixel(x, y) == kBlack;
+    };
+
+    // Up arrow 15 x 8: the 9 x 6 glyph at (3, 1), its point on top.
+    QImage image = Render(m_up);
+    QCOMPARE(image.size(), QSize(15, 8));
+    QCOMPARE(image.pixel(0, 0), palette.color(QPalette::Light).rgb());
+    QCOMPARE(image.pixel(14, 7), palette.color(QPalette::Shadow).rgb());
+    QVERIFY(black(image, 7, 2) && !black(image, 6, 2) && !black(image, 8, 2));
+    for (int x = 4; x <= 10; ++x) {
+        QVERIFY(black(image, x, 5));
+    }
+    QVERIFY(!black(image, 3, 5) && !black(image, 11, 5));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            QVERIFY(image.pixel(x, y) != kOlive);
+        }
+    }
+
+    // Down arrow 15 x 9: the spare odd row goes to the top margin, so the glyph is at (3, 2).
+    image = Render(m_down);
+    QCOMPARE(image.size(), QSize(15, 9));
+    for (int x = 4; x <= 10; ++x) {
+        QVERIFY(black(image, x, 3));
+    }
+    QVERIFY(black(image, 7, 6) && !black(image, 6, 6) && !black(image, 7, 7));
+
+    // Pressed: sunken frame, glyph one pixel right and down.
+    QTest::mousePress(m_up, Qt::LeftButton, {}, m_up->rect().center());
+    image = Render(m_up);
+    QCOMPARE(image.pixel(0, 0), palette.color(QPalette::Shadow).rgb());
+    QVERIFY(black(image, 8, 3) && !black(image, 7, 2));
+    for (int x = 5; x <= 11; ++x) {
+        QVERIFY(black(image, x, 6));
+    }
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, m_up->rect().center());
+}
+
+void TestSpinButton::bitmapFilesHoldTheTriangles_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<bool>("pointUp");
+    QTest::newRow("SpinUp") << ":/mrfyc/SpinUp" << true;
+    QTest::newRow("SpinDown") << ":/mrfyc/SpinDown" << false;
+}
+
+void TestSpinButton::bitmapFilesHoldTheTriangles()
+{
+    QFETCH(QString, resource);
+    QFETCH(bool, pointUp);
+    QFile file(resource);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const auto u16 = [&](int at) { return quint16(uchar(bytes[at]) | uchar(bytes[at + 1]) << 8); };
+    const auto u32 = [&](int at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
+    QVERIFY(bytes.startsWith("BM"));
+    QCOMPARE(u32(18), 9u); // width
+    QCOMPARE(u32(22), 6u); // height, rows bottom-up
+    QCOMPARE(u16(28), 4);  // bits per pixel
+    QCOMPARE(u32(30), 0u); // uncompressed
+    const QList<QRgb> standard{0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                               0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                               0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    const int palette = 14 + int(u32(14));
+    for (int i = 0; i < 16; ++i) {
+        const int at = palette + 4 * i; // blue, green, red, reserved
+        QCOMPARE(qRgb(uchar(bytes[at + 2]), uchar(bytes[at + 1]), uchar(bytes[at])) & 0xFFFFFF,
+                 standard[i]);
+    }
+
+    const QImage image(resource);
+    QCOMPARE(image.size(), QSize(9, 6));
+    for (int y = 0; y < 6; ++y) {
+        const int row = pointUp ? y : 5 - y; // rows counted from the point
+        for (int x = 0; x < 9; ++x) {
+            const bool triangle = row >= 1 && row <= 4 && qAbs(x - 4) <= row - 1;
+            QCOMPARE(image.pixel(x, y), triangle ? kBlack : kOlive);
+        }
+    }
+}
+
+MRFYC_SPIN_TEST_MAIN(TestSpinButton)
+#include "tst_spin_button.moc"

@@ -35,9 +35,10 @@ constexpr QSize kOuterSize(370, 251);
 QFont WindowFont(int fontHeight)
 {
     QFont font;
-    // IPAPGothic has the metrics of ＭＳ Ｐゴシック; the style hint falls back to a sans-serif
-    // that has the Japanese glyphs.
+    // IPAPGothic has the metrics of ＭＳ Ｐゴシック; after it come other Japanese sans-serif
+    // faces, then whatever sans-serif fontconfig offers, with Qt's fallback for the glyphs.
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
                       QStringLiteral("sans-serif")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(-fontHeight);

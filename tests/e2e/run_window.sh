@@ -71,6 +71,9 @@ openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wait_for 10 wmctrl -m || fail "openbox did not start"
 
+# Qt's file dialog keeps its history in the user's settings: a run of its own here.
+export XDG_CONFIG_HOME="$work/config"
+
 # The program in a folder of its own, since it writes Temp.txt beside itself.
 mkdir "$work/bin" "$work/logs"
 cp "$program" "$work/bin/mrfyc"

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -567,6 +568,8 @@ void TestMainWindow::failingPatchIsReportedAndChangesNothing()
 
 int main(int argc, char **argv)
 {
+    // Qt's file dialog keeps its history in the user's settings; tests keep theirs apart.
+    QStandardPaths::setTestModeEnabled(true);
     TApplication app(argc, argv);
     TestMainWindow test;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -61,14 +61,14 @@ protected:
         return test::HasProgram(command.front()) && RunChild(command).ExitCode == 0;
     }
 
-    void SkipUnlessRootWithSetpriv()
+    // Why the patcher cannot run as nobody here, or "" when it can.
+    std::string WhyNotAsNobody() const
     {
         if (::geteuid() != 0)
-            GTEST_SKIP() << "needs root to switch users";
+            return "needs root to switch users";
         std::vector<std::string> probe = AsNobody();
         probe.insert(probe.end(), {"test", "-x", Patcher()});
-        if (!Works(probe))
-            GTEST_SKIP() << "setpriv cannot run the patcher as nobody here";
+        return Works(probe) ? "" : "setpriv cannot run the patcher as nobody here";
     }
 
     void ExpectFailedAndIntact(const TChildResult &result, const std::string &text)
@@ -210,7 +210,8 @@ class InPlace : public PatchProcess, public testing::WithParamInterface<mode_t>
 // A folder nobody may write into: the log is rewritten in place, and keeps owner and mode.
 TEST_P(InPlace, RewritesTheLogWhenItsFolderIsReadOnly)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ASSERT_EQ(::chmod(Log().c_str(), GetParam()), 0);
     const TChildResult result = Patch(AsNobody());
@@ -228,7 +229,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, InPlace, testing::Values(0644, 0600, 04755, 0677
 
 TEST_F(InPlace, SizeLimitFailsBeforeAnyByteMoves)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ExpectFailedAndIntact(Patch(AsNobody(), {.FileSizeLimit = kLogSize + 50}), kWriteError);
 }
@@ -236,7 +238,8 @@ TEST_F(InPlace, SizeLimitFailsBeforeAnyByteMoves)
 // Writing to a file one does not own is allowed, giving a new file its owner is not.
 TEST_F(InPlace, KeepsTheOwnerOfAWritableLogSomeoneElseOwns)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chmod(m_folder.Path("logs").c_str(), 0777), 0);
     ASSERT_EQ(::chmod(Log().c_str(), 0666), 0);
     const TChildResult result = Patch(AsNobody());
@@ -250,7 +253,8 @@ TEST_F(InPlace, KeepsTheOwnerOfAWritableLogSomeoneElseOwns)
 
 TEST_F(InPlace, ReadOnlyLogInReadOnlyFolderCannotBeCreated)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ASSERT_EQ(::chmod(Log().c_str(), 0444), 0);
     ExpectFailedAndIntact(Patch(AsNobody()), "ファイル " + Log() + " を作成できません.");
@@ -258,7 +262,8 @@ TEST_F(InPlace, ReadOnlyLogInReadOnlyFolderCannotBeCreated)
 
 TEST_F(PatchProcess, UnwritableProgramDirectoryNamesTheScratchFile)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0755), 0);
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ExpectFailedAndIntact(Patch(AsNobody()),
@@ -291,7 +296,8 @@ class FullDisk : public PatchProcess, public testing::WithParamInterface<const c
 
 TEST_P(FullDisk, FailsTheWriteAndKeepsTheLog)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     if (!Works({"unshare", "-m", "true"}))
         GTEST_SKIP() << "unshare is not installed or refused";
     ASSERT_EQ(::mkdir(m_folder.Path("disk").c_str(), 0755), 0);

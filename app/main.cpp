@@ -1,23 +1,14 @@
 #include "app/startup.h"
 
-#include <QMainWindow>
-
-namespace {
-
-// The main window. Until TForm1 exists (then: Form1 = new TForm1(...)), a plain window with the
-// main window's caption, place and size stands in for it.
-QWidget *CreateMainWindow()
-{
-    auto *window = new QMainWindow;
-    window->setWindowTitle(QStringLiteral("ミルフィのアニメデータを修正するツール"));
-    window->move(210, 77);
-    window->resize(370, 251);
-    return window;
-}
-
-} // namespace
+#include "core/log_file_selection.h"
+#include "ui/main_window.h"
 
 int main(int argc, char *argv[])
 {
-    return mrfyc::RunProgram(argc, argv, CreateMainWindow);
+    // The current log path lives from start to exit, beyond the window that shows it.
+    mrfyc::TLogFileSelection selection;
+    return mrfyc::RunProgram(argc, argv, [&selection] {
+        mrfyc::Form1 = new mrfyc::TForm1(selection);
+        return mrfyc::Form1;
+    });
 }

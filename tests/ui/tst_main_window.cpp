@@ -1,0 +1,579 @@
+// The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
+#include "app/application.h"
+#include "app/error_report.h"
+#include "app/notice.h"
+#include "core/log_file_selection.h"
+#include "ui/main_window.h"
+#include "ui/open_file_dialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+
+using namespace mrfyc;
+
+namespace {
+
+const QString kFilePrefix = QStringLiteral("ファイル名：");
+const QString kNoticeNoFileText =
+    QStringLiteral("ファイルを選択、またはドラッグドロップしてください");
+const QString kNoticeUnsupportedText = QStringLiteral("非対応の形式です");
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+std::unique_ptr<QMimeData> MimeWithUrls(const QList<QUrl> &urls)
+{
+    auto mime = std::make_unique<QMimeData>();
+    mime->setUrls(urls);
+    return mime;
+}
+
+std::unique_ptr<QMimeData> MimeWithFiles(const QStringList &paths)
+{
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls << QUrl::fromLocalFile(path);
+    return MimeWithUrls(urls);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithDefaultsAndFocusOnOk();
+    void controlsAtTheirPlaces_data();
+    void controlsAtTheirPlaces();
+    void windowLook();
+    void resizingMovesNothingAndScrollBarsReachTheControls();
+    void scalesControlsWithTheFontOnOtherScreens();
+
+    void tabCyclesOkHeightWidthLinesQuality();
+    void enterClicksOkOnlyWhenFocusedWithoutModifier_data();
+    void enterClicksOkOnlyWhenFocusedWithoutModifier();
+    void menuAccessKeyFollowsTheLocale();
+
+    void pickingTwiceShowsTheLastPickAndPreselectsIt();
+    void cancellingChangesNothing();
+    void drop_data();
+    void drop();
+    void dragsOfAnythingButFilesAreRefused();
+
+    void okWithoutFileAsksForOne();
+    void okPatchesTheLogWithTheFieldValues();
+    void failingPatchIsReportedAndChangesNothing();
+
+private:
+    void Drop(const QMimeData &mime);
+    void DropFile(const QString &path) { Drop(*MimeWithFiles({path})); }
+
+    std::unique_ptr<TLogFileSelection> m_selection;
+    QPointer<TForm1> m_form;
+    QStringList m_notices;
+    QStringList m_errors;
+};
+
+void TestMainWindow::init()
+{
+    m_notices.clear();
+    m_errors.clear();
+    SetNoticeHook([this](const QString &text) { m_notices << text; });
+    SetErrorReportHook([this](const QString &text) { m_errors << text; });
+    m_selection = std::make_unique<TLogFileSelection>();
+    m_form = new TForm1(*m_selection);
+    Form1 = m_form;
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+void TestMainWindow::cleanup()
+{
+    delete m_form;
+    QVERIFY(!Form1);
+    m_selection.reset();
+    SetNoticeHook({});
+    SetErrorReportHook({});
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+}
+
+void TestMainWindow::Drop(const QMimeData &mime)
+{
+    const QPoint inside = m_form->UdW->geometry().center();
+    QDragEnterEvent enter(inside, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_form, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(inside, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_form, &drop);
+    QVERIFY(drop.isAccepted());
+}
+
+void TestMainWindow::startsWithDefaultsAndFocusOnOk()
+{
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("ミルフィのアニメデータを修正するツール"));
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix);
+    QCOMPARE(m_form->height->text(), QStringLiteral("高さ"));
+    QCOMPARE(m_form->lblw->text(), QStringLiteral("幅"));
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("ライン数"));
+    QCOMPARE(m_form->Label1->text(), QStringLiteral("クオリティ"));
+    QCOMPARE(m_form->btnPut->text(), QStringLiteral("OK"));
+
+    struct Field
+    {
+        TSpinEdit *edit;
+        int value, min, max;
+    };
+    for (const Field &field :
+         {Field{m_form->UdH, 1200, 0, 65536}, Field{m_form->UdW, 900, 0, 65536},
+          Field{m_form->Udl, 6000, 0, 2147483647}, Field{m_form->UdQ, 1, 1, 9}}) {
+        QCOMPARE(field.edit->Value(), field.value);
+        QCOMPARE(field.edit->MinValue(), field.min);
+        QCOMPARE(field.edit->MaxValue(), field.max);
+        QCOMPARE(field.edit->text(), QString::number(field.value));
+    }
+    QCOMPARE(QApplication::focusWidget(), m_form->btnPut);
+    QVERIFY(m_form->acceptDrops());
+    QVERIFY(m_selection->CurrentLogPath().empty());
+    QVERIFY(!m_form->btnPut->isDefault());
+    QVERIFY(!m_form->btnPut->autoDefault());
+    QCOMPARE(m_form->MainMenu1->actions(), QList<QAction *>{m_form->Open});
+    QVERIFY(!m_form->Open->menu());
+}
+
+void TestMainWindow::controlsAtTheirPlaces_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("bounds");
+    QTest::newRow("lblFile") << "lblFile" << QRect(4, 8, 349, 37);
+    QTest::newRow("height") << "height" << QRect(28, 52, 21, 12);
+    QTest::newRow("lblw") << "lblw" << QRect(200, 52, 12, 12);
+    QTest::newRow("Label3") << "Label3" << QRect(28, 105, 42, 12);
+    QTest::newRow("Label1") << "Label1" << QRect(200, 105, 49, 12);
+    QTest::newRow("btnPut") << "btnPut" << QRect(244, 168, 75, 25);
+    QTest::newRow("UdH") << "UdH" << QRect(28, 68, 121, 21);
+    QTest::newRow("UdW") << "UdW" << QRect(200, 68, 121, 21);
+    QTest::newRow("Udl") << "Udl" << QRect(28, 120, 121, 21);
+    QTest::newRow("UdQ") << "UdQ" << QRect(200, 120, 121, 21);
+}
+
+void TestMainWindow::controlsAtTheirPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, bounds);
+    auto *control = m_form->ClientArea->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+    QVERIFY(control);
+    QCOMPARE(control->pos(), bounds.topLeft());
+    auto *label = qobject_cast<QLabel *>(control);
+    if (label && label != m_form->lblFile) {
+        // Captions take the size of their text in the window font; IPAPGothic measures within a
+        // pixel or so of the original font.
+        const QSize text = label->fontMetrics().size(Qt::TextSingleLine, label->text());
+        QCOMPARE(control->size(), text);
+        QVERIFY2(qAbs(control->width() - bounds.width()) <= 2, qPrintable(name));
+        QVERIFY2(qAbs(control->QWidget::height() - bounds.height()) <= 2, qPrintable(name));
+    } else if (qobject_cast<TSpinEdit *>(control)) {
+        // The fields take their height from the font (IPAPGothic's text is a pixel higher).
+        QCOMPARE(control->width(), bounds.width());
+        QVERIFY2(qAbs(control->QWidget::height() - bounds.height()) <= 1, qPrintable(name));
+    } else {
+        QCOMPARE(control->size(), bounds.size());
+    }
+}
+
+void TestMainWindow::windowLook()
+{
+    // No frame on the offscreen platform: the whole outer size is the window's.
+    QCOMPARE(m_form->frameGeometry(), QRect(210, 77, 370, 251));
+    const QFontInfo font(m_form->font());
+    QCOMPARE(font.family(), QStringLiteral("IPAPGothic"));
+    QCOMPARE(font.pixelSize(), 12);
+    QCOMPARE(m_form->UdH->font(), m_form->font());
+    QCOMPARE(m_form->palette().color(QPalette::Window), m_form->palette().color(QPalette::Button));
+    for (QLabel *label : m_form->ClientArea->findChildren<QLabel *>()) {
+        QVERIFY2(label->autoFillBackground(), qPrintable(label->objectName()));
+        QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->backgroundRole(), QPalette::Window);
+        QCOMPARE(label->palette().color(QPalette::Window),
+                 m_form->palette().color(QPalette::Button));
+    }
+    QVERIFY(m_form->lblFile->wordWrap());
+}
+
+void TestMainWindow::resizingMovesNothingAndScrollBarsReachTheControls()
+{
+    QMap<QString, QRect> before;
+    for (QWidget *control : m_form->ClientArea->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        before.insert(control->objectName(), control->geometry());
+    const auto unchanged = [&] {
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            auto *control = m_form->ClientArea->findChild<QWidget *>(it.key());
+            if (control->geometry() != it.value())
+                return false;
+        }
+        return true;
+    };
+
+    m_form->resize(700, 500);
+    QTRY_COMPARE(m_form->size(), QSize(700, 500));
+    QVERIFY(unchanged());
+    QVERIFY(!m_form->ScrollBox->verticalScrollBar()->isVisible());
+
+    m_form->showMaximized();
+    QTRY_VERIFY(m_form->isMaximized());
+    QVERIFY(unchanged());
+
+    m_form->showNormal();
+    m_form->resize(200, 120);
+    QTRY_COMPARE(m_form->size(), QSize(200, 120));
+    QVERIFY(unchanged());
+    QScrollBar *vertical = m_form->ScrollBox->verticalScrollBar();
+    QScrollBar *horizontal = m_form->ScrollBox->horizontalScrollBar();
+    QTRY_VERIFY(vertical->isVisible());
+    QVERIFY(horizontal->isVisible());
+    // Scrolled to the end, the OK button lies wholly inside the visible area.
+    vertical->setValue(vertical->maximum());
+    horizontal->setValue(horizontal->maximum());
+    const QRect visible = m_form->ScrollBox->viewport()->rect();
+    const QRect button(m_form->btnPut->mapTo(m_form->ScrollBox->viewport(), QPoint(0, 0)),
+                       m_form->btnPut->size());
+    QVERIFY2(visible.contains(button), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                      .arg(button.x())
+                                                      .arg(button.y())
+                                                      .arg(button.width())
+                                                      .arg(button.height())));
+}
+
+void TestMainWindow::scalesControlsWithTheFontOnOtherScreens()
+{
+    const QRect okBefore = m_form->btnPut->geometry();
+    const QRect fileBefore = m_form->lblFile->geometry();
+    m_form->ScaleToScreen(120);
+    QCOMPARE(m_form->font().pixelSize(), 15);
+    QCOMPARE(m_form->frameGeometry(), QRect(210, 77, 370, 251));
+
+    // Everything grows by the same factor as the font's text height, within rounding.
+    const QRect okAfter = m_form->btnPut->geometry();
+    const QRect fileAfter = m_form->lblFile->geometry();
+    for (const auto &[before, after] : {std::pair{okBefore, okAfter}, {fileBefore, fileAfter}}) {
+        QVERIFY(after.left() > before.left() && after.width() > before.width());
+        const double factor = double(after.right() + 1) / (before.right() + 1);
+        QVERIFY2(factor > 1.18 && factor < 1.32, qPrintable(QString::number(factor)));
+    }
+    // Neighbours still line up: the two field columns keep a common left edge.
+    QCOMPARE(m_form->UdH->x(), m_form->Udl->x());
+    QCOMPARE(m_form->height->x(), m_form->UdH->x());
+    QCOMPARE(m_form->height->size(),
+             m_form->height->fontMetrics().size(Qt::TextSingleLine, QStringLiteral("高さ")));
+    // The window keeps its size, so the grown controls are reached by scrolling.
+    QTRY_VERIFY(m_form->ScrollBox->verticalScrollBar()->isVisible());
+}
+
+void TestMainWindow::tabCyclesOkHeightWidthLinesQuality()
+{
+    const QList<QWidget *> order = {m_form->UdH, m_form->UdW, m_form->Udl, m_form->UdQ,
+                                    m_form->btnPut};
+    QCOMPARE(QApplication::focusWidget(), m_form->btnPut);
+    for (QWidget *expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected);
+    }
+    for (qsizetype i = order.size() - 2; i >= 0; --i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), order.at(i));
+    }
+}
+
+void TestMainWindow::enterClicksOkOnlyWhenFocusedWithoutModifier_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("Return on OK") << "btnPut" << int(Qt::Key_Return) << Qt::KeyboardModifiers()
+                                  << 1;
+    QTest::newRow("keypad Enter on OK")
+        << "btnPut" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 1;
+    QTest::newRow("Shift+Return on OK")
+        << "btnPut" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 0;
+    QTest::newRow("Ctrl+Return on OK")
+        << "btnPut" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ControlModifier) << 0;
+    QTest::newRow("Alt+Return on OK")
+        << "btnPut" << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::AltModifier) << 0;
+    QTest::newRow("Space on OK") << "btnPut" << int(Qt::Key_Space) << Qt::KeyboardModifiers() << 1;
+    QTest::newRow("Escape on OK") << "btnPut" << int(Qt::Key_Escape) << Qt::KeyboardModifiers()
+                                  << 0;
+    for (const char *field : {"UdH", "UdW", "Udl", "UdQ"}) {
+        QTest::addRow("Return in %s", field)
+            << field << int(Qt::Key_Return) << Qt::KeyboardModifiers() << 0;
+        QTest::addRow("Escape in %s", field)
+            << field << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << 0;
+    }
+}
+
+void TestMainWindow::enterClicksOkOnlyWhenFocusedWithoutModifier()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, clicks);
+    auto *target = m_form->ClientArea->findChild<QWidget *>(focus);
+    target->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), target);
+    QSignalSpy clicked(m_form->btnPut, &QPushButton::clicked);
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+    QCOMPARE(clicked.count(), clicks);
+    // A click with no file chosen asks for one, and nothing else.
+    QCOMPARE(m_notices, clicks ? QStringList{kNoticeNoFileText} : QStringList{});
+    QVERIFY(m_errors.isEmpty());
+}
+
+void TestMainWindow::menuAccessKeyFollowsTheLocale()
+{
+    int opened = 0;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &) {
+        ++opened;
+        return std::nullopt;
+    });
+    // Told by the test's environment, so that a locale the program fails to see shows up.
+    const bool japanese = qEnvironmentVariable("LC_ALL").startsWith(QStringLiteral("ja_"));
+    QCOMPARE(m_form->Open->text(), japanese ? QStringLiteral("開く(&Z)") : QStringLiteral("開く"));
+    QTest::keyClick(m_form, Qt::Key_Z, Qt::AltModifier);
+    QTRY_COMPARE(opened, japanese ? 1 : 0);
+    // The mouse always reaches it.
+    const QRect item = m_form->MainMenu1->actionGeometry(m_form->Open);
+    QTest::mouseClick(m_form->MainMenu1, Qt::LeftButton, Qt::NoModifier, item.center());
+    QTRY_COMPARE(opened, japanese ? 2 : 1);
+}
+
+void TestMainWindow::pickingTwiceShowsTheLastPickAndPreselectsIt()
+{
+    // Real files: the dialog can only preselect a file in a folder that exists.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("チャット")));
+    const QString first = dir.filePath(QStringLiteral("チャット/0001.mrfy"));
+    const QString second = dir.filePath(QStringLiteral("0002.log"));
+    WriteAll(first, "log");
+    QStringList preselected;
+    QString answer = first;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &dialog) -> std::optional<QString> {
+        preselected << dialog.selectedFiles().value(0);
+        [&] {
+            QCOMPARE(dialog.nameFilters(), QStringList{"ミルフィログファイル (*.tmp *.mrfy)"});
+            QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+            QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+            QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
+            QCOMPARE(dialog.parentWidget(), m_form.data());
+            const QRect monitor = m_form->screen()->geometry();
+            QCOMPARE(dialog.pos(), CentredOneThirdDown(monitor, dialog.size()));
+        }();
+        return answer;
+    });
+
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix + first);
+    QCOMPARE(QString::fromStdString(m_selection->CurrentLogPath()), first);
+
+    answer = second; // any extension is taken from the dialog
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix + second);
+    QCOMPARE(QString::fromStdString(m_selection->CurrentLogPath()), second);
+    QCOMPARE(preselected.size(), 2);
+    QVERIFY(!preselected.at(0).endsWith(QStringLiteral("0001.mrfy")));
+    QCOMPARE(preselected.at(1), first);
+    QVERIFY(m_notices.isEmpty());
+}
+
+void TestMainWindow::cancellingChangesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString picked = dir.filePath(QStringLiteral("a.tmp"));
+    WriteAll(picked, "log");
+    std::optional<QString> answer = picked;
+    QStringList preselected;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &dialog) {
+        preselected << dialog.selectedFiles().value(0);
+        return answer;
+    });
+    m_form->Open->trigger();
+    answer.reset();
+    m_form->Open->trigger();
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix + picked);
+    QCOMPARE(QString::fromStdString(m_selection->CurrentLogPath()), picked);
+    QCOMPARE(preselected.mid(1), (QStringList{picked, picked}));
+    QVERIFY(m_notices.isEmpty());
+}
+
+void TestMainWindow::drop_data()
+{
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<QString>("accepted"); // empty: refused with the notice
+    const auto files = [](const QStringList &paths) {
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        return urls;
+    };
+    QTest::newRow(".mrfy") << files({"/logs/0001.mrfy"}) << "/logs/0001.mrfy";
+    QTest::newRow(".tmp, Japanese folder") << files({"/ログ/表/a.tmp"}) << "/ログ/表/a.tmp";
+    QTest::newRow("only the first of several")
+        << files({"/logs/a.mrfy", "/logs/b.tmp", "/logs/c.txt"}) << "/logs/a.mrfy";
+    QTest::newRow("first refused, the rest ignored")
+        << files({"/logs/c.txt", "/logs/a.mrfy"}) << "";
+    QTest::newRow("upper-case extension") << files({"/logs/A.TMP"}) << "";
+    QTest::newRow("dot in the folder only") << files({"/logs.tmp/file"}) << "";
+    QTest::newRow("ampersand shown as it is")
+        << files({"/logs/a&b && c.mrfy"}) << "/logs/a&b && c.mrfy";
+    const QString longPath = QStringLiteral("/") + QString(300, u'x') + QStringLiteral(".mrfy");
+    QTest::newRow("longer than 254 bytes, taken whole") << files({longPath}) << longPath;
+    QTest::newRow("first local file after a web link")
+        << (QList<QUrl>{QUrl("https://example.com/x.mrfy")} + files({"/logs/w.tmp"}))
+        << "/logs/w.tmp";
+}
+
+void TestMainWindow::drop()
+{
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(QString, accepted);
+    // A pick first, so that a refused drop visibly keeps what was there.
+    const QString picked = QStringLiteral("/logs/picked.mrfy");
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &) { return picked; });
+    m_form->Open->trigger();
+
+    Drop(*MimeWithUrls(urls));
+    if (accepted.isEmpty()) {
+        QCOMPARE(m_notices, QStringList{kNoticeUnsupportedText});
+        QCOMPARE(m_form->lblFile->text(), kFilePrefix + picked);
+        QCOMPARE(QString::fromStdString(m_selection->CurrentLogPath()), picked);
+    } else {
+        QVERIFY(m_notices.isEmpty());
+        QCOMPARE(m_form->lblFile->text(), accepted);
+        QCOMPARE(m_selection->CurrentLogPath(), QFile::encodeName(accepted).toStdString());
+    }
+    // However long the path, the label keeps its box and clips what does not fit.
+    QCOMPARE(m_form->lblFile->geometry(), QRect(4, 8, 349, 37));
+    QVERIFY(m_errors.isEmpty());
+}
+
+void TestMainWindow::dragsOfAnythingButFilesAreRefused()
+{
+    QMimeData text;
+    text.setText(QStringLiteral("/logs/a.mrfy"));
+    auto web = MimeWithUrls({QUrl("https://example.com/a.mrfy")});
+    for (const QMimeData *mime :
+         {static_cast<const QMimeData *>(&text), static_cast<const QMimeData *>(web.get())}) {
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form, &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(QPoint(50, 50), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form, &drop);
+        QVERIFY(!drop.isAccepted());
+    }
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix);
+    QVERIFY(m_notices.isEmpty());
+    // The fields leave file drops to the window.
+    for (QWidget *field : {m_form->UdH, m_form->UdW, m_form->Udl, m_form->UdQ})
+        QVERIFY(!field->acceptDrops());
+}
+
+void TestMainWindow::okWithoutFileAsksForOne()
+{
+    QTest::mouseClick(m_form->btnPut, Qt::LeftButton);
+    QCOMPARE(m_notices, QStringList{kNoticeNoFileText});
+    QVERIFY(m_errors.isEmpty());
+}
+
+void TestMainWindow::okPatchesTheLogWithTheFieldValues()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString log = dir.filePath(QStringLiteral("0001.mrfy"));
+    const QByteArray old("old line\r\n\0\xff\x81\\ end", 18);
+    WriteAll(log, old);
+    DropFile(log);
+
+    // Typed as a user would, then left with Tab.
+    m_form->UdW->setFocus();
+    m_form->UdW->selectAll();
+    QTest::keyClicks(m_form->UdW, QStringLiteral("800"));
+    QTest::keyClick(m_form->UdW, Qt::Key_Tab);
+    m_form->Udl->setValue(123456);
+    m_form->UdQ->setValue(9);
+    QTest::mouseClick(m_form->btnPut, Qt::LeftButton);
+
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QCOMPARE(m_notices, QStringList{QStringLiteral("修正しました")});
+    const QByteArray header("layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\n"
+                            "image_width=800\r\nimage_height=1200\r\ncount_lines=123456\r\n"
+                            "quality=9\r\n");
+    QCOMPARE(ReadAll(log), header + old);
+    // The scratch file sits beside the program, here the test executable.
+    QCOMPARE(ReadAll(QCoreApplication::applicationDirPath() + QStringLiteral("/Temp.txt")), header);
+
+    // OK again stacks a second header on the same file.
+    QTest::mouseClick(m_form->btnPut, Qt::LeftButton);
+    QCOMPARE(ReadAll(log), header + header + old);
+    QCOMPARE(m_form->lblFile->text(), log);
+}
+
+void TestMainWindow::failingPatchIsReportedAndChangesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("gone.mrfy"));
+    DropFile(missing);
+    m_form->UdH->setValue(77);
+
+    QTest::mouseClick(m_form->btnPut, Qt::LeftButton);
+    QCOMPARE(m_errors, QStringList{QStringLiteral("ファイル %1 は開けません.").arg(missing)});
+    QVERIFY(m_notices.isEmpty());
+    QCOMPARE(m_form->lblFile->text(), missing);
+    QCOMPARE(QString::fromStdString(m_selection->CurrentLogPath()), missing);
+    QCOMPARE(m_form->UdH->Value(), 77);
+    QCOMPARE(m_form->UdW->Value(), 900);
+    QVERIFY(!QFile::exists(missing));
+
+    // The window stays usable: the next command runs from its start.
+    QTest::mouseClick(m_form->btnPut, Qt::LeftButton);
+    QCOMPARE(m_errors.size(), 2);
+}
+
+int main(int argc, char **argv)
+{
+    // Qt's file dialog keeps its history in the user's settings; tests keep theirs apart.
+    QStandardPaths::setTestModeEnabled(true);
+    TApplication app(argc, argv);
+    TestMainWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_main_window.moc"

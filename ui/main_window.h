@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ui_main_window.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QDragEnterEvent;
+class QDropEvent;
+
+namespace mrfyc {
+
+class TLogFileSelection;
+class TOpenFileDialog;
+
+// The program's one window: the file label, the four header fields, the OK button, the menu
+// command 開く and the drop target. It holds no patching logic; it hands user actions to the
+// log file selection and to the patch. The controls are public members named as in the layout.
+class TForm1 : public QMainWindow, public Ui::TForm1
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(TLogFileSelection &selection, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The caption label named "height" in the layout; the window's own height is QWidget::height().
+    using Ui::TForm1::height;
+
+    TOpenFileDialog *OpenDialog1 = nullptr;
+
+    void FormCreate(QObject *sender);
+    void OpenClick(QObject *sender);
+    void btnPutClick(QObject *sender);
+
+    // Adapts font and controls to a screen of pixelsPerInch; the window runs it once, while it
+    // is created, for its own screen.
+    void ScaleToScreen(int pixelsPerInch);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void ApplyWindowLook();
+    void SetUpMenu();
+    void FitLabelsAndScrollArea();
+    void FitOuterSize();
+    void ShowSelection();
+    bool HandleButtonKey(QKeyEvent *event);
+
+    TLogFileSelection &m_selection;
+    bool m_outerSizeFitted = false;
+};
+
+// The one main window, set by start-up.
+extern TForm1 *Form1;
+
+} // namespace mrfyc

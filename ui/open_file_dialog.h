@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
+
+namespace mrfyc {
+
+// The open-file dialog of the main window: a Qt file dialog object (not the static helper) that
+// remembers the last confirmed file for the next opening and stands centred across and one third
+// down the monitor of the active window.
+class TOpenFileDialog : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Test seam: answers in place of the user, given the dialog as it would have been shown
+    // (filter, preselected file and position already set). nullopt cancels.
+    using Answerer = std::function<std::optional<QString>(QFileDialog &dialog)>;
+
+    explicit TOpenFileDialog(QObject *parent = nullptr);
+
+    QString Filter() const { return m_filter; }
+    void setFilter(const QString &filter) { m_filter = filter; }
+    QString FileName() const { return m_fileName; }
+
+    // Shows the dialog modally over owner. True when the user confirmed a file, which FileName
+    // then holds; false when cancelled, and then nothing changes.
+    bool Execute(QWidget *owner);
+
+    void setAnswerer(Answerer answerer) { m_answerer = std::move(answerer); }
+
+private:
+    QString m_filter;
+    QString m_fileName;
+    Answerer m_answerer;
+};
+
+// Top-left corner of a dialog of dialogSize centred across and one third down monitor.
+QPoint CentredOneThirdDown(const QRect &monitor, const QSize &dialogSize);
+
+} // namespace mrfyc

@@ -1,0 +1,101 @@
+#include "core/file_descriptor.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace mrfyc {
+
+namespace {
+
+// Runs transfer(pointer, remaining, offset) until size bytes have gone; false on error or when
+// the call moves nothing.
+template <typename Byte, typename Transfer>
+bool TransferAll(Byte *data, std::size_t size, off_t offset, Transfer transfer)
+{
+    while (size > 0) {
+        const ssize_t done = transfer(data, size, offset);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (done == 0) {
+            errno = 0;
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+        offset += done;
+    }
+    return true;
+}
+
+} // namespace
+
+FileDescriptor &FileDescriptor::operator=(FileDescriptor &&other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_fd = other.Release();
+    }
+    return *this;
+}
+
+FileDescriptor::~FileDescriptor()
+{
+    Close();
+}
+
+int FileDescriptor::Release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+bool FileDescriptor::Close()
+{
+    if (m_fd < 0)
+        return true;
+    // Linux releases the descriptor even when close fails, so it is never retried.
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    return closed;
+}
+
+bool FileDescriptor::WriteAll(const char *data, std::size_t size) const
+{
+    return TransferAll(data, size, 0,
+                       [this](const char *p, std::size_t n, off_t) { return ::write(m_fd, p, n); });
+}
+
+bool FileDescriptor::WriteAllAt(const char *data, std::size_t size, off_t offset) const
+{
+    return TransferAll(data, size, offset, [this](const char *p, std::size_t n, off_t at) {
+        return ::pwrite(m_fd, p, n, at);
+    });
+}
+
+bool FileDescriptor::ReadExactly(char *data, std::size_t size) const
+{
+    return TransferAll(data, size, 0,
+                       [this](char *p, std::size_t n, off_t) { return ::read(m_fd, p, n); });
+}
+
+bool FileDescriptor::ReadExactlyAt(char *data, std::size_t size, off_t offset) const
+{
+    return TransferAll(data, size, offset, [this](char *p, std::size_t n, off_t at) {
+        return ::pread(m_fd, p, n, at);
+    });
+}
+
+ssize_t FileDescriptor::ReadSome(char *data, std::size_t size) const
+{
+    for (;;) {
+        const ssize_t done = ::read(m_fd, data, size);
+        if (done >= 0 || errno != EINTR)
+            return done;
+    }
+}
+
+} // namespace mrfyc

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <sys/types.h>
+
+namespace mrfyc {
+
+// An owned POSIX file descriptor. The read and write helpers retry on EINTR and on partial
+// transfers, and report anything short of the whole request as a failure (errno set).
+class FileDescriptor
+{
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(other.Release()) {}
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept;
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    ~FileDescriptor();
+
+    bool IsValid() const { return m_fd >= 0; }
+    int Get() const { return m_fd; }
+    int Release();
+    // Closes and reports whether the close succeeded: some file systems report a failed write
+    // only here.
+    bool Close();
+
+    bool WriteAll(const char *data, std::size_t size) const;
+    bool WriteAllAt(const char *data, std::size_t size, off_t offset) const;
+    // False on an error and on an end of file before size bytes (errno 0 then).
+    bool ReadExactly(char *data, std::size_t size) const;
+    bool ReadExactlyAt(char *data, std::size_t size, off_t offset) const;
+    // One read, retried on EINTR: the byte count, 0 at the end of the file, -1 on an error.
+    ssize_t ReadSome(char *data, std::size_t size) const;
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace mrfyc

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/file_descriptor.h"
+
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+
+namespace mrfyc {
+
+// Puts bytes in front of a regular file's contents without ever leaving the file half-written.
+// The new contents are streamed into a new file in the file's own folder, synced, and renamed
+// over the file; owner, mode and symlinks are kept. Only when that folder is not writable (or
+// the owner could not be kept) is the file rewritten in place, with its new size reserved first.
+// Failures throw the error kinds of core/errors.h, naming the path as given.
+class SafeFileReplace
+{
+public:
+    explicit SafeFileReplace(std::string path) : m_path(std::move(path)) {}
+
+    // Opens the file for reading. EFOpenError when it is missing, unreadable or not a regular
+    // file (a FIFO or a device is never opened for writing, nor replaced).
+    void Open();
+    // Replaces the contents with prefix + the old contents. EFCreateError when the file cannot
+    // be written (no write permission bit counts, also for root); EWriteError, EReadError or
+    // EStreamError when writing, reading or allocating fails.
+    void Prepend(std::string_view prefix);
+
+    // Test seam: pretend the file system has no O_TMPFILE, so the named new file is used.
+    void SetUnnamedFileAllowed(bool allowed) { m_unnamedFileAllowed = allowed; }
+
+    // Block size of the copy: large enough for full-speed I/O, small enough to keep memory flat.
+    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+private:
+    enum class Outcome
+    {
+        Replaced,
+        NeedsRewriteInPlace
+    };
+
+    FileDescriptor OpenForWriting(const std::string &target) const;
+    Outcome ReplaceThroughNewFile(const std::string &target, std::string_view prefix);
+    void RewriteInPlace(const FileDescriptor &file, std::string_view prefix) const;
+    void CopyWithPrefix(const FileDescriptor &to, std::string_view prefix) const;
+    [[noreturn]] void ThrowCreateError() const;
+    [[noreturn]] void ThrowOpenError() const;
+
+    std::string m_path;
+    FileDescriptor m_source;
+    struct stat m_status = {};
+    bool m_unnamedFileAllowed = true;
+};
+
+} // namespace mrfyc

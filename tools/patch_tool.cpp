@@ -1,0 +1,182 @@
+#include "tools/patch_tool.h"
+
+#include "core/errors.h"
+#include "core/full_stop.h"
+#include "core/log_file_selection.h"
+#include "core/log_patch.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <new>
+#include <optional>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr std::string_view kProgramName = "mrfyc-patch";
+
+constexpr std::string_view kUsage =
+    "Usage: mrfyc-patch [--width N] [--height N] [--lines N] [--quality N] FILE...\n"
+    "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
+    "\n"
+    "  --width N    image width, 0 to 65536 (default 900)\n"
+    "  --height N   image height, 0 to 65536 (default 1200)\n"
+    "  --lines N    line count, 0 to 2147483647 (default 6000)\n"
+    "  --quality N  quality, 1 to 9 (default 1)\n"
+    "  --help       show this help and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Each FILE is replaced only once its new contents are safely on disk. \"Temp.txt\" is\n"
+    "written beside this program. Exit status: 0 when every FILE was patched, 1 when any was\n"
+    "not, 2 for a usage error.\n";
+
+struct TValueOption
+{
+    std::string_view Name;
+    std::int32_t Minimum;
+    std::int32_t Maximum;
+    std::int32_t THeaderSettings::*Field;
+};
+
+// The ranges of the window's fields.
+constexpr std::array kValueOptions{
+    TValueOption{"--width", 0, 65536, &THeaderSettings::ImageWidth},
+    TValueOption{"--height", 0, 65536, &THeaderSettings::ImageHeight},
+    TValueOption{"--lines", 0, 2147483647, &THeaderSettings::LineCount},
+    TValueOption{"--quality", 1, 9, &THeaderSettings::Quality},
+};
+
+class UsageError
+{
+public:
+    explicit UsageError(std::string text) : m_text(std::move(text)) {}
+    const std::string &Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+struct TCommandLine
+{
+    THeaderSettings Settings;
+    std::vector<std::string> Files;
+    bool Help = false;
+    bool Version = false;
+};
+
+std::int32_t ParseValue(const TValueOption &option, std::string_view text)
+{
+    long long value = 0;
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error == std::errc::invalid_argument || stop != end)
+        throw UsageError("invalid value '" + std::string(text) + "' for " +
+                         std::string(option.Name) + ": not a number");
+    if (error == std::errc::result_out_of_range || value < option.Minimum || value > option.Maximum)
+        throw UsageError("value '" + std::string(text) + "' for " + std::string(option.Name) +
+                         " is out of range (" + std::to_string(option.Minimum) + " to " +
+                         std::to_string(option.Maximum) + ")");
+    return static_cast<std::int32_t>(value);
+}
+
+const TValueOption *FindValueOption(std::string_view name)
+{
+    for (const TValueOption &option : kValueOptions) {
+        if (option.Name == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string> &arguments)
+{
+    TCommandLine commandLine;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || !argument.starts_with('-')) {
+            commandLine.Files.emplace_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help") {
+            commandLine.Help = true;
+        } else if (argument == "--version") {
+            commandLine.Version = true;
+        } else {
+            const std::size_t equals = argument.find('=');
+            const TValueOption *option = FindValueOption(argument.substr(0, equals));
+            if (option == nullptr)
+                throw UsageError("unknown option '" + std::string(argument) + "'");
+            std::string_view value;
+            if (equals != std::string_view::npos)
+                value = argument.substr(equals + 1);
+            else if (i + 1 < arguments.size())
+                value = arguments[++i];
+            else
+                throw UsageError("option '" + std::string(argument) + "' needs a value");
+            commandLine.Settings.*(option->Field) = ParseValue(*option, value);
+        }
+    }
+    if (!commandLine.Help && !commandLine.Version && commandLine.Files.empty())
+        throw UsageError("no FILE given");
+    return commandLine;
+}
+
+// Patches one file; true when it was patched.
+bool PatchOne(const std::string &file, const THeaderSettings &settings,
+              const std::string &programDirectory, std::ostream &out, std::ostream &err)
+{
+    TLogFileSelection selection;
+    std::optional<std::string> notice;
+    const NoticeFunction keepNotice = [&notice](const std::string &text) { notice = text; };
+    try {
+        if (selection.ApplyDropRule(file, keepNotice))
+            PatchLogFile(
+                selection.CurrentLogPath(), [&settings] { return settings; }, programDirectory,
+                keepNotice);
+    } catch (const Exception &error) {
+        err << file << ": " << WithFullStop(error.Message()) << '\n';
+        return false;
+    } catch (const std::bad_alloc &) {
+        err << file << ": " << WithFullStop(kOutOfMemoryText) << '\n';
+        return false;
+    }
+    const bool patched = notice == kNoticePatched;
+    (patched ? out : err) << file << ": " << notice.value_or("") << '\n';
+    return patched;
+}
+
+} // namespace
+
+int RunPatchTool(const std::vector<std::string> &arguments, const std::string &programDirectory,
+                 std::ostream &out, std::ostream &err)
+{
+    TCommandLine commandLine;
+    try {
+        commandLine = ParseCommandLine(arguments);
+    } catch (const UsageError &error) {
+        err << kProgramName << ": " << error.Text() << "\n"
+            << "Try '" << kProgramName << " --help'.\n";
+        return kPatchToolUsageError;
+    }
+    if (commandLine.Help) {
+        out << kUsage;
+        return kPatchToolAllPatched;
+    }
+    if (commandLine.Version) {
+        out << kProgramName << ' ' << MRFYC_VERSION << '\n';
+        return kPatchToolAllPatched;
+    }
+    bool allPatched = true;
+    for (const std::string &file : commandLine.Files) {
+        if (!PatchOne(file, commandLine.Settings, programDirectory, out, err))
+            allPatched = false;
+        out.flush();
+        err.flush();
+    }
+    return allPatched ? kPatchToolAllPatched : kPatchToolSomeFailed;
+}
+
+} // namespace mrfyc

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 namespace mrfyc::faults {
@@ -33,6 +34,11 @@ struct BadInputCase
     // For Patched: the file whose contents change (relative to folder), when not the path itself.
     const char *patchedFile = nullptr;
 };
+
+void PrintTo(const BadInputCase &test, std::ostream *out)
+{
+    *out << test.name;
+}
 
 std::string MakeLogNamed(const std::string &folder, const std::string &name)
 {

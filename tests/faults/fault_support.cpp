@@ -124,21 +124,31 @@ void TScratchDir::GiveProgramToNobody() const
         Fail("chown bin");
 }
 
-pid_t StartChild(const std::vector<std::string> &argv, const ChildOptions &options)
+Child StartChild(const std::vector<std::string> &argv, const ChildOptions &options)
 {
     std::vector<char *> args;
     for (const std::string &arg : argv)
         args.push_back(const_cast<char *>(arg.c_str()));
     args.push_back(nullptr);
-    const std::string output = options.outputPath.empty() ? "/dev/null" : options.outputPath;
+    // A pipe, not a file: a file size limit on the child must not cut what it prints.
+    int pipe[2] = {-1, -1};
+    if (options.captureOutput && ::pipe2(pipe, O_CLOEXEC) != 0)
+        Fail("pipe");
 
-    const pid_t pid = ::fork();
-    if (pid < 0)
+    Child child;
+    child.pid = ::fork();
+    if (child.pid < 0)
         Fail("fork");
-    if (pid > 0)
-        return pid;
+    if (child.pid > 0) {
+        if (options.captureOutput) {
+            ::close(pipe[1]);
+            child.output = pipe[0];
+            ::fcntl(child.output, F_SETFL, O_NONBLOCK);
+        }
+        return child;
+    }
     // Child: only async-signal-safe calls from here on.
-    const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int out = options.captureOutput ? pipe[1] : ::open("/dev/null", O_WRONLY);
     if (out < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0)
         ::_exit(125);
     const int in = ::open("/dev/null", O_RDONLY);
@@ -159,40 +169,57 @@ pid_t StartChild(const std::vector<std::string> &argv, const ChildOptions &optio
     ::_exit(127);
 }
 
-RunResult WaitChild(pid_t pid, std::chrono::milliseconds timeout, const ChildOptions &options)
+namespace {
+
+void Drain(int fd, std::string &into)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        into.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
+
+RunResult WaitChild(const Child &child, std::chrono::milliseconds timeout)
 {
     RunResult result;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     int status = 0;
     for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid)
+        if (child.output >= 0)
+            Drain(child.output, result.output);
+        const pid_t done = ::waitpid(child.pid, &status, WNOHANG);
+        if (done == child.pid)
             break;
         if (done < 0)
             Fail("waitpid");
         if (std::chrono::steady_clock::now() > deadline) {
             result.timedOut = true;
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
+            ::kill(child.pid, SIGKILL);
+            ::waitpid(child.pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    if (child.output >= 0) {
+        Drain(child.output, result.output);
+        ::close(child.output);
+    }
     result.exited = !result.timedOut && WIFEXITED(status);
     result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
-    if (!options.outputPath.empty())
-        result.output = ReadWhole(options.outputPath);
     return result;
 }
 
 RunResult RunPatcher(const TScratchDir &scratch, const std::vector<std::string> &paths,
-                     ChildOptions options, std::chrono::milliseconds timeout)
+                     const ChildOptions &options, std::chrono::milliseconds timeout)
 {
     std::vector<std::string> argv{scratch.Patcher()};
     argv.insert(argv.end(), paths.begin(), paths.end());
-    if (options.outputPath.empty())
-        options.outputPath = scratch.Path() + "/bin/output.txt";
-    return WaitChild(StartChild(argv, options), timeout, options);
+    return WaitChild(StartChild(argv, options), timeout);
 }
 
 void WritePattern(const std::string &path, std::uint64_t size, std::uint64_t seed)
@@ -202,7 +229,8 @@ void WritePattern(const std::string &path, std::uint64_t size, std::uint64_t see
         Fail("create " + path);
     std::vector<char> block(kBlock);
     for (std::uint64_t done = 0; done < size;) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - done));
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - done));
         FillPattern(done, n, seed, block.data());
         if (::write(fd, block.data(), n) != static_cast<ssize_t>(n))
             Fail("write " + path);
@@ -214,7 +242,9 @@ void WritePattern(const std::string &path, std::uint64_t size, std::uint64_t see
 int CountHeadersBeforePattern(const std::string &path, std::uint64_t size, std::uint64_t seed,
                               int maxHeaders)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return -1;
     const auto total = static_cast<std::uint64_t>(info.st_size);
@@ -229,10 +259,12 @@ int CountHeadersBeforePattern(const std::string &path, std::uint64_t size, std::
     std::string prefix(total - size, '\0');
     bool same = ::pread(fd, prefix.data(), prefix.size(), 0) == static_cast<ssize_t>(prefix.size());
     for (int i = 0; same && i < headers; ++i)
-        same = prefix.compare(i * kDefaultHeader.size(), kDefaultHeader.size(), kDefaultHeader) == 0;
+        same =
+            prefix.compare(i * kDefaultHeader.size(), kDefaultHeader.size(), kDefaultHeader) == 0;
     std::vector<char> expected(kBlock), actual(kBlock);
     for (std::uint64_t done = 0; same && done < size;) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - done));
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - done));
         FillPattern(done, n, seed, expected.data());
         same = ::pread(fd, actual.data(), n, static_cast<off_t>(prefix.size() + done)) ==
                    static_cast<ssize_t>(n) &&
@@ -299,7 +331,9 @@ std::map<std::string, std::string> Snapshot(const std::string &dir)
     std::map<std::string, std::string> entries;
     for (const std::string &name : ListNames(dir)) {
         const std::string path = dir + "/" + name;
-        struct stat info{};
+        struct stat info
+        {
+        };
         if (::lstat(path.c_str(), &info) != 0)
             Fail("lstat " + path);
         std::string text = std::to_string(info.st_mode) + " " + std::to_string(info.st_uid) + ":" +
@@ -321,7 +355,9 @@ std::map<std::string, std::string> Snapshot(const std::string &dir)
 
 std::uint64_t FileSize(const std::string &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0)
         Fail("stat " + path);
     return static_cast<std::uint64_t>(info.st_size);

@@ -33,7 +33,13 @@ struct ChildOptions
 {
     std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
     bool asNobody = false;               // nobody:nogroup, no supplementary groups
-    std::string outputPath;              // stdout and stderr; /dev/null when empty
+    bool captureOutput = true;           // stdout and stderr through a pipe, else /dev/null
+};
+
+struct Child
+{
+    pid_t pid = -1;
+    int output = -1; // read end of the output pipe, or -1
 };
 
 struct RunResult
@@ -64,13 +70,14 @@ private:
     std::string m_path;
 };
 
-// Starts argv[0] with argv; returns its pid.
-pid_t StartChild(const std::vector<std::string> &argv, const ChildOptions &options = {});
-// Waits for pid; after the timeout it is killed and reported as timed out.
-RunResult WaitChild(pid_t pid, std::chrono::milliseconds timeout, const ChildOptions &options = {});
+// Starts argv[0] with argv.
+Child StartChild(const std::vector<std::string> &argv, const ChildOptions &options = {});
+// Waits for the child, collecting its output; after the timeout it is killed and reported as
+// timed out.
+RunResult WaitChild(const Child &child, std::chrono::milliseconds timeout);
 // Runs the patcher on paths and captures what it prints.
 RunResult RunPatcher(const TScratchDir &scratch, const std::vector<std::string> &paths,
-                     ChildOptions options = {},
+                     const ChildOptions &options = {},
                      std::chrono::milliseconds timeout = std::chrono::seconds(120));
 
 // Non-zero bytes, a different 64-bit word for every offset, that can be checked without a copy.

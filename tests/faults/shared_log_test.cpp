@@ -1,0 +1,213 @@
+// A log that others touch while it is patched: a folder only its owner's log may be written in
+// (rewritten in place), a writer appending to it, a second patcher at the same time.
+#include "tests/faults/fault_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace mrfyc::faults {
+namespace {
+
+constexpr std::uint64_t kSeed = 0x736861726564ull;
+
+struct stat StatOf(const std::string &path)
+{
+    struct stat info
+    {
+    };
+    ::lstat(path.c_str(), &info);
+    return info;
+}
+
+// --- A folder that only root may write: nobody's log is rewritten in place ---------------------
+
+struct InPlaceCase
+{
+    const char *name;
+    std::int64_t limitFromEnd; // RLIMIT_FSIZE = header + log + this; none when 0 or more
+};
+
+void PrintTo(const InPlaceCase &test, std::ostream *out)
+{
+    *out << test.name;
+}
+
+class ReadOnlyFolder : public ::testing::TestWithParam<InPlaceCase>
+{
+};
+
+TEST_P(ReadOnlyFolder, RewritesInPlaceOrFailsBeforeAnyByteMoves)
+{
+    const InPlaceCase &test = GetParam();
+    TScratchDir scratch;
+    scratch.GiveProgramToNobody();
+    const std::string folder = scratch / "ro";
+    const std::string log = folder + "/a.mrfy";
+    const std::uint64_t size = (8 << 20) + 1;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(log, size, kSeed);
+    ASSERT_EQ(::chown(log.c_str(), kNobody, kNoGroup), 0);
+    ASSERT_EQ(::chmod(log.c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    const struct stat before = StatOf(log);
+
+    ChildOptions options;
+    options.asNobody = true;
+    if (test.limitFromEnd < 0)
+        options.fileSizeLimit = kDefaultHeader.size() + size + test.limitFromEnd;
+    const RunResult run = RunPatcher(scratch, {log}, options);
+
+    ASSERT_TRUE(run.exited) << run.output;
+    const struct stat after = StatOf(log);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the log was replaced, not rewritten in place";
+    EXPECT_EQ(after.st_uid, kNobody);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"a.mrfy"});
+    if (test.limitFromEnd >= 0) {
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_TRUE(HoldsHeadersAndPattern(log, 1, size, kSeed));
+    } else {
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_TRUE(run.output.find(kWriteError) != std::string::npos ||
+                    run.output.find(CreateErrorLine(log)) != std::string::npos)
+            << run.output;
+        EXPECT_TRUE(HoldsHeadersAndPattern(log, 0, size, kSeed))
+            << "bytes moved before the new size was reserved";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AsNobody, ReadOnlyFolder,
+                         ::testing::Values(InPlaceCase{"Patched", 0},
+                                           InPlaceCase{"LimitHalfTheLogShort",
+                                                       -static_cast<std::int64_t>(4 << 20)},
+                                           InPlaceCase{"LimitOneByteShort", -1}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// --- A writer appending while the log is patched ----------------------------------------------
+
+constexpr std::size_t kRecord = 64;
+
+std::string Record(std::uint64_t index)
+{
+    char text[kRecord + 1];
+    std::snprintf(text, sizeof text, "record %020llu %034llu\n",
+                  static_cast<unsigned long long>(index), static_cast<unsigned long long>(index));
+    return std::string(text, kRecord);
+}
+
+// A chat client with its log open: appends records with O_APPEND until told to stop, counting the
+// ones written in shared memory.
+pid_t StartAppender(const std::string &log, std::atomic<std::uint64_t> *written,
+                    std::atomic<bool> *stop)
+{
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    for (std::uint64_t i = 0; fd >= 0 && !stop->load(); ++i) {
+        const std::string record = Record(i);
+        if (::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
+            ::_exit(1);
+        written->store(i + 1);
+    }
+    ::_exit(fd >= 0 ? 0 : 1);
+}
+
+TEST(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppends)
+{
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    const std::string log = folder + "/chat.mrfy";
+    const std::uint64_t size = 64 << 20;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(log, size, kSeed);
+
+    void *shared = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    auto *written = new (shared) std::atomic<std::uint64_t>(0);
+    auto *stop = new (static_cast<char *>(shared) + 64) std::atomic<bool>(false);
+    const pid_t appender = StartAppender(log, written, stop);
+    while (written->load() == 0)
+        std::this_thread::yield();
+
+    const RunResult run = RunPatcher(scratch, {log});
+    // Keep appending a while after the patch, as the client would.
+    const std::uint64_t atEnd = written->load();
+    while (written->load() < atEnd + 1000)
+        std::this_thread::yield();
+    stop->store(true);
+    int status = 0;
+    ::waitpid(appender, &status, 0);
+    const std::uint64_t total = written->load();
+    ::munmap(shared, 4096);
+
+    ASSERT_TRUE(run.exited && run.exitCode == 0) << run.output;
+    // The patched log: the header, the old log, then whole-or-partial records in order.
+    const std::string contents = ReadWhole(log);
+    ASSERT_GE(contents.size(), kDefaultHeader.size() + size);
+    const std::string head = contents.substr(0, kDefaultHeader.size());
+    EXPECT_EQ(head, kDefaultHeader);
+    const std::string pattern = scratch / "pattern";
+    WritePattern(pattern, size, kSeed);
+    EXPECT_EQ(contents.compare(kDefaultHeader.size(), size, ReadWhole(pattern)), 0);
+    const std::uint64_t appended = contents.size() - kDefaultHeader.size() - size;
+    std::string expected;
+    for (std::uint64_t i = 0; expected.size() < appended; ++i)
+        expected += Record(i);
+    EXPECT_EQ(contents.compare(kDefaultHeader.size() + size, appended, expected, 0, appended), 0)
+        << "appended records were torn or reordered";
+    EXPECT_LE(appended, total * kRecord);
+    std::printf("appender wrote %llu records (%llu bytes); the patched log kept %llu bytes of them,"
+                " %llu bytes went to the replaced file\n",
+                static_cast<unsigned long long>(total),
+                static_cast<unsigned long long>(total * kRecord),
+                static_cast<unsigned long long>(appended),
+                static_cast<unsigned long long>(total * kRecord - appended));
+    RecordProperty("appended_bytes_lost", std::to_string(total * kRecord - appended));
+}
+
+// --- Two patchers on one log at once ----------------------------------------------------------
+
+TEST(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
+{
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    const std::string log = folder + "/chat.mrfy";
+    const std::uint64_t size = 64 << 20;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(log, size, kSeed);
+
+    const Child a = StartChild({scratch.Patcher(), log});
+    const Child b = StartChild({scratch.Patcher(), log});
+    const RunResult runA = WaitChild(a, std::chrono::seconds(120));
+    const RunResult runB = WaitChild(b, std::chrono::seconds(120));
+
+    ASSERT_TRUE(runA.exited && runB.exited);
+    const int headers = CountHeadersBeforePattern(log, size, kSeed, 2);
+    const int succeeded = (runA.exitCode == 0) + (runB.exitCode == 0);
+    std::printf("two patchers at once: %d reported success, the log has %d header(s)\n", succeeded,
+                headers);
+    EXPECT_TRUE(headers == 1 || headers == 2) << "the log is neither 1 nor 2 headers + old log";
+    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
+    // Every "修正しました" stands for a header in the log; a patch that is told to have worked
+    // must not be overwritten by one that read the log before it.
+    EXPECT_EQ(headers, succeeded) << runA.output << runB.output;
+}
+
+} // namespace
+} // namespace mrfyc::faults

@@ -1,0 +1,253 @@
+#include "ui/timer_speed_button.h"
+
+#include "core/errors.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTimerEvent>
+#include <qdrawutil.h>
+
+#include <cmath>
+#include <string>
+
+namespace mrfyc {
+
+namespace {
+
+// The glyph's offset within space pixels; a spare odd pixel goes to the leading margin.
+int LeadingMargin(int space)
+{
+    return space >= 0 ? (space + 1) / 2 : -(-space / 2);
+}
+
+QPixmap WithTransparentKey(const QImage &glyph)
+{
+    if (glyph.isNull()) {
+        return {};
+    }
+    QImage image = glyph.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = image.pixel(0, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == key) {
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+            }
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
+TTimerSpeedButton::TTimerSpeedButton(QWidget *parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+TTimerSpeedButton::~TTimerSpeedButton() = default;
+
+void TTimerSpeedButton::setGlyph(const QImage &glyph)
+{
+    m_glyph = glyph;
+    m_transparentGlyph = WithTransparentKey(glyph);
+    update();
+}
+
+void TTimerSpeedButton::setShowFocus(bool show)
+{
+    if (m_showFocus == show) {
+        return;
+    }
+    m_showFocus = show;
+    update();
+}
+
+bool TTimerSpeedButton::IsOver(QPointF position) const
+{
+    const double x = std::floor(position.x());
+    const double y = std::floor(position.y());
+    return x >= 0 && x < width() && y >= 0 && y <= height();
+}
+
+void TTimerSpeedButton::Click()
+{
+    emit OnClick(this);
+}
+
+void TTimerSpeedButton::CancelPress()
+{
+    StopRepeat();
+    m_held = false;
+    SetDown(false);
+}
+
+int TTimerSpeedButton::StartRepeatTimer(int interval)
+{
+    return startTimer(interval, Qt::PreciseTimer);
+}
+
+bool TTimerSpeedButton::event(QEvent *event)
+{
+    // A pressed arrow lets go when the capture goes elsewhere: a grab taken away, or a modal box
+    // that deactivates the window.
+    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate) {
+        CancelPress();
+    }
+    return QWidget::event(event);
+}
+
+void TTimerSpeedButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QBrush face = palette().button();
+    qDrawWinButton(&painter, rect(), palette(), m_down, &face);
+
+    if (!m_transparentGlyph.isNull()) {
+        QPixmap glyph = m_transparentGlyph;
+        if (!isEnabled()) {
+            QStyleOption option;
+            option.initFrom(this);
+            glyph = style()->generatedIconPixmap(QIcon::Disabled, glyph, &option);
+        }
+        painter.drawPixmap(GlyphPosition(), glyph);
+    }
+
+    if (m_showFocus) {
+        QRect focus = rect().adjusted(3, 3, -3, -3);
+        if (m_down) {
+            focus.translate(1, 1);
+        }
+        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(focus.adjusted(0, 0, -1, -1));
+    }
+}
+
+QPoint TTimerSpeedButton::GlyphPosition() const
+{
+    const QSize glyph = m_glyph.size();
+    QPoint position(LeadingMargin(width() - glyph.width()),
+                    LeadingMargin(height() - glyph.height()));
+    if (m_down) {
+        position += QPoint(1, 1);
+    }
+    return position;
+}
+
+void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    QPointer<TTimerSpeedButton> self(this);
+    emit OnMouseDown(this, event->button());
+    if (!self) {
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        m_held = true;
+        SetDown(true);
+    }
+    if (m_allowRepeat) {
+        StartRepeat(m_repeatDelay);
+    }
+}
+
+void TTimerSpeedButton::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (m_held) {
+        SetDown(IsOver(event->position()));
+    }
+}
+
+void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    StopRepeat();
+    if (event->button() != Qt::LeftButton || !m_held) {
+        return;
+    }
+    const bool over = IsOver(event->position());
+    m_held = false;
+    SetDown(false);
+    if (over) {
+        Click();
+    }
+}
+
+void TTimerSpeedButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Qt has already delivered the second press on its own; this is only its echo.
+    event->accept();
+}
+
+void TTimerSpeedButton::timerEvent(QTimerEvent *event)
+{
+    if (m_timerId == 0 || event->timerId() != m_timerId) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    if (m_timerInterval != m_repeatInterval) {
+        StartRepeat(m_repeatInterval);
+    }
+    if (!m_down || !m_held) {
+        return;
+    }
+    QPointer<TTimerSpeedButton> self(this);
+    try {
+        Click();
+    } catch (...) {
+        // The report of the failure must not be followed by more ticks.
+        if (self) {
+            StopRepeat();
+        }
+        throw;
+    }
+}
+
+void TTimerSpeedButton::hideEvent(QHideEvent *event)
+{
+    CancelPress();
+    QWidget::hideEvent(event);
+}
+
+void TTimerSpeedButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        CancelPress();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TTimerSpeedButton::SetDown(bool down)
+{
+    if (m_down == down) {
+        return;
+    }
+    m_down = down;
+    update();
+}
+
+void TTimerSpeedButton::StartRepeat(int interval)
+{
+    StopRepeat();
+    const int id = StartRepeatTimer(interval);
+    if (id == 0) {
+        throw Exception(std::string(kTimerErrorText));
+    }
+    m_timerId = id;
+    m_timerInterval = interval;
+}
+
+void TTimerSpeedButton::StopRepeat()
+{
+    if (m_timerId != 0) {
+        killTimer(m_timerId);
+        m_timerId = 0;
+    }
+    m_timerInterval = 0;
+}
+
+} // namespace mrfyc

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include <string_view>
+
+namespace mrfyc {
+
+// The text of the error raised when the repeat timer cannot be had.
+inline constexpr std::string_view kTimerErrorText = "タイマーを取得できません";
+
+// A flat push button that paints a frame and a glyph, clicks on a left-button release over it
+// and, when allowed to repeat, clicks again while it is held down: first after RepeatDelay, then
+// every RepeatInterval. Used for the arrows of TSpinButton.
+class TTimerSpeedButton : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TTimerSpeedButton(QWidget *parent = nullptr);
+    ~TTimerSpeedButton() override;
+
+    // The glyph; the colour of its bottom-left pixel is drawn transparent.
+    QImage Glyph() const { return m_glyph; }
+    void setGlyph(const QImage &glyph);
+
+    bool AllowRepeat() const { return m_allowRepeat; }
+    void setAllowRepeat(bool allow) { m_allowRepeat = allow; }
+    // Drawn with a focus rectangle (the pair's focused arrow while the pair holds the focus).
+    bool ShowFocus() const { return m_showFocus; }
+    void setShowFocus(bool show);
+
+    // Tests may lower these; they apply from the next press.
+    int RepeatDelay() const { return m_repeatDelay; }
+    void setRepeatDelay(int milliseconds) { m_repeatDelay = milliseconds; }
+    int RepeatInterval() const { return m_repeatInterval; }
+    void setRepeatInterval(int milliseconds) { m_repeatInterval = milliseconds; }
+
+    // Drawn pressed: the left button is held and the pointer is over the button.
+    bool IsDown() const { return m_down; }
+    // The left button went down here and has not been released or cancelled since.
+    bool IsHeld() const { return m_held; }
+    // The repeat timer's id (0 while it is off) and its current interval.
+    int RepeatTimerId() const { return m_timerId; }
+    int RepeatTimerInterval() const { return m_timerInterval; }
+
+    // Over the button in its own coordinates: 0 <= x < width and 0 <= y <= height.
+    bool IsOver(QPointF position) const;
+
+    // One click: raises OnClick.
+    void Click();
+    // Drops a press as if the mouse capture had been taken away: drawn raised, timer off, no click.
+    void CancelPress();
+
+signals:
+    void OnClick(QObject *sender);
+    // Any mouse button pressed on the button, before it is drawn pressed.
+    void OnMouseDown(QObject *sender, Qt::MouseButton button);
+
+protected:
+    // Starts a timer of this object and returns its id, 0 when none could be had. A seam for the
+    // failure path.
+    virtual int StartRepeatTimer(int interval);
+
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void SetDown(bool down);
+    void StartRepeat(int interval);
+    void StopRepeat();
+    QPoint GlyphPosition() const;
+
+    QImage m_glyph;
+    QPixmap m_transparentGlyph;
+    bool m_allowRepeat = false;
+    bool m_showFocus = false;
+    bool m_down = false;
+    bool m_held = false;
+    int m_repeatDelay = 400;
+    int m_repeatInterval = 100;
+    int m_timerId = 0;
+    int m_timerInterval = 0;
+};
+
+} // namespace mrfyc

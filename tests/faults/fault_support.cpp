@@ -124,6 +124,13 @@ void TScratchDir::GiveProgramToNobody() const
         Fail("chown bin");
 }
 
+bool StraceWorks()
+{
+    return ::access("/usr/bin/strace", X_OK) == 0 &&
+           std::system("/usr/bin/strace -o /dev/null -e inject=getpid:retval=1 /bin/true "
+                       ">/dev/null 2>&1") == 0;
+}
+
 Child StartChild(const std::vector<std::string> &argv, const ChildOptions &options)
 {
     std::vector<char *> args;

@@ -70,6 +70,9 @@ private:
     std::string m_path;
 };
 
+// Whether strace can trace and inject here (ptrace may be forbidden in a container).
+bool StraceWorks();
+
 // Starts argv[0] with argv.
 Child StartChild(const std::vector<std::string> &argv, const ChildOptions &options = {});
 // Waits for the child, collecting its output; after the timeout it is killed and reported as

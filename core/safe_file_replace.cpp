@@ -69,6 +69,17 @@ void Reserve(const FileDescriptor &file, off_t oldSize, off_t newSize)
     ThrowWriteError();
 }
 
+// A write by anyone but root clears the setuid and setgid bits. Only the owner may set them
+// again, so the mode is only touched when it changed.
+bool RestoreMode(const FileDescriptor &file, const struct stat &original)
+{
+    struct stat status = {};
+    if (::fstat(file.Get(), &status) != 0)
+        return false;
+    return (status.st_mode & kModeBits) == (original.st_mode & kModeBits) ||
+           ::fchmod(file.Get(), original.st_mode & kModeBits) == 0;
+}
+
 } // namespace
 
 void SafeFileReplace::Open()
@@ -176,11 +187,21 @@ void SafeFileReplace::CopyWithPrefix(const FileDescriptor &to, std::string_view 
     }
     if (copied < m_status.st_size)
         ThrowReadError();
+    // The size the file system reports must be what was written: a write that claimed more
+    // than it stored must not be committed.
+    struct stat written = {};
+    if (::fstat(to.Get(), &written) != 0 ||
+        written.st_size != static_cast<off_t>(prefix.size()) + copied)
+        ThrowWriteError();
 }
 
 void SafeFileReplace::RewriteInPlace(const FileDescriptor &file, std::string_view prefix) const
 {
-    const off_t oldSize = m_status.st_size;
+    // The size now, not at opening: bytes appended meanwhile must move too.
+    struct stat status = {};
+    if (::fstat(file.Get(), &status) != 0)
+        ThrowWriteError();
+    const off_t oldSize = status.st_size;
     if (prefix.size() > static_cast<std::size_t>(std::numeric_limits<off_t>::max() - oldSize))
         ThrowWriteError();
     const auto shift = static_cast<off_t>(prefix.size());
@@ -195,8 +216,8 @@ void SafeFileReplace::RewriteInPlace(const FileDescriptor &file, std::string_vie
         if (!file.WriteAllAt(block.get(), size, end + shift))
             ThrowWriteError();
     }
-    if (!file.WriteAllAt(prefix.data(), prefix.size(), 0) ||
-        ::fchmod(file.Get(), m_status.st_mode & kModeBits) != 0 || ::fdatasync(file.Get()) != 0)
+    if (!file.WriteAllAt(prefix.data(), prefix.size(), 0) || !RestoreMode(file, m_status) ||
+        ::fdatasync(file.Get()) != 0)
         ThrowWriteError();
 }
 

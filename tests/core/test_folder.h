@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace mrfyc::test {
+
+// A fresh folder under TMPDIR (or /tmp), removed with everything in it at the end, whatever
+// modes the test gave its contents. Reachable by every user, so that a test can hand parts of it
+// to nobody.
+class TestFolder
+{
+public:
+    TestFolder();
+    TestFolder(const TestFolder &) = delete;
+    TestFolder &operator=(const TestFolder &) = delete;
+    ~TestFolder();
+
+    // The folder's path with a trailing "/", followed by name.
+    std::string Path(std::string_view name = {}) const { return m_path + std::string(name); }
+
+private:
+    std::string m_path;
+};
+
+void WriteFile(const std::string &path, std::string_view contents, mode_t mode = 0644);
+std::string ReadFile(const std::string &path);
+bool Exists(const std::string &path);
+// Names in a folder, "." and ".." left out, sorted.
+std::vector<std::string> ListFolder(const std::string &path);
+// Deterministic bytes of every value, CR LF and NUL among them.
+std::string PatternBytes(std::size_t size, unsigned seed = 1);
+
+} // namespace mrfyc::test

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,14 +24,9 @@ inline constexpr std::string_view kWriteError = "ストリームへの書き込�
 std::string OpenErrorLine(std::string_view path);   // "ファイル %s は開けません."
 std::string CreateErrorLine(std::string_view path); // "ファイル %s を作成できません."
 
-inline constexpr uid_t kNobody = 65534;
-inline constexpr gid_t kNoGroup = 65534;
-
 struct ChildOptions
 {
-    std::optional<rlim_t> fileSizeLimit; // RLIMIT_FSIZE in bytes, SIGXFSZ ignored
-    bool asNobody = false;               // nobody:nogroup, no supplementary groups
-    bool captureOutput = true;           // stdout and stderr through a pipe, else /dev/null
+    bool captureOutput = true; // stdout and stderr through a pipe, else /dev/null
 };
 
 struct Child
@@ -63,8 +56,6 @@ public:
     const std::string &Path() const { return m_path; }
     std::string operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
     std::string Patcher() const { return m_path + "/bin/mrfyc-patch"; }
-    // Hands bin/ to nobody, so that an unprivileged patcher can still write "Temp.txt".
-    void GiveProgramToNobody() const;
 
 private:
     std::string m_path;

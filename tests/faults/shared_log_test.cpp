@@ -1,5 +1,5 @@
-// A log that others touch while it is patched: a folder only its owner's log may be written in
-// (rewritten in place), a writer appending to it, a second patcher at the same time.
+// A log that others touch while it is patched: a writer appending to it, a second patcher at the
+// same time.
 #include "tests/faults/fault_support.h"
 
 #include <gtest/gtest.h>
@@ -24,81 +24,6 @@ namespace mrfyc::faults {
 namespace {
 
 constexpr std::uint64_t kSeed = 0x736861726564ull;
-
-struct stat StatOf(const std::string &path)
-{
-    struct stat info
-    {
-    };
-    ::lstat(path.c_str(), &info);
-    return info;
-}
-
-// --- A folder that only root may write: nobody's log is rewritten in place ---------------------
-
-struct InPlaceCase
-{
-    const char *name;
-    std::int64_t limitFromEnd; // RLIMIT_FSIZE = header + log + this; none when 0 or more
-};
-
-void PrintTo(const InPlaceCase &test, std::ostream *out)
-{
-    *out << test.name;
-}
-
-class ReadOnlyFolder : public ::testing::TestWithParam<InPlaceCase>
-{
-};
-
-TEST_P(ReadOnlyFolder, RewritesInPlaceOrFailsBeforeAnyByteMoves)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to hand the log to nobody";
-    const InPlaceCase &test = GetParam();
-    TScratchDir scratch;
-    scratch.GiveProgramToNobody();
-    const std::string folder = scratch / "ro";
-    const std::string log = folder + "/a.mrfy";
-    const std::uint64_t size = (8 << 20) + 1;
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    WritePattern(log, size, kSeed);
-    ASSERT_EQ(::chown(log.c_str(), kNobody, kNoGroup), 0);
-    ASSERT_EQ(::chmod(log.c_str(), 0640), 0);
-    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    const struct stat before = StatOf(log);
-
-    ChildOptions options;
-    options.asNobody = true;
-    if (test.limitFromEnd < 0)
-        options.fileSizeLimit = kDefaultHeader.size() + size + test.limitFromEnd;
-    const RunResult run = RunPatcher(scratch, {log}, options);
-
-    ASSERT_TRUE(run.exited) << run.output;
-    const struct stat after = StatOf(log);
-    EXPECT_EQ(after.st_ino, before.st_ino) << "the log was replaced, not rewritten in place";
-    EXPECT_EQ(after.st_uid, kNobody);
-    EXPECT_EQ(after.st_mode, before.st_mode);
-    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"a.mrfy"});
-    if (test.limitFromEnd >= 0) {
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_TRUE(HoldsHeadersAndPattern(log, 1, size, kSeed));
-    } else {
-        EXPECT_EQ(run.exitCode, 1) << run.output;
-        EXPECT_TRUE(run.output.find(kWriteError) != std::string::npos ||
-                    run.output.find(CreateErrorLine(log)) != std::string::npos)
-            << run.output;
-        EXPECT_TRUE(HoldsHeadersAndPattern(log, 0, size, kSeed))
-            << "bytes moved before the new size was reserved";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(AsNobody, ReadOnlyFolder,
-                         ::testing::Values(InPlaceCase{"Patched", 0},
-                                           InPlaceCase{"LimitHalfTheLogShort",
-                                                       -static_cast<std::int64_t>(4 << 20)},
-                                           InPlaceCase{"LimitOneByteShort", -1}),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 // --- A writer appending while the log is patched ----------------------------------------------
 

@@ -151,15 +151,15 @@ startup() {
         pid=$!
         deadline=$((start + 20000000000))
         until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do
-            if (($(date +%s%N) > deadline)); then
-                kill "$pid" 2>/dev/null
-                wait "$pid" 2>/dev/null
+            if (($(date +%s%N) > deadline)) || ! kill -0 "$pid" 2>/dev/null; then
+                kill "$pid" 2>/dev/null || true
+                wait "$pid" 2>/dev/null || true
                 echo -1
                 return
             fi
         done
         end=$(date +%s%N)
-        kill "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
         echo $(((end - start) / 1000))
     }
@@ -171,8 +171,8 @@ startup() {
         shown_after "$caption" "$app" >>"$data/s_app"
         shown_after mrfyc-bench-minimal "$minimal" >>"$data/s_min"
     done
-    if grep -q -- -1 "$data/s_app"; then
-        echo "Start-up: $app showed no window captioned \"$caption\" within 20 s."
+    if grep -q -- -1 "$data/s_app" "$data/s_min"; then
+        echo "Start-up: a window did not show within 20 s (or its program ended) in $(grep -c -- -1 "$data/s_app" "$data/s_min" | tr '\n' ' ')runs."
         return
     fi
     local s_app s_min

@@ -69,17 +69,25 @@ TEST(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppends)
     auto *written = new (shared) std::atomic<std::uint64_t>(0);
     auto *stop = new (static_cast<char *>(shared) + 64) std::atomic<bool>(false);
     const pid_t appender = StartAppender(log, written, stop);
-    while (written->load() == 0)
-        std::this_thread::yield();
+    int status = 0;
+    // Waits until the appender has written more than `count` records; false if it died.
+    const auto appendedBeyond = [&](std::uint64_t count) {
+        while (written->load() <= count) {
+            if (::waitpid(appender, &status, WNOHANG) == appender)
+                return false;
+            std::this_thread::yield();
+        }
+        return true;
+    };
+    ASSERT_TRUE(appendedBeyond(0)) << "the appender could not write";
 
     const RunResult run = RunPatcher(scratch, {log});
     // Keep appending a while after the patch, as the client would.
-    const std::uint64_t atEnd = written->load();
-    while (written->load() < atEnd + 1000)
-        std::this_thread::yield();
+    const bool appending = appendedBeyond(written->load() + 1000);
     stop->store(true);
-    int status = 0;
-    ::waitpid(appender, &status, 0);
+    if (appending)
+        ::waitpid(appender, &status, 0);
+    ASSERT_TRUE(appending) << "the appender stopped while the log was patched";
     const std::uint64_t total = written->load();
     ::munmap(shared, 4096);
 

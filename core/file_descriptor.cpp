@@ -1,6 +1,7 @@
 #include "core/file_descriptor.h"
 
 #include <cerrno>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace mrfyc {
@@ -87,6 +88,16 @@ bool FileDescriptor::ReadExactlyAt(char *data, std::size_t size, off_t offset) c
     return TransferAll(data, size, offset, [this](char *p, std::size_t n, off_t at) {
         return ::pread(m_fd, p, n, at);
     });
+}
+
+bool FileDescriptor::LockExclusive(bool wait) const
+{
+    for (;;) {
+        if (::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB)) == 0)
+            return true;
+        if (errno != EINTR)
+            return errno == ENOLCK || errno == EOPNOTSUPP;
+    }
 }
 
 ssize_t FileDescriptor::ReadSome(char *data, std::size_t size) const

@@ -30,6 +30,10 @@ public:
     // False on an error and on an end of file before size bytes (errno 0 then).
     bool ReadExactly(char *data, std::size_t size) const;
     bool ReadExactlyAt(char *data, std::size_t size, off_t offset) const;
+    // An exclusive flock. True when locked, and also where the file system has no locks (going
+    // on unlocked beats refusing every file there); false when another holder has it and wait
+    // is false, or on an error.
+    bool LockExclusive(bool wait) const;
     // One read, retried on EINTR: the byte count, 0 at the end of the file, -1 on an error.
     ssize_t ReadSome(char *data, std::size_t size) const;
 

@@ -19,16 +19,19 @@ namespace {
 constexpr const char *kScratchName = "Temp.txt";
 
 // Create-always: replaces and truncates. O_NONBLOCK keeps a FIFO of that name from blocking.
-void WriteScratchFile(const std::string &scratchPath, const std::string &header)
+// The returned descriptor holds a lock until the header has been read back, so that two patches
+// at once can neither read each other's header nor a file the other has just truncated.
+FileDescriptor WriteScratchFile(const std::string &scratchPath, const std::string &header)
 {
-    FileDescriptor file(::open(scratchPath.c_str(),
-                               O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                               0666));
+    FileDescriptor file(
+        ::open(scratchPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     struct stat status = {};
-    if (!file.IsValid() || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (!file.IsValid() || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.LockExclusive(true) || ::ftruncate(file.Get(), 0) != 0)
         throw EFCreateError(FileCreateErrorText(scratchPath));
-    if (!file.WriteAll(header.data(), header.size()) || !file.Close())
+    if (!file.WriteAll(header.data(), header.size()))
         throw EWriteError(std::string(kWriteErrorText));
+    return file;
 }
 
 std::string ReadScratchFile(const std::string &scratchPath)
@@ -60,8 +63,11 @@ void PatchLogFile(const std::string &currentLogPath, const SettingsReader &readS
         return;
     }
     const std::string scratchPath = programDirectory + kScratchName;
-    WriteScratchFile(scratchPath, BuildHeaderText(readSettings()));
+    FileDescriptor scratch = WriteScratchFile(scratchPath, BuildHeaderText(readSettings()));
     const std::string header = ReadScratchFile(scratchPath);
+    // Some file systems report a failed write only when the file is closed.
+    if (!scratch.Close())
+        throw EWriteError(std::string(kWriteErrorText));
     SafeFileReplace log(currentLogPath);
     log.Open();
     log.Prepend(header);

@@ -13,7 +13,9 @@ using SettingsReader = std::function<THeaderSettings()>;
 // Writes the header to "Temp.txt" in programDirectory (which ends in a delimiter), reads it back,
 // then replaces the log with header + old contents and tells "修正しました". With an empty path it
 // only tells kNoticeNoFile and reads no setting. Failures throw the error kinds of core/errors.h
-// and leave the log exactly as it was.
+// and leave the log exactly as it was; only a rewrite in place (the log's folder not writable)
+// that fails after its space was reserved can leave it partly shifted. A process that keeps a
+// file size limit should ignore SIGXFSZ, so that the limit fails the write instead of killing.
 void PatchLogFile(const std::string &currentLogPath, const SettingsReader &readSettings,
                   const std::string &programDirectory, const NoticeFunction &showNotice);
 

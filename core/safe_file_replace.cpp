@@ -20,6 +20,7 @@ namespace {
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
+constexpr int kOpenAttempts = 8;
 
 [[noreturn]] void ThrowWriteError()
 {
@@ -84,14 +85,25 @@ bool RestoreMode(const FileDescriptor &file, const struct stat &original)
 
 void SafeFileReplace::Open()
 {
-    // Look before opening: opening a FIFO can block and opening a device can have effects.
-    struct stat named = {};
-    if (::stat(m_path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
-        ThrowOpenError();
-    m_source = FileDescriptor(::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!m_source.IsValid() || ::fstat(m_source.Get(), &m_status) != 0 ||
-        !S_ISREG(m_status.st_mode))
-        ThrowOpenError();
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        // Look before opening: opening a FIFO can block and opening a device can have effects.
+        struct stat named = {};
+        if (::stat(m_path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
+            ThrowOpenError();
+        m_source =
+            FileDescriptor(::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!m_source.IsValid() || ::fstat(m_source.Get(), &m_status) != 0 ||
+            !S_ISREG(m_status.st_mode))
+            ThrowOpenError();
+        // Another patch of this log is running: like a file locked against reading, it cannot
+        // be opened. Two patches at once would lose a header, or mix two rewrites in place.
+        if (!m_source.LockExclusive(false))
+            ThrowOpenError();
+        // A patch that ended between the open and the lock has replaced the file; read the new.
+        if (::stat(m_path.c_str(), &named) == 0 && SameFile(named, m_status))
+            return;
+    }
+    ThrowOpenError();
 }
 
 void SafeFileReplace::Prepend(std::string_view prefix)

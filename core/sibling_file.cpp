@@ -1,10 +1,11 @@
 #include "core/sibling_file.h"
 
 #include <cerrno>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <random>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,11 +22,21 @@ constexpr int kAttempts = 100;
 
 std::string UniqueName(std::string_view targetName)
 {
-    static thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+    unsigned char random[kUniqueLength] = {};
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        // Only uniqueness matters, and O_EXCL guards it: the clock will do.
+        timespec now = {};
+        static_cast<void>(::clock_gettime(CLOCK_REALTIME, &now)); // a zero time seeds too
+        auto seed =
+            static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(::getpid());
+        for (unsigned char &byte : random) {
+            byte = static_cast<unsigned char>(seed);
+            seed = seed * 6364136223846793005UL + 1442695040888963407UL;
+        }
+    }
     std::string name = SiblingFile::NamePrefix(targetName);
-    for (std::size_t i = 0; i < kUniqueLength; ++i)
-        name += kAlphabet[pick(generator)];
+    for (const unsigned char byte : random)
+        name += kAlphabet[byte % kAlphabet.size()];
     return name;
 }
 

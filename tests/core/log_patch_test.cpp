@@ -183,6 +183,8 @@ class ReadOnlyLog : public PatchLogFileTest, public testing::WithParamInterface<
 // Root may write anything, so only the mode bits can say that the user meant it read-only.
 TEST_P(ReadOnlyLog, CannotBeCreatedEvenByRoot)
 {
+    if (::geteuid() != 0 && (GetParam() & S_IRUSR) == 0)
+        GTEST_SKIP() << "only root can read a log without a read bit";
     WriteFile(Log(), "old", GetParam());
     ExpectFailure<EFCreateError>(Log(), "ファイル " + Log() + " を作成できません");
     struct stat status = {};
@@ -225,6 +227,7 @@ TEST_P(UnwritableScratch, NamesTheScratchPathAndLeavesTheLog)
     }
     EXPECT_TRUE(m_notices.empty());
     EXPECT_EQ(ReadFile(Log()), "old");
+    EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"log.mrfy"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -248,6 +251,8 @@ class KeptMode : public PatchLogFileTest, public testing::WithParamInterface<mod
 
 TEST_P(KeptMode, SurvivesThePatch)
 {
+    if (::geteuid() != 0 && (GetParam() & S_IRUSR) == 0)
+        GTEST_SKIP() << "only root can read a log without a read bit";
     WriteFile(Log(), "old", GetParam());
     Patch(Log());
     struct stat status = {};
@@ -309,6 +314,19 @@ TEST_F(PatchLogFileTest, HardLinkedLogKeepsItsOtherName)
     EXPECT_EQ(ReadFile(Log("second.mrfy")), "old");
 }
 
+// Like a file locked against reading: a second patch of the same log must not run alongside.
+TEST_F(PatchLogFileTest, LogLockedByAnotherPatchCannotBeOpened)
+{
+    WriteFile(Log(), "old");
+    const int holder = ::open(Log().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    ExpectFailure<EFOpenError>(Log(), "ファイル " + Log() + " は開けません");
+    ::close(holder);
+    Patch(Log());
+    EXPECT_EQ(ReadFile(Log()), kDefaultHeader + "old");
+}
+
 TEST_F(PatchLogFileTest, ProgramDirectoryHoldsThisTestProgram)
 {
     const std::string directory = ProgramDirectory();
@@ -345,23 +363,44 @@ TEST_F(LeftOverFiles, OfAKilledRunAreRemovedAndLiveOnesKept)
                                         ".other.mrfy.mrfyc-Ab3xY9", "log.mrfy"}));
 }
 
-// File systems without O_TMPFILE get a named new file; it must not stay behind either.
-TEST(SafeFileReplaceNamed, ReplacesAndLeavesNothing)
+struct TNewFileCase
+{
+    const char *Name;
+    bool Unnamed;
+    std::size_t NameLength;
+};
+
+class SafeFileReplaceNewFile : public testing::TestWithParam<TNewFileCase>
+{
+};
+
+// File systems without O_TMPFILE get a named new file; it must not stay behind either, and a
+// log name near NAME_MAX must still leave room for the new file's name.
+TEST_P(SafeFileReplaceNewFile, ReplacesAndLeavesNothing)
 {
     test::TestFolder folder;
-    const std::string log = folder.Path("log.tmp");
+    const std::string name = std::string(GetParam().NameLength - 4, 'n') + ".tmp";
+    const std::string log = folder.Path(name);
     const std::string old = PatternBytes(2 * SafeFileReplace::kBlockSize + 7);
     WriteFile(log, old, 04751);
     SafeFileReplace replace(log);
-    replace.SetUnnamedFileAllowed(false);
+    replace.SetUnnamedFileAllowed(GetParam().Unnamed);
     replace.Open();
     replace.Prepend("head");
-    EXPECT_EQ(ReadFile(log), "head" + old);
-    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{"log.tmp"});
+    EXPECT_TRUE(ReadFile(log) == "head" + old);
+    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{name});
     struct stat status = {};
     ASSERT_EQ(::stat(log.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 04751u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SafeFileReplaceNewFile,
+                         testing::Values(TNewFileCase{"Named", false, 7},
+                                         TNewFileCase{"NamedLongest", false, 255},
+                                         TNewFileCase{"UnnamedLongest", true, 255}),
+                         [](const testing::TestParamInfo<TNewFileCase> &info) {
+                             return info.param.Name;
+                         });
 
 TEST(SafeFileReplaceNamed, FailureRemovesTheNewFile)
 {

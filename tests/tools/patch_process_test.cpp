@@ -5,8 +5,11 @@
 #include "tests/core/test_folder.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace mrfyc {
@@ -61,14 +64,14 @@ protected:
         return test::HasProgram(command.front()) && RunChild(command).ExitCode == 0;
     }
 
-    void SkipUnlessRootWithSetpriv()
+    // Why the patcher cannot run as nobody here, or "" when it can.
+    std::string WhyNotAsNobody() const
     {
         if (::geteuid() != 0)
-            GTEST_SKIP() << "needs root to switch users";
+            return "needs root to switch users";
         std::vector<std::string> probe = AsNobody();
         probe.insert(probe.end(), {"test", "-x", Patcher()});
-        if (!Works(probe))
-            GTEST_SKIP() << "setpriv cannot run the patcher as nobody here";
+        return Works(probe) ? "" : "setpriv cannot run the patcher as nobody here";
     }
 
     void ExpectFailedAndIntact(const TChildResult &result, const std::string &text)
@@ -109,6 +112,10 @@ TEST_F(PatchProcess, ExitStatusTellsWhetherEveryFileWasPatched)
 TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
 {
     constexpr off_t kSize = (off_t{1} << 31) + 4096 + 3;
+    struct statvfs disk = {};
+    ASSERT_EQ(::statvfs(m_folder.Path().c_str(), &disk), 0);
+    if (static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize) < 3.0 * kSize)
+        GTEST_SKIP() << "not enough free space for the new log";
     ASSERT_EQ(::truncate(Log().c_str(), kSize), 0); // sparse beyond the pattern bytes
     {
         std::FILE *log = std::fopen(Log().c_str(), "r+b");
@@ -135,6 +142,21 @@ TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
     EXPECT_TRUE(start == kHeader + m_old.substr(0, 4096));
     EXPECT_EQ(std::string_view(end, 3), "END");
     EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+}
+
+// Two patches at once must not read each other's header from "Temp.txt": the second waits.
+TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
+{
+    WriteFile(m_folder.Path("bin/Temp.txt"), "");
+    const int holder = ::open(m_folder.Path("bin/Temp.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const TChildResult waited = Patch({"timeout", "1"});
+    ::close(holder);
+    EXPECT_EQ(waited.ExitCode, 124) << "the patch did not wait";
+    EXPECT_TRUE(ReadFile(Log()) == m_old);
+    EXPECT_EQ(ReadFile(m_folder.Path("bin/Temp.txt")), "");
+    EXPECT_EQ(Patch().ExitCode, 0);
 }
 
 struct TLimitCase
@@ -203,6 +225,109 @@ INSTANTIATE_TEST_SUITE_P(Calls, InjectedFailure,
                              return info.param.Name;
                          });
 
+enum class Watched
+{
+    Scratch,
+    Log,
+    LogFolder
+};
+
+enum class Expected
+{
+    Patched,
+    ScratchCreateError,
+    ScratchOpenError,
+    LogOpenError,
+    LogCreateError,
+    ReadError
+};
+
+struct TPathInjectCase
+{
+    const char *Name;
+    Watched Path;
+    const char *Inject;
+    Expected Outcome;
+};
+
+class InjectedOnOnePath : public PatchProcess, public testing::WithParamInterface<TPathInjectCase>
+{
+protected:
+    std::string WatchedPath() const
+    {
+        switch (GetParam().Path) {
+        case Watched::Scratch:
+            return m_folder.Path("bin/Temp.txt");
+        case Watched::Log:
+            return Log();
+        case Watched::LogFolder:
+            break;
+        }
+        return m_folder.Path("logs");
+    }
+
+    std::string ExpectedText() const
+    {
+        const std::string scratch = m_folder.Path("bin/Temp.txt");
+        switch (GetParam().Outcome) {
+        case Expected::ScratchCreateError:
+            return "ファイル " + scratch + " を作成できません.";
+        case Expected::ScratchOpenError:
+            return "ファイル " + scratch + " は開けません.";
+        case Expected::LogOpenError:
+            return "ファイル " + Log() + " は開けません.";
+        case Expected::LogCreateError:
+            return "ファイル " + Log() + " を作成できません.";
+        case Expected::ReadError:
+            return "ストリームからの読み込みエラー.";
+        case Expected::Patched:
+            break;
+        }
+        return "修正しました";
+    }
+};
+
+// strace -P counts only the calls on one file (or on descriptors of it), so "the second open of
+// the scratch file" is exact.
+TEST_P(InjectedOnOnePath, GivesTheStepsErrorAndKeepsTheLog)
+{
+    if (!Works({"strace", "-f", "-o", "/dev/null", "true"}))
+        GTEST_SKIP() << "strace is not installed or may not trace";
+    const TChildResult result = Patch({"strace", "-f", "-o", "/dev/null", "-P", WatchedPath(),
+                                       std::string("-einject=") + GetParam().Inject});
+    if (GetParam().Outcome == Expected::Patched) {
+        EXPECT_EQ(result.ExitCode, 0) << result.Err;
+        EXPECT_TRUE(ReadFile(Log()) == kHeader + m_old);
+        EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+    } else {
+        ExpectFailedAndIntact(result, ExpectedText());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, InjectedOnOnePath,
+    testing::Values(
+        TPathInjectCase{"ScratchCreate", Watched::Scratch, "openat:error=EACCES:when=1",
+                        Expected::ScratchCreateError},
+        TPathInjectCase{"ScratchOpen", Watched::Scratch, "openat:error=EACCES:when=2",
+                        Expected::ScratchOpenError},
+        TPathInjectCase{"ScratchRead", Watched::Scratch, "read:error=EIO", Expected::ReadError},
+        TPathInjectCase{"ScratchEndsEarly", Watched::Scratch, "read:retval=0", Expected::ReadError},
+        TPathInjectCase{"LogOpen", Watched::Log, "openat:error=EACCES:when=1",
+                        Expected::LogOpenError},
+        TPathInjectCase{"LogOpenForWriting", Watched::Log, "openat:error=EROFS:when=2",
+                        Expected::LogCreateError},
+        TPathInjectCase{"LogFirstRead", Watched::Log, "read:error=EIO:when=1", Expected::ReadError},
+        TPathInjectCase{"LogMiddleRead", Watched::Log, "read:error=EIO:when=2",
+                        Expected::ReadError},
+        TPathInjectCase{"LogEndsEarly", Watched::Log, "read:retval=0:when=2", Expected::ReadError},
+        // Opens in the folder: 1 the look for left-over files, 2 the new file.
+        TPathInjectCase{"NewFileNoSpace", Watched::LogFolder, "openat:error=ENOSPC:when=2",
+                        Expected::LogCreateError},
+        TPathInjectCase{"NoUnnamedFiles", Watched::LogFolder, "openat:error=EOPNOTSUPP:when=2",
+                        Expected::Patched}),
+    [](const testing::TestParamInfo<TPathInjectCase> &info) { return info.param.Name; });
+
 class InPlace : public PatchProcess, public testing::WithParamInterface<mode_t>
 {
 };
@@ -210,7 +335,8 @@ class InPlace : public PatchProcess, public testing::WithParamInterface<mode_t>
 // A folder nobody may write into: the log is rewritten in place, and keeps owner and mode.
 TEST_P(InPlace, RewritesTheLogWhenItsFolderIsReadOnly)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ASSERT_EQ(::chmod(Log().c_str(), GetParam()), 0);
     const TChildResult result = Patch(AsNobody());
@@ -228,7 +354,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, InPlace, testing::Values(0644, 0600, 04755, 0677
 
 TEST_F(InPlace, SizeLimitFailsBeforeAnyByteMoves)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ExpectFailedAndIntact(Patch(AsNobody(), {.FileSizeLimit = kLogSize + 50}), kWriteError);
 }
@@ -236,7 +363,8 @@ TEST_F(InPlace, SizeLimitFailsBeforeAnyByteMoves)
 // Writing to a file one does not own is allowed, giving a new file its owner is not.
 TEST_F(InPlace, KeepsTheOwnerOfAWritableLogSomeoneElseOwns)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chmod(m_folder.Path("logs").c_str(), 0777), 0);
     ASSERT_EQ(::chmod(Log().c_str(), 0666), 0);
     const TChildResult result = Patch(AsNobody());
@@ -250,7 +378,8 @@ TEST_F(InPlace, KeepsTheOwnerOfAWritableLogSomeoneElseOwns)
 
 TEST_F(InPlace, ReadOnlyLogInReadOnlyFolderCannotBeCreated)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ASSERT_EQ(::chmod(Log().c_str(), 0444), 0);
     ExpectFailedAndIntact(Patch(AsNobody()), "ファイル " + Log() + " を作成できません.");
@@ -258,7 +387,8 @@ TEST_F(InPlace, ReadOnlyLogInReadOnlyFolderCannotBeCreated)
 
 TEST_F(PatchProcess, UnwritableProgramDirectoryNamesTheScratchFile)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0755), 0);
     ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     ExpectFailedAndIntact(Patch(AsNobody()),
@@ -291,7 +421,8 @@ class FullDisk : public PatchProcess, public testing::WithParamInterface<const c
 
 TEST_P(FullDisk, FailsTheWriteAndKeepsTheLog)
 {
-    SkipUnlessRootWithSetpriv();
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
     if (!Works({"unshare", "-m", "true"}))
         GTEST_SKIP() << "unshare is not installed or refused";
     ASSERT_EQ(::mkdir(m_folder.Path("disk").c_str(), 0755), 0);

@@ -140,8 +140,13 @@ TEST(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
     EXPECT_TRUE(headers == 1 || headers == 2) << "the log is neither 1 nor 2 headers + old log";
     EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
     // Every "修正しました" stands for a header in the log; a patch that is told to have worked
-    // must not be overwritten by one that read the log before it.
+    // must not be overwritten by one that read the log before it. One that cannot run beside
+    // the other says the log cannot be opened, as a log locked against reading would.
     EXPECT_EQ(headers, succeeded) << runA.output << runB.output;
+    for (const RunResult *run : {&runA, &runB}) {
+        if (run->exitCode != 0)
+            EXPECT_NE(run->output.find(OpenErrorLine(log)), std::string::npos) << run->output;
+    }
 }
 
 } // namespace

@@ -144,8 +144,9 @@ TEST(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
     // the other says the log cannot be opened, as a log locked against reading would.
     EXPECT_EQ(headers, succeeded) << runA.output << runB.output;
     for (const RunResult *run : {&runA, &runB}) {
-        if (run->exitCode != 0)
+        if (run->exitCode != 0) {
             EXPECT_NE(run->output.find(OpenErrorLine(log)), std::string::npos) << run->output;
+        }
     }
 }
 

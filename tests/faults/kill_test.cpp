@@ -1,0 +1,231 @@
+// A patch killed with SIGKILL at any moment leaves the log exactly as it was or exactly patched,
+// and the next patch of that log works and leaves nothing else behind.
+#include "tests/faults/fault_support.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace mrfyc::faults {
+namespace {
+
+constexpr std::uint64_t kSeed = 0x6d7266796b696c6cull;
+
+std::uint64_t LogSize()
+{
+    // A few hundred MiB by default; an odd size, so no block boundary lines up with the end.
+    std::uint64_t mib = 256;
+    if (const char *text = std::getenv("MRFYC_KILL_LOG_MIB"))
+        mib = std::strtoull(text, nullptr, 10);
+    return (mib << 20) + 3;
+}
+
+// Size of the file the child has open for writing in folder, other than the log itself; -1 while
+// there is none. A temporary file made with O_TMPFILE shows up as "folder/#inode (deleted)".
+long long TempSizeSeenIn(pid_t pid, const std::string &folder, const std::string &log)
+{
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    DIR *stream = ::opendir(fds.c_str());
+    if (stream == nullptr)
+        return -1;
+    long long size = -1;
+    while (const dirent *entry = ::readdir(stream)) {
+        const std::string fd = fds + "/" + entry->d_name;
+        char target[4096];
+        const ssize_t n = ::readlink(fd.c_str(), target, sizeof target - 1);
+        if (n <= 0)
+            continue;
+        const std::string link(target, static_cast<std::size_t>(n));
+        if (link.rfind(folder + "/", 0) != 0 || link == log)
+            continue;
+        struct stat info
+        {
+        };
+        if (::stat(fd.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            size = std::max<long long>(size, info.st_size);
+    }
+    ::closedir(stream);
+    return size;
+}
+
+struct KillPoint
+{
+    long long target = 0;  // kill once the temporary file holds this many bytes; < 0: at once
+    long long seen = -1;   // its size when the kill was sent; -1: none seen
+    bool finished = false; // the patch ended before the point was reached
+};
+
+// The process that does the patch: the child itself, or the one strace started (strace also
+// forks short-lived helpers of its own, so the program tells which).
+pid_t PatchingProcess(pid_t child, const std::string &program, bool traced)
+{
+    if (!traced)
+        return child;
+    const std::string children =
+        "/proc/" + std::to_string(child) + "/task/" + std::to_string(child) + "/children";
+    for (;;) {
+        std::ifstream list(children);
+        for (pid_t pid = -1; list >> pid;) {
+            char exe[4096];
+            const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+            const ssize_t n = ::readlink(link.c_str(), exe, sizeof exe);
+            if (n > 0 && std::string(exe, static_cast<std::size_t>(n)) == program)
+                return pid;
+        }
+        int ignored = 0;
+        if (!list.is_open() || ::waitpid(child, &ignored, WNOHANG) == child)
+            return -1;
+    }
+}
+
+// Watches the temporary file grow and kills the patch at the point. Busy polling on purpose: the
+// file grows by a block every few hundred microseconds.
+void KillAt(pid_t child, const std::string &program, bool traced, const std::string &folder,
+            const std::string &log, KillPoint &point)
+{
+    const pid_t patcher = PatchingProcess(child, program, traced);
+    int status = 0;
+    for (;;) {
+        if (patcher < 0 || ::waitpid(child, &status, WNOHANG) == child) {
+            point.finished = true;
+            return;
+        }
+        const long long size = TempSizeSeenIn(patcher, folder, log);
+        if (point.target < 0 || size >= point.target) {
+            point.seen = size;
+            ::kill(patcher, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return;
+        }
+    }
+}
+
+// Which openat call makes the unnamed new file; failing it with EOPNOTSUPP makes the patcher
+// fall back to a named one, as on a file system without O_TMPFILE.
+int UnnamedFileCall(const TScratchDir &scratch, const std::string &log)
+{
+    const std::string trace = scratch / "trace";
+    const RunResult run = WaitChild(StartChild({"/usr/bin/strace", "-f", "-qq", "-o", trace, "-e",
+                                                "trace=openat", scratch.Patcher(), log}),
+                                    std::chrono::seconds(120));
+    if (!run.exited || run.exitCode != 0)
+        return -1;
+    std::ifstream lines(trace);
+    std::string line;
+    for (int call = 1; std::getline(lines, line); ++call) {
+        if (line.find("O_TMPFILE") != std::string::npos)
+            return call;
+    }
+    return -1;
+}
+
+struct KillRun
+{
+    int headers = 0;  // headers the log holds now
+    int midWrite = 0; // kills that landed while the new file was partly written
+    int leftBehind = 0;
+};
+
+// Kills the patch of log at each fraction of its new size, checks the log, then patches it to the
+// end and checks that nothing else is left in its folder.
+void KillAtEach(const TScratchDir &scratch, const std::vector<double> &fractions,
+                const std::string &log, std::uint64_t size, const std::vector<std::string> &prefix,
+                KillRun &run)
+{
+    const std::string folder = log.substr(0, log.rfind('/'));
+    const std::string name = log.substr(folder.size() + 1);
+    for (const double fraction : fractions) {
+        const auto patched = static_cast<double>(size + (run.headers + 1) * kDefaultHeader.size());
+        KillPoint point;
+        point.target = fraction < 0 ? -1 : static_cast<long long>(fraction * patched);
+        std::vector<std::string> argv = prefix;
+        argv.push_back(scratch.Patcher());
+        argv.push_back(log);
+        ChildOptions quiet;
+        quiet.captureOutput = false;
+        KillAt(StartChild(argv, quiet).pid, scratch.Patcher(), !prefix.empty(), folder, log, point);
+        if (point.seen > 0 && point.seen < static_cast<long long>(patched))
+            ++run.midWrite;
+
+        const int found = CountHeadersBeforePattern(log, size, kSeed, run.headers + 1);
+        ASSERT_TRUE(found == run.headers || found == run.headers + 1)
+            << "killed at " << point.seen << " of " << patched << " bytes: the log holds "
+            << FileSize(log) << " bytes that are neither the old log nor the patched one";
+        run.headers = found;
+        const std::size_t left = ListNames(folder).size() - 1;
+        run.leftBehind += static_cast<int>(left);
+        std::printf("kill at %5.1f%%: new file %11lld bytes, log %s, files left beside it: %zu\n",
+                    fraction * 100, point.seen, point.finished ? "patched (run ended)" : "intact",
+                    left);
+
+        const RunResult next = RunPatcher(scratch, {log});
+        ASSERT_TRUE(next.exited && next.exitCode == 0) << next.output;
+        ++run.headers;
+        EXPECT_EQ(ListNames(folder), std::vector<std::string>{name})
+            << "a killed run's temporary file outlived the next patch";
+    }
+    ASSERT_TRUE(HoldsHeadersAndPattern(log, run.headers, size, kSeed));
+}
+
+TEST(KilledMidWrite, LogIsOldOrPatchedAtEveryPointAndTheNextPatchCleansUp)
+{
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string log = folder + "/big.mrfy";
+    const std::uint64_t size = LogSize();
+    WritePattern(log, size, kSeed);
+
+    // One kill before anything is written, 22 spread over the write, one once the whole new
+    // file exists (during the flush to disk or the rename).
+    constexpr int kSpread = 22;
+    std::vector<double> fractions{-1.0};
+    for (int i = 0; i < kSpread; ++i)
+        fractions.push_back((i + 0.5) / kSpread);
+    fractions.push_back(1.0);
+
+    KillRun run;
+    KillAtEach(scratch, fractions, log, size, {}, run);
+    EXPECT_GE(run.midWrite, 20) << "too few kills landed while the new file was being written";
+}
+
+// Without O_TMPFILE the new file has a name, and a kill leaves it behind; the next patch of the
+// same log removes it.
+TEST(KilledMidWrite, NamedNewFileLeftByAKillIsRemovedByTheNextPatch)
+{
+    if (!StraceWorks())
+        GTEST_SKIP() << "strace is not installed or may not trace here";
+    const std::string self = std::to_string(::getpid());
+    if (::access(("/proc/" + self + "/task/" + self + "/children").c_str(), R_OK) != 0)
+        GTEST_SKIP() << "this kernel does not list a process's children in /proc";
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string log = folder + "/named.tmp";
+    const std::uint64_t size = (64 << 20) + 3;
+    WritePattern(log, size, kSeed);
+    const int call = UnnamedFileCall(scratch, log);
+    ASSERT_GT(call, 0) << "the patcher made no unnamed file";
+
+    KillRun run;
+    run.headers = 1; // the traced run above
+    KillAtEach(scratch, {0.1, 0.3, 0.5, 0.7, 0.9, 1.0}, log, size,
+               {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                "inject=openat:error=EOPNOTSUPP:when=" + std::to_string(call)},
+               run);
+    EXPECT_GE(run.leftBehind, 5) << "the kills left no named file: the fallback was not taken";
+}
+
+} // namespace
+} // namespace mrfyc::faults

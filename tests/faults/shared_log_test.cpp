@@ -1,0 +1,154 @@
+// A log that others touch while it is patched: a writer appending to it, a second patcher at the
+// same time.
+#include "tests/faults/fault_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace mrfyc::faults {
+namespace {
+
+constexpr std::uint64_t kSeed = 0x736861726564ull;
+
+// --- A writer appending while the log is patched ----------------------------------------------
+
+constexpr std::size_t kRecord = 64;
+
+std::string Record(std::uint64_t index)
+{
+    char text[kRecord + 1];
+    std::snprintf(text, sizeof text, "record %020llu %034llu\n",
+                  static_cast<unsigned long long>(index), static_cast<unsigned long long>(index));
+    return std::string(text, kRecord);
+}
+
+// A chat client with its log open: appends records with O_APPEND until told to stop, counting the
+// ones written in shared memory.
+pid_t StartAppender(const std::string &log, std::atomic<std::uint64_t> *written,
+                    std::atomic<bool> *stop)
+{
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    for (std::uint64_t i = 0; fd >= 0 && !stop->load(); ++i) {
+        const std::string record = Record(i);
+        if (::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size()))
+            ::_exit(1);
+        written->store(i + 1);
+    }
+    ::_exit(fd >= 0 ? 0 : 1);
+}
+
+TEST(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppends)
+{
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    const std::string log = folder + "/chat.mrfy";
+    const std::uint64_t size = 64 << 20;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(log, size, kSeed);
+
+    void *shared = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    auto *written = new (shared) std::atomic<std::uint64_t>(0);
+    auto *stop = new (static_cast<char *>(shared) + 64) std::atomic<bool>(false);
+    const pid_t appender = StartAppender(log, written, stop);
+    int status = 0;
+    // Waits until the appender has written more than `count` records; false if it died.
+    const auto appendedBeyond = [&](std::uint64_t count) {
+        while (written->load() <= count) {
+            if (::waitpid(appender, &status, WNOHANG) == appender)
+                return false;
+            std::this_thread::yield();
+        }
+        return true;
+    };
+    ASSERT_TRUE(appendedBeyond(0)) << "the appender could not write";
+
+    const RunResult run = RunPatcher(scratch, {log});
+    // Keep appending a while after the patch, as the client would.
+    const bool appending = appendedBeyond(written->load() + 1000);
+    stop->store(true);
+    if (appending)
+        ::waitpid(appender, &status, 0);
+    ASSERT_TRUE(appending) << "the appender stopped while the log was patched";
+    const std::uint64_t total = written->load();
+    ::munmap(shared, 4096);
+
+    ASSERT_TRUE(run.exited && run.exitCode == 0) << run.output;
+    // The patched log: the header, the old log, then whole-or-partial records in order.
+    const std::string contents = ReadWhole(log);
+    ASSERT_GE(contents.size(), kDefaultHeader.size() + size);
+    const std::string head = contents.substr(0, kDefaultHeader.size());
+    EXPECT_EQ(head, kDefaultHeader);
+    const std::string pattern = scratch / "pattern";
+    WritePattern(pattern, size, kSeed);
+    EXPECT_EQ(contents.compare(kDefaultHeader.size(), size, ReadWhole(pattern)), 0);
+    const std::uint64_t appended = contents.size() - kDefaultHeader.size() - size;
+    std::string expected;
+    for (std::uint64_t i = 0; expected.size() < appended; ++i)
+        expected += Record(i);
+    EXPECT_EQ(contents.compare(kDefaultHeader.size() + size, appended, expected, 0, appended), 0)
+        << "appended records were torn or reordered";
+    EXPECT_LE(appended, total * kRecord);
+    std::printf("appender wrote %llu records (%llu bytes); the patched log kept %llu bytes of them,"
+                " %llu bytes went to the replaced file\n",
+                static_cast<unsigned long long>(total),
+                static_cast<unsigned long long>(total * kRecord),
+                static_cast<unsigned long long>(appended),
+                static_cast<unsigned long long>(total * kRecord - appended));
+    RecordProperty("appended_bytes_lost", std::to_string(total * kRecord - appended));
+}
+
+// --- Two patchers on one log at once ----------------------------------------------------------
+
+TEST(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
+{
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    const std::string log = folder + "/chat.mrfy";
+    const std::uint64_t size = 64 << 20;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(log, size, kSeed);
+
+    const Child a = StartChild({scratch.Patcher(), log});
+    const Child b = StartChild({scratch.Patcher(), log});
+    const RunResult runA = WaitChild(a, std::chrono::seconds(120));
+    const RunResult runB = WaitChild(b, std::chrono::seconds(120));
+
+    ASSERT_TRUE(runA.exited && runB.exited);
+    const int headers = CountHeadersBeforePattern(log, size, kSeed, 2);
+    const int succeeded = (runA.exitCode == 0) + (runB.exitCode == 0);
+    std::printf("two patchers at once: %d reported success, the log has %d header(s)\n", succeeded,
+                headers);
+    EXPECT_TRUE(headers == 1 || headers == 2) << "the log is neither 1 nor 2 headers + old log";
+    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
+    // Every "修正しました" stands for a header in the log; a patch that is told to have worked
+    // must not be overwritten by one that read the log before it. One that cannot run beside
+    // the other says the log cannot be opened, as a log locked against reading would.
+    EXPECT_EQ(headers, succeeded) << runA.output << runB.output;
+    for (const RunResult *run : {&runA, &runB}) {
+        if (run->exitCode != 0) {
+            EXPECT_NE(run->output.find(OpenErrorLine(log)), std::string::npos) << run->output;
+        }
+    }
+}
+
+} // namespace
+} // namespace mrfyc::faults

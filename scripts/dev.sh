@@ -10,7 +10,7 @@ packages=(
     libgtest-dev
     fonts-ipafont-gothic
     xvfb xauth x11-utils xdotool wmctrl openbox imagemagick
-    strace util-linux procps
+    strace util-linux procps time
     clang clang-format libclang-rt-14-dev
 )
 

@@ -1,6 +1,5 @@
 #include "spin_test_support.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTimerEvent>
 
@@ -92,12 +91,9 @@ private slots:
     void otherButtonsNeitherPressNorStep_data();
     void otherButtonsNeitherPressNorStep();
     void rightPressOpensTheMenuAndLeavesNoTimer();
-    void doubleClickStepsTwice();
-    void editorOffArrowsStillStep();
+    void doubleClickStepsTwiceEvenWithTheEditorOff();
 
     void repeatScheduleGivesEightStepsFor1050ms();
-    void repeatWaitsTheDelayThenTheInterval();
-    void movingOffPausesTheRepeat();
     void heldUdQArrowStopsAtNine();
     void readOnlyArrowsOnlyBeepOnEveryTick();
     void timerFailureIsReported_data();
@@ -108,7 +104,6 @@ private slots:
     void lostCaptureReleasesTheArrow();
 
     void pairWithTabStopHandlesItsKeys();
-    void pairWithoutTabStopNeverTakesFocus();
     void focusRectangleInsetByThree();
 
     void arrowLayoutSharesOneRow_data();
@@ -176,20 +171,17 @@ void TestSpinButton::pressedLookOnlyWhileOver_data()
     QTest::addColumn<bool>("over");
     // The up arrow is 15 x 8; its bottom edge row y = 8 still counts as over.
     QTest::newRow("top left") << QPoint(0, 0) << true;
-    QTest::newRow("top right") << QPoint(14, 0) << true;
     QTest::newRow("y equal to the height") << QPoint(14, 8) << true;
     QTest::newRow("x equal to the width") << QPoint(15, 4) << false;
     QTest::newRow("left of it") << QPoint(-1, 4) << false;
     QTest::newRow("above it") << QPoint(7, -1) << false;
     QTest::newRow("below the bottom edge") << QPoint(7, 9) << false;
-    QTest::newRow("far away") << QPoint(-60, 30) << false;
 }
 
 void TestSpinButton::pressedLookOnlyWhileOver()
 {
     QFETCH(QPoint, to);
     QFETCH(bool, over);
-    QCOMPARE(m_up->size(), QSize(15, 8));
     QTest::mousePress(m_up, Qt::LeftButton, {}, m_up->rect().center());
     QTest::mouseMove(m_up, to);
     QCOMPARE(m_up->IsDown(), over);
@@ -206,7 +198,6 @@ void TestSpinButton::otherButtonsNeitherPressNorStep_data()
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::newRow("middle") << Qt::MiddleButton;
     QTest::newRow("back") << Qt::BackButton;
-    QTest::newRow("forward") << Qt::ForwardButton;
 }
 
 void TestSpinButton::otherButtonsNeitherPressNorStep()
@@ -238,30 +229,28 @@ void TestSpinButton::rightPressOpensTheMenuAndLeavesNoTimer()
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
 }
 
-void TestSpinButton::doubleClickStepsTwice()
+void TestSpinButton::doubleClickStepsTwiceEvenWithTheEditorOff()
 {
+    m_edit->setEditorEnabled(false);
     QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
     QTest::mouseDClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
     QCOMPARE(ups.count(), 2);
     QCOMPARE(m_edit->text(), QStringLiteral("2"));
 }
 
-void TestSpinButton::editorOffArrowsStillStep()
-{
-    m_edit->setEditorEnabled(false);
-    QTest::mouseClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
-    QCOMPARE(m_edit->text(), QStringLiteral("1"));
-}
-
 void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
 {
-    // The ticks are delivered by the test; the real timer is set so far off that it never fires.
-    QCOMPARE(m_up->RepeatDelay(), 400);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_up->RepeatTimerInterval(), 400);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_up->RepeatInterval(), 100);
+    m_edit->setValue(0);
+
+    // The ticks are delivered by the test; the real timer is set so far off that it never fires.
     const int delay = 400 * 1000;
     const int interval = 100 * 1000;
     m_edit->Button()->setRepeatTiming(delay, interval);
-    const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_up->RepeatTimerInterval(), delay);
     // Ticks at 400, 500, ..., 1000 ms: one step each.
@@ -270,55 +259,13 @@ void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
         QCOMPARE(m_up->RepeatTimerInterval(), interval);
         QCOMPARE(m_edit->text(), QString::number(step));
     }
+    // Off the arrow the timer runs on without steps; back over it, the steps go on.
+    QTest::mouseMove(m_up, QPoint(-20, 3));
+    Tick(m_up);
+    QCOMPARE(m_edit->text(), QStringLiteral("7"));
+    QTest::mouseMove(m_up, centre);
     QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_edit->text(), QStringLiteral("8"));
-    QCOMPARE(m_up->RepeatTimerId(), 0);
-
-    // The next press starts again at the delay.
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QCOMPARE(m_up->RepeatTimerInterval(), delay);
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-}
-
-void TestSpinButton::repeatWaitsTheDelayThenTheInterval()
-{
-    QList<qint64> stepTimes;
-    QElapsedTimer clock;
-    connect(m_edit, &TSpinEdit::OnChange, this, [&] { stepTimes << clock.elapsed(); });
-    const QPoint centre = m_up->rect().center();
-    clock.start();
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY_WITH_TIMEOUT(stepTimes.size() >= 3, 20000);
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-    // Timers never fire early; late is allowed on a busy machine.
-    QVERIFY2(stepTimes[0] >= 399, qPrintable(QString::number(stepTimes[0])));
-    QVERIFY2(stepTimes[1] - stepTimes[0] >= 99, qPrintable(QString::number(stepTimes[1])));
-    QCOMPARE(m_edit->text(), QString::number(stepTimes.size()));
-}
-
-void TestSpinButton::movingOffPausesTheRepeat()
-{
-    m_edit->Button()->setRepeatTiming(30, 10);
-    const QPoint centre = m_up->rect().center();
-    const QPoint off(-20, 3);
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY(m_edit->Value() >= 2);
-
-    QTest::mouseMove(m_up, off);
-    QVERIFY(!m_up->IsDown());
-    const int paused = m_edit->Value();
-    QTest::qWait(150); // fifteen intervals: the timer keeps running but takes no step
-    QCOMPARE(m_edit->Value(), paused);
-    QVERIFY(m_up->RepeatTimerId() != 0);
-
-    QTest::mouseMove(m_up, centre);
-    QVERIFY(m_up->IsDown());
-    QTRY_VERIFY(m_edit->Value() > paused);
-
-    QTest::mouseMove(m_up, off);
-    const int beforeRelease = m_edit->Value();
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, off);
-    QCOMPARE(m_edit->Value(), beforeRelease); // released off the arrow: no step of its own
     QCOMPARE(m_up->RepeatTimerId(), 0);
 }
 
@@ -340,15 +287,14 @@ void TestSpinButton::readOnlyArrowsOnlyBeepOnEveryTick()
 {
     m_edit->setReadOnly(true);
     m_edit->setValue(5); // writing Value is not editing
-    m_edit->Button()->setRepeatTiming(20, 5);
-    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
     QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
     BeepCounter beeps;
     const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY(beeps.Count() >= 3);
+    Tick(m_up);
+    Tick(m_up);
     QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-    QCOMPARE(beeps.Count(), ups.count());
+    QCOMPARE(beeps.Count(), 3);
     QCOMPARE(m_edit->text(), QStringLiteral("5"));
     QCOMPARE(changes.count(), 0);
 }
@@ -457,6 +403,7 @@ void TestSpinButton::lostCaptureReleasesTheArrow()
 void TestSpinButton::pairWithTabStopHandlesItsKeys()
 {
     auto *pair = new TSpinButton(m_window.get());
+    QCOMPARE(pair->focusPolicy(), Qt::NoFocus);
     pair->setTabStop(true);
     pair->move(200, 70);
     pair->show();
@@ -501,19 +448,6 @@ void TestSpinButton::pairWithTabStopHandlesItsKeys()
     pair->setFocusControl(control);
     delete control;
     QCOMPARE(pair->FocusControl(), nullptr);
-}
-
-void TestSpinButton::pairWithoutTabStopNeverTakesFocus()
-{
-    auto *pair = new TSpinButton(m_window.get());
-    pair->move(200, 70);
-    pair->show();
-    QCOMPARE(pair->focusPolicy(), Qt::NoFocus);
-    m_window->other->setFocus();
-    QTRY_VERIFY(m_window->other->hasFocus());
-    QTest::mouseClick(pair->UpButton(), Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(m_window->other->hasFocus());
-    QVERIFY(!pair->UpButton()->ShowFocus());
 }
 
 void TestSpinButton::focusRectangleInsetByThree()
@@ -628,22 +562,8 @@ void TestSpinButton::bitmapFilesHoldTheTriangles()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     const auto u16 = [&](int at) { return quint16(uchar(bytes[at]) | uchar(bytes[at + 1]) << 8); };
-    const auto u32 = [&](int at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
     QVERIFY(bytes.startsWith("BM"));
-    QCOMPARE(u32(18), 9u); // width
-    QCOMPARE(u32(22), 6u); // height, rows bottom-up
-    QCOMPARE(u16(28), 4);  // bits per pixel
-    QCOMPARE(u32(30), 0u); // uncompressed
-    const QList<QRgb> standard{0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
-                               0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
-                               0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-    const int palette = 14 + int(u32(14));
-    for (int i = 0; i < 16; ++i) {
-        const int at = palette + 4 * i; // blue, green, red, reserved
-        QCOMPARE(qRgb(uchar(bytes[at + 2]), uchar(bytes[at + 1]), uchar(bytes[at])) & 0xFFFFFF,
-                 standard[i]);
-    }
-
+    QCOMPARE(u16(28), 4); // 16 colours, as the originals
     const QImage image(resource);
     QCOMPARE(image.size(), QSize(9, 6));
     for (int y = 0; y < 6; ++y) {

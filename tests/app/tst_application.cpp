@@ -7,7 +7,6 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -23,16 +22,6 @@ namespace {
 
 using Thrower = std::function<void()>;
 
-// A widget whose key handler fails the way a command does.
-class TFailingWidget : public QWidget
-{
-public:
-    Thrower m_throw;
-
-protected:
-    void keyPressEvent(QKeyEvent *) override { m_throw(); }
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Thrower)
@@ -46,18 +35,14 @@ private slots:
     void init();
 
     void titleIsMrfyc();
-    void fullStopRule_data();
-    void fullStopRule();
     void errorsEscapingHandlersAreReported_data();
     void errorsEscapingHandlersAreReported();
-    void keyHandlerErrorIsReported();
     void heldButtonIsReleasedWithoutClick();
     void errorBoxIsCriticalWithOneOk();
 
     void startupFailureText_data();
     void startupFailureText();
     void startupFailureNamesModuleAndOffset();
-    void startupFailureBox();
 
 private:
     QStringList m_reports;
@@ -80,45 +65,6 @@ void TestApplication::titleIsMrfyc()
     QCOMPARE(QApplication::windowIcon().availableSizes().value(0), QSize(32, 32));
 }
 
-void TestApplication::fullStopRule_data()
-{
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("ん") << "さん"
-                        << "さん.";
-    QTest::newRow(".") << "done."
-                       << "done.";
-    QTest::newRow(")") << "(x)"
-                       << "(x)";
-    QTest::newRow("!") << "no!"
-                       << "no!";
-    QTest::newRow("space") << "trailing "
-                           << "trailing ";
-    QTest::newRow("/") << "/tmp/"
-                       << "/tmp/.";
-    QTest::newRow("digit") << "line 7"
-                           << "line 7.";
-    QTest::newRow("letter") << "abc"
-                            << "abc.";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("0x2E is the last byte without") << "-"
-                                                   << "-";
-    QTest::newRow("0x2F is the first byte with") << "a/"
-                                                 << "a/.";
-    QTest::newRow("full-width stop is a character") << "終わり。"
-                                                    << "終わり。.";
-}
-
-void TestApplication::fullStopRule()
-{
-    QFETCH(QString, message);
-    QFETCH(QString, shown);
-    QCOMPARE(QString::fromStdString(WithFullStop(message.toStdString())), shown);
-    ReportError(Exception(message.toStdString()));
-    QCOMPARE(m_reports, QStringList{shown});
-}
-
 void TestApplication::errorsEscapingHandlersAreReported_data()
 {
     QTest::addColumn<Thrower>("fail");
@@ -132,6 +78,12 @@ void TestApplication::errorsEscapingHandlersAreReported_data()
                                << QStringList{"メモリが足りません."};
     QTest::newRow("other std::exception")
         << Thrower([] { throw std::runtime_error("boom"); }) << QStringList{"boom."};
+    // The full stop: not after a byte of 0x2E or below.
+    QTest::newRow("ends in a stop")
+        << Thrower([] { throw Exception("done."); }) << QStringList{"done."};
+    QTest::newRow("ends in a bracket")
+        << Thrower([] { throw Exception("(x)"); }) << QStringList{"(x)"};
+    QTest::newRow("empty") << Thrower([] { throw Exception(""); }) << QStringList{""};
 }
 
 void TestApplication::errorsEscapingHandlersAreReported()
@@ -150,20 +102,6 @@ void TestApplication::errorsEscapingHandlersAreReported()
     QCOMPARE(loop.exec(), 0);
     QVERIFY(laterEventRan);
     QCOMPARE(m_reports, reports);
-}
-
-void TestApplication::keyHandlerErrorIsReported()
-{
-    TFailingWidget widget;
-    int failures = 0;
-    widget.m_throw = [&failures] {
-        ++failures;
-        throw EReadError(std::string(kReadErrorText));
-    };
-    QTest::keyClick(&widget, Qt::Key_A);
-    QTest::keyClick(&widget, Qt::Key_B);
-    QCOMPARE(failures, 2); // the second key still reaches the widget
-    QCOMPARE(m_reports, QStringList(2, "ストリームからの読み込みエラー."));
 }
 
 void TestApplication::heldButtonIsReleasedWithoutClick()
@@ -229,8 +167,6 @@ void TestApplication::startupFailureText_data()
     QTest::newRow("double-byte end")
         << "EFOpenError"
         << "ファイル /a は開けません" << head.arg("EFOpenError") + "ファイル /a は開けません.\r\n";
-    QTest::newRow("stop already") << "Exception"
-                                  << "end." << head.arg("Exception") + "end.\r\n";
     QTest::newRow("bracket still gets one") << "Exception"
                                             << "(x)" << head.arg("Exception") + "(x).\r\n";
     QTest::newRow("empty") << "EAbort"
@@ -265,24 +201,6 @@ void TestApplication::startupFailureNamesModuleAndOffset()
     QVERIFY(offset > 0);
     QVERIFY(offset < qulonglong(QFileInfo(QCoreApplication::applicationFilePath()).size()));
     QVERIFY(text.endsWith(" で発生しました。\r\nファイル /c を作成できません.\r\n"));
-}
-
-void TestApplication::startupFailureBox()
-{
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModal([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
-    QCOMPARE(ReportStartupFailure("E がモジュール m の 0 で発生しました。\r\nmsg.\r\n"), 1);
-    QCOMPARE(title, QStringLiteral("アプリケーション エラー"));
-    QCOMPARE(text, QStringLiteral("E がモジュール m の 0 で発生しました。\nmsg.\n"));
-    QCOMPARE(icon, QMessageBox::Critical);
 }
 
 int main(int argc, char **argv)

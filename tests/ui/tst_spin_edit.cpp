@@ -15,11 +15,17 @@ namespace {
 constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
 
-// Types text with one key press per character, as a keyboard would.
+// Types text with one key press per character, as a keyboard would; a few control characters
+// stand for keys: \b Backspace, \r Return, \n keypad Enter, \x1b Esc, \x7f Delete, \x01 Home.
 void Type(QWidget *widget, const QString &text)
 {
+    const QMap<char32_t, Qt::Key> keys{{U'\b', Qt::Key_Backspace}, {U'\r', Qt::Key_Return},
+                                       {U'\n', Qt::Key_Enter},     {U'\x1b', Qt::Key_Escape},
+                                       {U'\x7f', Qt::Key_Delete},  {U'\x01', Qt::Key_Home}};
     for (char32_t code : text.toUcs4()) {
-        if (code > 32 && code < 127) {
+        if (keys.contains(code)) {
+            QTest::keyClick(widget, keys.value(code));
+        } else if (code > 32 && code < 127) {
             QTest::keyClick(widget, char(code));
         } else if (code == U' ') {
             QTest::keyClick(widget, Qt::Key_Space);
@@ -64,6 +70,23 @@ protected:
     void keyPressEvent(QKeyEvent *event) override { keys << event->key(); }
 };
 
+// Bounds and increment, the text before, the operation ("up", "down" or "=" and a number to
+// write) and the text after.
+struct ValueRow
+{
+    int minValue, maxValue, increment;
+    QString before, operation, after;
+};
+
+// Typed with the editor on or off into a field holding `before` (cursor at the end); the
+// prefix "de:" types with a German locale, "im:" commits the text through an input method.
+struct TypingRow
+{
+    bool editorEnabled;
+    QString before, typed, after;
+    int beeps;
+};
+
 enum class Route
 {
     Keys,
@@ -75,6 +98,8 @@ enum class Route
 
 } // namespace
 
+Q_DECLARE_METATYPE(ValueRow)
+Q_DECLARE_METATYPE(TypingRow)
 Q_DECLARE_METATYPE(Route)
 
 class TestSpinEdit : public QObject
@@ -85,19 +110,15 @@ private slots:
     void init();
     void cleanup();
 
-    void writingBoundsAndFormatsTheNumber_data();
-    void writingBoundsAndFormatsTheNumber();
+    void writesAndStepsAreBoundedWithoutWrapAround_data();
+    void writesAndStepsAreBoundedWithoutWrapAround();
     void onChangeOnlyWhenTheTextReallyChanges();
-    void stepsAreBoundedWithoutWrapAround_data();
-    void stepsAreBoundedWithoutWrapAround();
     void readOnlyStepsOnlyBeep();
 
     void acceptsCharTable_data();
     void acceptsCharTable();
     void typedCharactersAreFilteredWithOneBeepEach_data();
     void typedCharactersAreFilteredWithOneBeepEach();
-    void controlKeys_data();
-    void controlKeys();
     void upAndDownStepOncePerPressThenPassOn();
     void pageHomeEndAndWheelNeverStep();
 
@@ -140,32 +161,49 @@ void TestSpinEdit::cleanup()
     QLocale::setDefault(QLocale::c());
 }
 
-void TestSpinEdit::writingBoundsAndFormatsTheNumber_data()
+void TestSpinEdit::writesAndStepsAreBoundedWithoutWrapAround_data()
 {
-    QTest::addColumn<int>("minValue");
-    QTest::addColumn<int>("maxValue");
-    QTest::addColumn<int>("written");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("inside") << 0 << 65536 << 1200 << "1200";
-    QTest::newRow("below") << 1 << 9 << 0 << "1";
-    QTest::newRow("above") << 1 << 9 << 12 << "9";
-    QTest::newRow("negative no plus or zeros") << -100 << 100 << -7 << "-7";
-    QTest::newRow("equal bounds are no bounds") << 5 << 5 << -3 << "-3";
-    QTest::newRow("reversed between") << 10 << 5 << 7 << "10";
-    QTest::newRow("reversed at min") << 10 << 5 << 10 << "5";
+    QTest::addColumn<ValueRow>("row");
+    QTest::newRow("write inside") << ValueRow{0, 65536, 1, "", "=1200", "1200"};
+    QTest::newRow("write below") << ValueRow{1, 9, 1, "", "=0", "1"};
+    QTest::newRow("write above") << ValueRow{1, 9, 1, "", "=12", "9"};
+    QTest::newRow("write negative") << ValueRow{-100, 100, 1, "", "=-7", "-7"};
+    QTest::newRow("write, equal bounds are none") << ValueRow{5, 5, 1, "", "=-3", "-3"};
+    QTest::newRow("write, reversed bounds") << ValueRow{10, 5, 1, "", "=7", "10"};
+    QTest::newRow("write, reversed at min") << ValueRow{10, 5, 1, "", "=10", "5"};
+    QTest::newRow("UdH at its top") << ValueRow{0, 65536, 1, "65536", "up", "65536"};
+    QTest::newRow("bottom of 32 bits")
+        << ValueRow{kMin32, 0, 1, "-2147483648", "down", "-2147483648"};
+    QTest::newRow("huge step to the top") << ValueRow{0, kMax32, kMax32, "5", "up", "2147483647"};
+    QTest::newRow("huge step to the bottom")
+        << ValueRow{kMin32, kMax32, kMin32, "-5", "up", "-2147483648"};
+    QTest::newRow("unbounded top stays") << ValueRow{0, 0, 1, "2147483647", "up", "2147483647"};
+    QTest::newRow("unbounded lowest increment down")
+        << ValueRow{0, 0, kMin32, "0", "down", "2147483647"};
+    QTest::newRow("leading zeros rewritten") << ValueRow{0, 100, 1, "007", "up", "8"};
+    QTest::newRow("1.5 counts as MinValue") << ValueRow{0, 65536, 1, "1.5", "up", "1"};
+    QTest::newRow("hex rewritten in decimal") << ValueRow{0, 65536, 1, "$10", "down", "15"};
+    QTest::newRow("out of bounds text pulled in") << ValueRow{1, 9, 1, "50", "down", "9"};
 }
 
-void TestSpinEdit::writingBoundsAndFormatsTheNumber()
+void TestSpinEdit::writesAndStepsAreBoundedWithoutWrapAround()
 {
-    QFETCH(int, minValue);
-    QFETCH(int, maxValue);
-    QFETCH(int, written);
-    QFETCH(QString, shown);
+    QFETCH(ValueRow, row);
     // In the layout's order: bounds first, so that the value is written with them.
-    m_edit->setProperty("MaxValue", maxValue);
-    m_edit->setProperty("MinValue", minValue);
-    m_edit->setProperty("Value", written);
-    QCOMPARE(m_edit->text(), shown);
+    m_edit->setProperty("MaxValue", row.maxValue);
+    m_edit->setProperty("MinValue", row.minValue);
+    m_edit->setIncrement(row.increment);
+    m_edit->setText(row.before);
+    QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
+    BeepCounter beeps;
+    if (row.operation.startsWith(u'=')) {
+        m_edit->setProperty("Value", row.operation.mid(1).toInt());
+    } else {
+        row.operation == "up" ? m_edit->StepUp() : m_edit->StepDown();
+    }
+    QCOMPARE(m_edit->text(), row.after);
+    QCOMPARE(changes.count(), row.before == row.after ? 0 : 1);
+    QCOMPARE(beeps.Count(), 0);
 }
 
 void TestSpinEdit::onChangeOnlyWhenTheTextReallyChanges()
@@ -190,50 +228,6 @@ void TestSpinEdit::onChangeOnlyWhenTheTextReallyChanges()
     Type(m_edit, QStringLiteral("1a"));
     QCOMPARE(m_edit->text(), QStringLiteral("1001"));
     QCOMPARE(senders.size(), 5);
-}
-
-void TestSpinEdit::stepsAreBoundedWithoutWrapAround_data()
-{
-    QTest::addColumn<int>("minValue");
-    QTest::addColumn<int>("maxValue");
-    QTest::addColumn<int>("increment");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("UdH at its top") << 0 << 65536 << 1 << "65536" << true << "65536";
-    QTest::newRow("bottom of 32 bits")
-        << kMin32 << 0 << 1 << "-2147483648" << false << "-2147483648";
-    QTest::newRow("huge increment to the top")
-        << 0 << kMax32 << kMax32 << "5" << true << "2147483647";
-    QTest::newRow("huge increment to the bottom")
-        << kMin32 << kMax32 << kMin32 << "-5" << true << "-2147483648";
-    QTest::newRow("unbounded top stays") << 0 << 0 << 1 << "2147483647" << true << "2147483647";
-    QTest::newRow("unbounded lowest increment down")
-        << 0 << 0 << kMin32 << "0" << false << "2147483647";
-    QTest::newRow("leading zeros rewritten") << 0 << 100 << 1 << "007" << true << "8";
-    QTest::newRow("1.5 counts as MinValue") << 0 << 65536 << 1 << "1.5" << true << "1";
-    QTest::newRow("hex rewritten in decimal") << 0 << 65536 << 1 << "$10" << false << "15";
-    QTest::newRow("out of bounds text pulled in") << 1 << 9 << 1 << "50" << false << "9";
-}
-
-void TestSpinEdit::stepsAreBoundedWithoutWrapAround()
-{
-    QFETCH(int, minValue);
-    QFETCH(int, maxValue);
-    QFETCH(int, increment);
-    QFETCH(QString, text);
-    QFETCH(bool, up);
-    QFETCH(QString, expected);
-    m_edit->setMinValue(minValue);
-    m_edit->setMaxValue(maxValue);
-    m_edit->setIncrement(increment);
-    m_edit->setText(text);
-    QSignalSpy spy(m_edit, &TSpinEdit::OnChange);
-    BeepCounter beeps;
-    up ? m_edit->StepUp() : m_edit->StepDown();
-    QCOMPARE(m_edit->text(), expected);
-    QCOMPARE(spy.count(), text == expected ? 0 : 1);
-    QCOMPARE(beeps.Count(), 0);
 }
 
 void TestSpinEdit::readOnlyStepsOnlyBeep()
@@ -279,85 +273,46 @@ void TestSpinEdit::acceptsCharTable()
 
 void TestSpinEdit::typedCharactersAreFilteredWithOneBeepEach_data()
 {
-    QTest::addColumn<bool>("editorEnabled");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<int>("beeps");
-    QTest::newRow("German decimal separator") << true << "de:1,5.2"
-                                              << "1,52" << 1;
-    QTest::newRow("signs and separators anywhere") << true << "1-2--1.5+"
-                                                   << "1-2--1.5+" << 0;
-    QTest::newRow("letter") << true << "1a2"
-                            << "12" << 1;
-    QTest::newRow("space") << true << "1 2"
-                           << "12" << 1;
-    QTest::newRow("punctuation") << true << "$x,*"
-                                 << "" << 4;
-    QTest::newRow("fullwidth digit") << true << QStringLiteral("\uFF15") << "" << 1;
-    QTest::newRow("outside 16 bits") << true << QStringLiteral("\U0001F600") << "" << 1;
-    QTest::newRow("editor off refuses digits") << false << "12+"
-                                               << "" << 3;
-    QTest::newRow("input method") << true << "IM:1\uFF12a3"
-                                  << "13" << 2;
+    QTest::addColumn<TypingRow>("row");
+    QTest::newRow("signs and separators anywhere")
+        << TypingRow{true, "", "1-2--1.5+", "1-2--1.5+", 0};
+    QTest::newRow("letter") << TypingRow{true, "", "1a2", "12", 1};
+    QTest::newRow("space") << TypingRow{true, "", "1 2", "12", 1};
+    QTest::newRow("punctuation") << TypingRow{true, "", "$x,*", "", 4};
+    QTest::newRow("fullwidth digit") << TypingRow{true, "", "\uFF15", "", 1};
+    QTest::newRow("outside 16 bits") << TypingRow{true, "", "\U0001F600", "", 1};
+    QTest::newRow("German decimal separator") << TypingRow{true, "", "de:1,5.2", "1,52", 1};
+    QTest::newRow("input method") << TypingRow{true, "", "im:1\uFF12a3", "13", 2};
+    QTest::newRow("editor off refuses digits") << TypingRow{false, "", "12+", "", 3};
+    QTest::newRow("backspace deletes") << TypingRow{true, "123", "\b", "12", 0};
+    QTest::newRow("backspace refused without editor") << TypingRow{false, "123", "\b", "123", 1};
+    QTest::newRow("enter refused") << TypingRow{true, "123", "\r", "123", 1};
+    QTest::newRow("keypad enter refused") << TypingRow{true, "123", "\n", "123", 1};
+    QTest::newRow("escape accepted without editor") << TypingRow{false, "123", "\x1b", "123", 0};
+    QTest::newRow("delete does nothing without editor")
+        << TypingRow{false, "123", "\x01\x7f", "123", 0};
 }
 
 void TestSpinEdit::typedCharactersAreFilteredWithOneBeepEach()
 {
-    QFETCH(bool, editorEnabled);
-    QFETCH(QString, typed);
-    QFETCH(QString, expected);
-    QFETCH(int, beeps);
-    m_edit->setText(QString());
-    m_edit->setEditorEnabled(editorEnabled);
+    QFETCH(TypingRow, row);
+    m_edit->setText(row.before);
+    m_edit->setEditorEnabled(row.editorEnabled);
     m_edit->setFocus();
-    if (typed.startsWith("de:")) {
+    m_edit->end(false);
+    if (row.typed.startsWith("de:")) {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        typed = typed.mid(3);
     }
-    BeepCounter counter;
-    if (typed.startsWith("IM:")) {
+    BeepCounter beeps;
+    if (row.typed.startsWith("im:")) {
         QInputMethodEvent commit;
-        commit.setCommitString(typed.mid(3));
+        commit.setCommitString(row.typed.mid(3));
         QApplication::sendEvent(m_edit, &commit);
     } else {
-        Type(m_edit, typed);
+        Type(m_edit, row.typed.startsWith("de:") ? row.typed.mid(3) : row.typed);
     }
-    QCOMPARE(m_edit->text(), expected);
-    QCOMPARE(counter.Count(), beeps);
-}
-
-void TestSpinEdit::controlKeys_data()
-{
-    QTest::addColumn<bool>("editorEnabled");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<int>("beeps");
-    QTest::newRow("backspace deletes") << true << int(Qt::Key_Backspace) << "12" << 0;
-    QTest::newRow("backspace refused without editor")
-        << false << int(Qt::Key_Backspace) << "123" << 1;
-    QTest::newRow("enter refused") << true << int(Qt::Key_Return) << "123" << 1;
-    QTest::newRow("keypad enter refused") << true << int(Qt::Key_Enter) << "123" << 1;
-    QTest::newRow("escape accepted without editor") << false << int(Qt::Key_Escape) << "123" << 0;
-    QTest::newRow("delete does nothing without editor")
-        << false << int(Qt::Key_Delete) << "123" << 0;
-}
-
-void TestSpinEdit::controlKeys()
-{
-    QFETCH(bool, editorEnabled);
-    QFETCH(int, key);
-    QFETCH(QString, expected);
-    QFETCH(int, beeps);
-    m_edit->setText(QStringLiteral("123"));
-    m_edit->setEditorEnabled(editorEnabled);
-    m_edit->setFocus();
-    m_edit->setCursorPosition(key == Qt::Key_Delete ? 0 : 3);
-    QSignalSpy returns(m_edit, &QLineEdit::returnPressed);
-    BeepCounter counter;
-    QTest::keyClick(m_edit, Qt::Key(key));
-    QCOMPARE(m_edit->text(), expected);
-    QCOMPARE(counter.Count(), beeps);
-    QCOMPARE(returns.count(), 0);
+    QCOMPARE(m_edit->text(), row.after);
+    QCOMPARE(beeps.Count(), row.beeps);
 }
 
 void TestSpinEdit::upAndDownStepOncePerPressThenPassOn()

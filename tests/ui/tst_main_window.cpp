@@ -56,7 +56,18 @@ std::unique_ptr<QMimeData> MimeWithFiles(const QStringList &paths)
     return MimeWithUrls(urls);
 }
 
+// A control of the layout: its name, place, text (a field's value) and a field's bounds.
+struct ControlRow
+{
+    QString name;
+    QRect bounds;
+    QString text;
+    int min = 0, max = 0;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(ControlRow)
 
 class TestMainWindow : public QObject
 {
@@ -69,7 +80,6 @@ private slots:
     void startsWithDefaultsAndFocusOnOk();
     void controlsAtTheirPlaces_data();
     void controlsAtTheirPlaces();
-    void windowLook();
     void resizingMovesNothingAndScrollBarsReachTheControls();
     void scalesControlsWithTheFontOnOtherScreens();
 
@@ -134,77 +144,6 @@ void TestMainWindow::Drop(const QMimeData &mime)
 void TestMainWindow::startsWithDefaultsAndFocusOnOk()
 {
     QCOMPARE(m_form->windowTitle(), QStringLiteral("ミルフィのアニメデータを修正するツール"));
-    QCOMPARE(m_form->lblFile->text(), kFilePrefix);
-    QCOMPARE(m_form->height->text(), QStringLiteral("高さ"));
-    QCOMPARE(m_form->lblw->text(), QStringLiteral("幅"));
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("ライン数"));
-    QCOMPARE(m_form->Label1->text(), QStringLiteral("クオリティ"));
-    QCOMPARE(m_form->btnPut->text(), QStringLiteral("OK"));
-
-    struct Field
-    {
-        TSpinEdit *edit;
-        int value, min, max;
-    };
-    for (const Field &field :
-         {Field{m_form->UdH, 1200, 0, 65536}, Field{m_form->UdW, 900, 0, 65536},
-          Field{m_form->Udl, 6000, 0, 2147483647}, Field{m_form->UdQ, 1, 1, 9}}) {
-        QCOMPARE(field.edit->Value(), field.value);
-        QCOMPARE(field.edit->MinValue(), field.min);
-        QCOMPARE(field.edit->MaxValue(), field.max);
-        QCOMPARE(field.edit->text(), QString::number(field.value));
-    }
-    QCOMPARE(QApplication::focusWidget(), m_form->btnPut);
-    QVERIFY(m_form->acceptDrops());
-    QVERIFY(m_selection->CurrentLogPath().empty());
-    QVERIFY(!m_form->btnPut->isDefault());
-    QVERIFY(!m_form->btnPut->autoDefault());
-    QCOMPARE(m_form->MainMenu1->actions(), QList<QAction *>{m_form->Open});
-    QVERIFY(!m_form->Open->menu());
-}
-
-void TestMainWindow::controlsAtTheirPlaces_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("bounds");
-    QTest::newRow("lblFile") << "lblFile" << QRect(4, 8, 349, 37);
-    QTest::newRow("height") << "height" << QRect(28, 52, 21, 12);
-    QTest::newRow("lblw") << "lblw" << QRect(200, 52, 12, 12);
-    QTest::newRow("Label3") << "Label3" << QRect(28, 105, 42, 12);
-    QTest::newRow("Label1") << "Label1" << QRect(200, 105, 49, 12);
-    QTest::newRow("btnPut") << "btnPut" << QRect(244, 168, 75, 25);
-    QTest::newRow("UdH") << "UdH" << QRect(28, 68, 121, 21);
-    QTest::newRow("UdW") << "UdW" << QRect(200, 68, 121, 21);
-    QTest::newRow("Udl") << "Udl" << QRect(28, 120, 121, 21);
-    QTest::newRow("UdQ") << "UdQ" << QRect(200, 120, 121, 21);
-}
-
-void TestMainWindow::controlsAtTheirPlaces()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, bounds);
-    auto *control = m_form->ClientArea->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
-    QVERIFY(control);
-    QCOMPARE(control->pos(), bounds.topLeft());
-    auto *label = qobject_cast<QLabel *>(control);
-    if (label && label != m_form->lblFile) {
-        // Captions take the size of their text in the window font; IPAPGothic measures within a
-        // pixel or so of the original font.
-        const QSize text = label->fontMetrics().size(Qt::TextSingleLine, label->text());
-        QCOMPARE(control->size(), text);
-        QVERIFY2(qAbs(control->width() - bounds.width()) <= 2, qPrintable(name));
-        QVERIFY2(qAbs(control->QWidget::height() - bounds.height()) <= 2, qPrintable(name));
-    } else if (qobject_cast<TSpinEdit *>(control)) {
-        // The fields take their height from the font (IPAPGothic's text is a pixel higher).
-        QCOMPARE(control->width(), bounds.width());
-        QVERIFY2(qAbs(control->QWidget::height() - bounds.height()) <= 1, qPrintable(name));
-    } else {
-        QCOMPARE(control->size(), bounds.size());
-    }
-}
-
-void TestMainWindow::windowLook()
-{
     // No frame on the offscreen platform: the whole outer size is the window's.
     QCOMPARE(m_form->frameGeometry(), QRect(210, 77, 370, 251));
     const QFontInfo font(m_form->font());
@@ -212,15 +151,63 @@ void TestMainWindow::windowLook()
     QCOMPARE(font.pixelSize(), 12);
     QCOMPARE(m_form->UdH->font(), m_form->font());
     QCOMPARE(m_form->palette().color(QPalette::Window), m_form->palette().color(QPalette::Button));
-    for (QLabel *label : m_form->ClientArea->findChildren<QLabel *>()) {
-        QVERIFY2(label->autoFillBackground(), qPrintable(label->objectName()));
+    QCOMPARE(QApplication::focusWidget(), m_form->btnPut);
+    QVERIFY(!m_form->btnPut->isDefault() && !m_form->btnPut->autoDefault());
+    QVERIFY(m_form->acceptDrops());
+    QVERIFY(m_selection->CurrentLogPath().empty());
+    QCOMPARE(m_form->MainMenu1->actions(), QList<QAction *>{m_form->Open});
+    QVERIFY(!m_form->Open->menu());
+}
+
+void TestMainWindow::controlsAtTheirPlaces_data()
+{
+    QTest::addColumn<ControlRow>("row");
+    QTest::newRow("lblFile") << ControlRow{"lblFile", {4, 8, 349, 37}, kFilePrefix};
+    QTest::newRow("height") << ControlRow{"height", {28, 52, 21, 12}, "高さ"};
+    QTest::newRow("lblw") << ControlRow{"lblw", {200, 52, 12, 12}, "幅"};
+    QTest::newRow("Label3") << ControlRow{"Label3", {28, 105, 42, 12}, "ライン数"};
+    QTest::newRow("Label1") << ControlRow{"Label1", {200, 105, 49, 12}, "クオリティ"};
+    QTest::newRow("btnPut") << ControlRow{"btnPut", {244, 168, 75, 25}, "OK"};
+    QTest::newRow("UdH") << ControlRow{"UdH", {28, 68, 121, 21}, "1200", 0, 65536};
+    QTest::newRow("UdW") << ControlRow{"UdW", {200, 68, 121, 21}, "900", 0, 65536};
+    QTest::newRow("Udl") << ControlRow{"Udl", {28, 120, 121, 21}, "6000", 0, 2147483647};
+    QTest::newRow("UdQ") << ControlRow{"UdQ", {200, 120, 121, 21}, "1", 1, 9};
+}
+
+void TestMainWindow::controlsAtTheirPlaces()
+{
+    QFETCH(ControlRow, row);
+    auto *control = m_form->ClientArea->findChild<QWidget *>(row.name, Qt::FindDirectChildrenOnly);
+    QVERIFY(control);
+    QCOMPARE(control->pos(), row.bounds.topLeft());
+    QCOMPARE(control->property("text").toString(), row.text);
+    const QSize size = control->size();
+    if (auto *label = qobject_cast<QLabel *>(control)) {
+        QVERIFY(label->autoFillBackground());
         QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
         QCOMPARE(label->textFormat(), Qt::PlainText);
-        QCOMPARE(label->backgroundRole(), QPalette::Window);
-        QCOMPARE(label->palette().color(QPalette::Window),
+        QCOMPARE(label->palette().color(label->backgroundRole()),
                  m_form->palette().color(QPalette::Button));
     }
-    QVERIFY(m_form->lblFile->wordWrap());
+    if (control == m_form->lblFile) {
+        QVERIFY(m_form->lblFile->wordWrap());
+        QCOMPARE(size, row.bounds.size());
+    } else if (qobject_cast<QLabel *>(control)) {
+        // Captions take the size of their text in the window font; IPAPGothic measures within a
+        // pixel or so of the original font.
+        QCOMPARE(size, control->fontMetrics().size(Qt::TextSingleLine, row.text));
+        QVERIFY(qAbs(size.width() - row.bounds.width()) <= 2);
+        QVERIFY(qAbs(size.height() - row.bounds.height()) <= 2);
+    } else if (auto *field = qobject_cast<TSpinEdit *>(control)) {
+        QCOMPARE(field->Value(), row.text.toInt());
+        QCOMPARE(field->MinValue(), row.min);
+        QCOMPARE(field->MaxValue(), row.max);
+        // The fields take their height from the font (IPAPGothic's text is a pixel higher).
+        QCOMPARE(size.width(), row.bounds.width());
+        QVERIFY(qAbs(size.height() - row.bounds.height()) <= 1);
+    } else {
+        QCOMPARE(size, row.bounds.size());
+    }
 }
 
 void TestMainWindow::resizingMovesNothingAndScrollBarsReachTheControls()

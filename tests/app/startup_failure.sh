@@ -12,6 +12,9 @@ rc=$?
 grep -A1 '^EFOpenError ' "$dir/err" >"$dir/text"
 head -n 1 "$dir/text" | grep -Eq $'^EFOpenError がモジュール startup_failure_probe の [0-9A-F]{16} で発生しました。\r$' ||
     fail "first line"
+# The address is relative to the program's file: inside it, not 0.
+offset=$((16#$(head -n 1 "$dir/text" | grep -Eo '[0-9A-F]{16}')))
+[ "$offset" -gt 0 ] && [ "$offset" -lt "$(stat -c %s "$1")" ] || fail "address $offset"
 [ "$(tail -n 1 "$dir/text")" = $'ファイル /nonexistent/layout は開けません.\r' ] || fail "second line"
 [ "$(head -n 2 "$dir/out")" = $'アプリケーション エラー\ncritical' ] || fail "caption or icon"
 grep -q '^ファイル /nonexistent/layout は開けません.$' "$dir/out" || fail "box text"

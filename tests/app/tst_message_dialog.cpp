@@ -61,8 +61,6 @@ private slots:
     void keysAndCloseGiveResults_data();
     void keysAndCloseGiveResults();
     void otherWindowsBlockedAndActiveWindowBack();
-    void placedOnThePrimaryScreen_data();
-    void placedOnThePrimaryScreen();
 
     void ctrlCCopiesTheContent_data();
     void ctrlCCopiesTheContent();
@@ -229,20 +227,28 @@ void TestMessageDialog::cachedCaptionWidthSurvivesFontChange()
 
 void TestMessageDialog::keysAndCloseGiveResults_data()
 {
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("key"); // 0: the close box, -1: a mouse click on OK
     QTest::addColumn<int>("expected");
-    QTest::newRow("Enter") << int(Qt::Key_Enter) << 1;
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << 1;
-    QTest::newRow("Space") << int(Qt::Key_Space) << 1;
-    QTest::newRow("click") << -1 << 1;
-    QTest::newRow("close box") << 0 << 2;
+    QTest::newRow("Enter") << kPatched << int(Qt::Key_Enter) << 1;
+    QTest::newRow("Esc") << kPatched << int(Qt::Key_Escape) << 1;
+    QTest::newRow("Space") << kPatched << int(Qt::Key_Space) << 1;
+    QTest::newRow("click") << kPatched << -1 << 1;
+    QTest::newRow("close box") << kPatched << 0 << 2;
+    QStringList lines;
+    for (int i = 0; i < 100; ++i)
+        lines << QStringLiteral("行 %1").arg(i);
+    QTest::newRow("taller than the screen") << lines.join(u'\n') << int(Qt::Key_Escape) << 1;
 }
 
 void TestMessageDialog::keysAndCloseGiveResults()
 {
+    QFETCH(QString, text);
     QFETCH(int, key);
     QFETCH(int, expected);
-    WhenModal([key](QWidget *modal) {
+    QRect geometry;
+    WhenModal([key, &geometry](QWidget *modal) {
+        geometry = modal->frameGeometry();
         if (key == 0)
             modal->close();
         else if (key == -1)
@@ -250,7 +256,11 @@ void TestMessageDialog::keysAndCloseGiveResults()
         else
             QTest::keyClick(KeyTarget(modal), Qt::Key(key));
     });
-    QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), expected);
+    QCOMPARE(ShowMessageDialog(text, QStringLiteral("mrfyc")), expected);
+    // Centred on the primary screen, never above its top.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(geometry.left(), (screen.width() - geometry.width()) / 2);
+    QCOMPARE(geometry.top(), std::max(0, (screen.height() - geometry.height()) / 2));
 }
 
 void TestMessageDialog::otherWindowsBlockedAndActiveWindowBack()
@@ -277,30 +287,6 @@ void TestMessageDialog::otherWindowsBlockedAndActiveWindowBack()
     QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
                       button->mapTo(&window, button->rect().center()));
     QCOMPARE(clicks.count(), 1);
-}
-
-void TestMessageDialog::placedOnThePrimaryScreen_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("centred") << kPatched;
-    QStringList lines;
-    for (int i = 0; i < 100; ++i)
-        lines << QStringLiteral("行 %1").arg(i);
-    QTest::newRow("taller than the screen: at the top") << lines.join(u'\n');
-}
-
-void TestMessageDialog::placedOnThePrimaryScreen()
-{
-    QFETCH(QString, text);
-    QRect geometry;
-    WhenModal([&geometry](QWidget *modal) {
-        geometry = modal->frameGeometry();
-        QTest::keyClick(KeyTarget(modal), Qt::Key_Escape);
-    });
-    ShowMessageDialog(text, QStringLiteral("mrfyc"));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(geometry.left(), (screen.width() - geometry.width()) / 2);
-    QCOMPARE(geometry.top(), std::max(0, (screen.height() - geometry.height()) / 2));
 }
 
 void TestMessageDialog::ctrlCCopiesTheContent_data()

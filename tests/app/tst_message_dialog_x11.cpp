@@ -65,7 +65,6 @@ void TestMessageDialogX11::closedByWindowManager_data()
     QTest::addColumn<int>("expected");
     QTest::newRow("Alt+F4") << QStringList{"xdotool", "key", "alt+F4"} << 2;
     QTest::newRow("close box") << QStringList{"wmctrl", "-i", "-c", "%1"} << 2;
-    QTest::newRow("Space") << QStringList{"xdotool", "key", "space"} << 1;
 }
 
 void TestMessageDialogX11::closedByWindowManager()

@@ -380,6 +380,7 @@ void TestSpinEdit::exitRuleOnRealFocusChange()
     QStringList order;
     connect(m_edit, &TSpinEdit::OnExit, this, [&] { order << "exit:" + m_edit->text(); });
     connect(m_edit, &TSpinEdit::OnChange, this, [&] { order << "change:" + m_edit->text(); });
+    connect(m_edit, &TSpinEdit::OnEnter, this, [&] { order << "enter"; });
     if (row.byMenu) {
         QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
                                   m_edit->mapToGlobal(QPoint(5, 5)));

@@ -20,7 +20,8 @@ void ReadAndCloseTheBox()
         QTimer::singleShot(5, ReadAndCloseTheBox);
         return;
     }
-    std::printf("%s\n%s", box->windowTitle().toUtf8().constData(),
+    std::printf("%s\n%s\n%s", box->windowTitle().toUtf8().constData(),
+                box->icon() == QMessageBox::Critical ? "critical" : "other icon",
                 box->text().toUtf8().constData());
     std::fflush(stdout);
     box->button(QMessageBox::Ok)->click();

@@ -6,8 +6,6 @@
 #include "modal_helper.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -23,16 +21,6 @@ namespace {
 
 using Thrower = std::function<void()>;
 
-// A widget whose key handler fails the way a command does.
-class TFailingWidget : public QWidget
-{
-public:
-    Thrower m_throw;
-
-protected:
-    void keyPressEvent(QKeyEvent *) override { m_throw(); }
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(Thrower)
@@ -45,19 +33,12 @@ private slots:
     void initTestCase();
     void init();
 
-    void titleIsMrfyc();
-    void fullStopRule_data();
-    void fullStopRule();
     void errorsEscapingHandlersAreReported_data();
     void errorsEscapingHandlersAreReported();
-    void keyHandlerErrorIsReported();
-    void heldButtonIsReleasedWithoutClick();
-    void errorBoxIsCriticalWithOneOk();
+    void errorBoxReleasesTheMouseAndIsCriticalWithOneOk();
 
     void startupFailureText_data();
     void startupFailureText();
-    void startupFailureNamesModuleAndOffset();
-    void startupFailureBox();
 
 private:
     QStringList m_reports;
@@ -73,52 +54,6 @@ void TestApplication::init()
     m_reports.clear();
 }
 
-void TestApplication::titleIsMrfyc()
-{
-    QCOMPARE(ApplicationTitle(), QStringLiteral("mrfyc"));
-    QVERIFY(!QApplication::windowIcon().isNull());
-    QCOMPARE(QApplication::windowIcon().availableSizes().value(0), QSize(32, 32));
-}
-
-void TestApplication::fullStopRule_data()
-{
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("ん") << "さん"
-                        << "さん.";
-    QTest::newRow(".") << "done."
-                       << "done.";
-    QTest::newRow(")") << "(x)"
-                       << "(x)";
-    QTest::newRow("!") << "no!"
-                       << "no!";
-    QTest::newRow("space") << "trailing "
-                           << "trailing ";
-    QTest::newRow("/") << "/tmp/"
-                       << "/tmp/.";
-    QTest::newRow("digit") << "line 7"
-                           << "line 7.";
-    QTest::newRow("letter") << "abc"
-                            << "abc.";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("0x2E is the last byte without") << "-"
-                                                   << "-";
-    QTest::newRow("0x2F is the first byte with") << "a/"
-                                                 << "a/.";
-    QTest::newRow("full-width stop is a character") << "終わり。"
-                                                    << "終わり。.";
-}
-
-void TestApplication::fullStopRule()
-{
-    QFETCH(QString, message);
-    QFETCH(QString, shown);
-    QCOMPARE(QString::fromStdString(WithFullStop(message.toStdString())), shown);
-    ReportError(Exception(message.toStdString()));
-    QCOMPARE(m_reports, QStringList{shown});
-}
-
 void TestApplication::errorsEscapingHandlersAreReported_data()
 {
     QTest::addColumn<Thrower>("fail");
@@ -132,6 +67,12 @@ void TestApplication::errorsEscapingHandlersAreReported_data()
                                << QStringList{"メモリが足りません."};
     QTest::newRow("other std::exception")
         << Thrower([] { throw std::runtime_error("boom"); }) << QStringList{"boom."};
+    // The full stop: not after a byte of 0x2E or below.
+    QTest::newRow("ends in a stop")
+        << Thrower([] { throw Exception("done."); }) << QStringList{"done."};
+    QTest::newRow("ends in a bracket")
+        << Thrower([] { throw Exception("(x)"); }) << QStringList{"(x)"};
+    QTest::newRow("empty") << Thrower([] { throw Exception(""); }) << QStringList{""};
 }
 
 void TestApplication::errorsEscapingHandlersAreReported()
@@ -152,56 +93,29 @@ void TestApplication::errorsEscapingHandlersAreReported()
     QCOMPARE(m_reports, reports);
 }
 
-void TestApplication::keyHandlerErrorIsReported()
-{
-    TFailingWidget widget;
-    int failures = 0;
-    widget.m_throw = [&failures] {
-        ++failures;
-        throw EReadError(std::string(kReadErrorText));
-    };
-    QTest::keyClick(&widget, Qt::Key_A);
-    QTest::keyClick(&widget, Qt::Key_B);
-    QCOMPARE(failures, 2); // the second key still reaches the widget
-    QCOMPARE(m_reports, QStringList(2, "ストリームからの読み込みエラー."));
-}
-
-void TestApplication::heldButtonIsReleasedWithoutClick()
-{
-    QWidget window;
-    auto *button = new QPushButton(QStringLiteral("held"), &window);
-    button->setAutoRepeat(true);
-    button->setAutoRepeatDelay(50);
-    button->setAutoRepeatInterval(20);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy clicks(button, &QPushButton::clicked);
-
-    QTest::mousePress(button, Qt::LeftButton);
-    QVERIFY(button->isDown());
-    ReportError(EFCreateError(FileCreateErrorText("/x")));
-    QVERIFY(!button->isDown());
-    QTest::qWait(300); // well past the repeat delay: a button still held would have clicked
-    QCOMPARE(clicks.count(), 0);
-    QCOMPARE(m_reports.size(), 1);
-}
-
-void TestApplication::errorBoxIsCriticalWithOneOk()
+void TestApplication::errorBoxReleasesTheMouseAndIsCriticalWithOneOk()
 {
     SetErrorReportHook({});
     QWidget window;
-    auto *focused = new QPushButton(QStringLiteral("focus"), &window);
+    auto *held = new QPushButton(QStringLiteral("held"), &window);
+    held->setAutoRepeat(true);
+    held->setAutoRepeatDelay(50);
+    held->setAutoRepeatInterval(20);
     window.show();
     window.activateWindow();
-    focused->setFocus();
+    held->setFocus();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    QSignalSpy clicks(held, &QPushButton::clicked);
+    QTest::mousePress(held, Qt::LeftButton);
 
     QString title, text;
     int buttons = 0;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool released = false;
     WhenModal([&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
+        released = !held->isDown();
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
@@ -211,12 +125,15 @@ void TestApplication::errorBoxIsCriticalWithOneOk()
     ReportError(EFOpenError(FileOpenErrorText("/b")));
     SetErrorReportHook([this](const QString &shown) { m_reports.append(shown); });
 
+    QVERIFY(released);
     QCOMPARE(title, QStringLiteral("mrfyc"));
     QCOMPARE(text, QStringLiteral("ファイル /b は開けません."));
     QCOMPARE(icon, QMessageBox::Critical);
     QCOMPARE(buttons, 1);
     QTRY_COMPARE(QApplication::activeWindow(), &window);
-    QCOMPARE(QApplication::focusWidget(), focused);
+    QCOMPARE(QApplication::focusWidget(), held);
+    QTest::qWait(300); // well past the repeat delay: a button still held would have clicked
+    QCOMPARE(clicks.count(), 0);
 }
 
 void TestApplication::startupFailureText_data()
@@ -226,9 +143,6 @@ void TestApplication::startupFailureText_data()
     QTest::addColumn<QString>("expected");
     const QString head =
         QStringLiteral("%1 がモジュール mrfyc の 0000000000001A2F で発生しました。\r\n");
-    QTest::newRow("double-byte end")
-        << "EFOpenError"
-        << "ファイル /a は開けません" << head.arg("EFOpenError") + "ファイル /a は開けません.\r\n";
     QTest::newRow("stop already") << "Exception"
                                   << "end." << head.arg("Exception") + "end.\r\n";
     QTest::newRow("bracket still gets one") << "Exception"
@@ -245,44 +159,6 @@ void TestApplication::startupFailureText()
     const std::string text =
         StartupFailureText(kind.toStdString(), "mrfyc", 0x1A2F, message.toStdString());
     QCOMPARE(QString::fromStdString(text), expected);
-}
-
-void TestApplication::startupFailureNamesModuleAndOffset()
-{
-    std::exception_ptr error;
-    try {
-        throw EFCreateError(FileCreateErrorText("/c"));
-    } catch (...) {
-        error = std::current_exception();
-    }
-    const QString text = QString::fromStdString(StartupFailureText(error));
-    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    const QString head = "EFCreateError がモジュール " + program + " の ";
-    QVERIFY2(text.startsWith(head), qPrintable(text));
-    bool ok = false;
-    const qulonglong offset = text.mid(head.size(), 16).toULongLong(&ok, 16);
-    QVERIFY(ok);
-    QVERIFY(offset > 0);
-    QVERIFY(offset < qulonglong(QFileInfo(QCoreApplication::applicationFilePath()).size()));
-    QVERIFY(text.endsWith(" で発生しました。\r\nファイル /c を作成できません.\r\n"));
-}
-
-void TestApplication::startupFailureBox()
-{
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModal([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
-    QCOMPARE(ReportStartupFailure("E がモジュール m の 0 で発生しました。\r\nmsg.\r\n"), 1);
-    QCOMPARE(title, QStringLiteral("アプリケーション エラー"));
-    QCOMPARE(text, QStringLiteral("E がモジュール m の 0 で発生しました。\nmsg.\n"));
-    QCOMPARE(icon, QMessageBox::Critical);
 }
 
 int main(int argc, char **argv)

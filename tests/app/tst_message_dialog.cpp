@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "app/message_dialog.h"
 #include "app/message_form.h"
+#include "app/message_layout.h"
 #include "app/notice.h"
 
 #include "modal_helper.h"
@@ -36,6 +37,8 @@ QWidget *KeyTarget(QWidget *modal)
 
 } // namespace
 
+Q_DECLARE_METATYPE(mrfyc::MessageMetrics)
+
 class TestMessageDialog : public QObject
 {
     Q_OBJECT
@@ -45,24 +48,22 @@ private slots:
     void init();
     void cleanup();
 
-    void baseValuesOfTheMessageFont();
+    void mulDivRoundsHalvesAwayFromZero_data();
+    void mulDivRoundsHalvesAwayFromZero();
+    void layoutArithmetic_data();
+    void layoutArithmetic();
+    void centredAndNeverOffTheMonitor_data();
+    void centredAndNeverOffTheMonitor();
     void dialogGeometryFollowsTheLayout_data();
     void dialogGeometryFollowsTheLayout();
-    void longTextWrapsAndGrowsOnlyInHeight();
-    void tabsAreExpanded();
-    void labelAndButtonAreNamedAndPlain();
     void cachedCaptionWidthSurvivesFontChange();
 
     void keysAndCloseGiveResults_data();
     void keysAndCloseGiveResults();
     void otherWindowsBlockedAndActiveWindowBack();
-    void centredOnThePrimaryScreen();
-    void largerThanTheScreenPlacedAtZero();
 
+    void ctrlCCopiesTheContent_data();
     void ctrlCCopiesTheContent();
-    void ctrlWithShiftOrAltCopiesNothing_data();
-    void ctrlWithShiftOrAltCopiesNothing();
-    void clipboardFailureIsReportedAndDialogStays();
 
     void noticeBeepsBeforeItsDialog();
     void sessionEndClosesNoticeWithResult2();
@@ -94,29 +95,97 @@ void TestMessageDialog::cleanup()
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-void TestMessageDialog::baseValuesOfTheMessageFont()
+void TestMessageDialog::mulDivRoundsHalvesAwayFromZero_data()
 {
-    // IPAPGothic at 12 px: the A-Z a-z string is 364 px wide (7 per character) and 13 high.
-    const MessageMetrics metrics = TMessageForm::Measure(TMessageForm::MessageFont(), "x");
-    QCOMPARE(metrics.ax, 7);
-    QCOMPARE(metrics.ay, 13);
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("numerator");
+    QTest::addColumn<int>("denominator");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("quarter down") << 10 << 13 << 8 << 16;      // 16.25
+    QTest::newRow("half up") << 50 << 7 << 4 << 88;            // 87.5
+    QTest::newRow("three quarters up") << 14 << 13 << 8 << 23; // 22.75
+    QTest::newRow("negative half away") << -50 << 7 << 4 << -88;
+    QTest::newRow("no overflow") << 2000000000 << 3 << 4 << 1500000000;
+    QTest::newRow("divide by zero") << 5 << 5 << 0 << -1;
+}
+
+void TestMessageDialog::mulDivRoundsHalvesAwayFromZero()
+{
+    QFETCH(int, number);
+    QFETCH(int, numerator);
+    QFETCH(int, denominator);
+    QFETCH(int, expected);
+    QCOMPARE(MulDiv(number, numerator, denominator), expected);
+}
+
+void TestMessageDialog::layoutArithmetic_data()
+{
+    QTest::addColumn<MessageMetrics>("metrics");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QRect>("label");
+    QTest::addColumn<QRect>("button");
+    QTest::newRow("ax 6 ay 12") << MessageMetrics{6, 12, QSize(72, 12), 0} << QSize(99, 72)
+                                << QRect(12, 12, 72, 12) << QRect(12, 39, 75, 21);
+    // 16.25 -> 16, 87.5 -> 88, 22.75 -> 23; the button centred with the odd pixel to the left.
+    QTest::newRow("ax 7 ay 13") << MessageMetrics{7, 13, QSize(72, 13), 0} << QSize(116, 78)
+                                << QRect(14, 13, 72, 13) << QRect(14, 42, 88, 23);
+    QTest::newRow("short text: the minimum button")
+        << MessageMetrics{6, 12, QSize(10, 12), 20} << QSize(99, 72) << QRect(12, 12, 10, 12)
+        << QRect(12, 39, 75, 21);
+    QTest::newRow("long caption widens the button")
+        << MessageMetrics{6, 12, QSize(200, 24), 81} << QSize(224, 84) << QRect(12, 12, 200, 24)
+        << QRect(71, 51, 81, 21);
+}
+
+void TestMessageDialog::layoutArithmetic()
+{
+    QFETCH(MessageMetrics, metrics);
+    QFETCH(QSize, client);
+    QFETCH(QRect, label);
+    QFETCH(QRect, button);
+    const MessageLayout layout = LayOutMessage(metrics);
+    QCOMPARE(layout.client, client);
+    QCOMPARE(layout.label, label);
+    QCOMPARE(layout.button, button);
+}
+
+void TestMessageDialog::centredAndNeverOffTheMonitor_data()
+{
+    QTest::addColumn<QRect>("monitor");
+    QTest::addColumn<QSize>("outer");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("centred") << QRect(0, 0, 1280, 1024) << QSize(101, 80) << QPoint(589, 472);
+    QTest::newRow("taller than the screen")
+        << QRect(0, 0, 800, 800) << QSize(300, 1500) << QPoint(250, 0);
+    QTest::newRow("wider than the screen")
+        << QRect(0, 0, 800, 800) << QSize(900, 100) << QPoint(0, 350);
+    QTest::newRow("larger than a second monitor")
+        << QRect(1280, -200, 640, 480) << QSize(700, 500) << QPoint(1280, -200);
+}
+
+void TestMessageDialog::centredAndNeverOffTheMonitor()
+{
+    QFETCH(QRect, monitor);
+    QFETCH(QSize, outer);
+    QFETCH(QPoint, expected);
+    QCOMPARE(CentredOn(monitor, outer), expected);
 }
 
 void TestMessageDialog::dialogGeometryFollowsTheLayout_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("notice") << kPatched;
-    QTest::newRow("empty") << QString();
-    QTest::newRow("two lines") << QStringLiteral("一行目\n二行目はもっと長い");
-    QTest::newRow("long") << QString(120, u'あ');
-    QTest::newRow("tab") << QStringLiteral("a\tb");
+    QTest::newRow("two lines, markup shown as it is") << QStringLiteral("<b>A&B</b>\n二行目");
+    QTest::newRow("long: wraps at half the screen") << QString(120, u'あ');
+    QTest::newRow("tab expanded") << QStringLiteral("a\tb");
 }
 
 void TestMessageDialog::dialogGeometryFollowsTheLayout()
 {
     QFETCH(QString, text);
-    const TMessageForm form(text, QStringLiteral("mrfyc"));
+    const TMessageForm form(text, QStringLiteral("cap"));
 
+    // IPAPGothic at 12 px: the A-Z a-z string is 364 px wide (7 per character) and 13 high.
     const QFontMetrics metrics(PixelFont(12));
     const int halfScreen = QGuiApplication::primaryScreen()->geometry().width() / 2;
     MessageMetrics expected{7, 13, QSize(), metrics.size(Qt::TextSingleLine, "OK").width() + 8};
@@ -131,42 +200,9 @@ void TestMessageDialog::dialogGeometryFollowsTheLayout()
     QCOMPARE(form.maximumSize(), layout.client);
     QCOMPARE(form.Message()->geometry(), layout.label);
     QCOMPARE(form.OkButton()->geometry(), layout.button);
-}
-
-void TestMessageDialog::longTextWrapsAndGrowsOnlyInHeight()
-{
-    const int halfScreen = QGuiApplication::primaryScreen()->geometry().width() / 2;
-    const QString longText = QString(200, u'あ') + QStringLiteral(" and some words to break at");
-    const TMessageForm form(longText, QStringLiteral("mrfyc"));
-    const MessageLayout &layout = form.Layout();
-
-    QVERIFY(layout.label.width() <= halfScreen);
-    QVERIFY(layout.label.width() > halfScreen * 3 / 4);
-    QVERIFY2(layout.label.height() >= 4 * 13, "wraps onto several lines");
-    QCOMPARE(form.width(), layout.label.width() + 2 * layout.horizontalMargin);
-}
-
-void TestMessageDialog::tabsAreExpanded()
-{
-    const QFont font = TMessageForm::MessageFont();
-    const int withTab = TMessageForm::Measure(font, QStringLiteral("a\tb")).text.width();
-    const int withSpace = TMessageForm::Measure(font, QStringLiteral("a b")).text.width();
-    QVERIFY2(withTab > withSpace + 7 * 3, "the tab reaches the next tab stop");
-    const TMessageForm form(QStringLiteral("a\tb"), QStringLiteral("mrfyc"));
-    QCOMPARE(form.Message()->text(), QStringLiteral("a\tb"));
-    QVERIFY(form.Message()->alignment() & Qt::AlignLeft);
-}
-
-void TestMessageDialog::labelAndButtonAreNamedAndPlain()
-{
-    const QString text = QStringLiteral("<b>A&B</b> ");
-    const TMessageForm form(text, QStringLiteral("cap"));
-    QCOMPARE(form.findChild<QLabel *>("Message"), form.Message());
-    QCOMPARE(form.findChild<QPushButton *>("OK"), form.OkButton());
-    QCOMPARE(form.Message()->text(), text);
+    QCOMPARE(form.findChild<QLabel *>("Message")->text(), text);
     QCOMPARE(form.Message()->textFormat(), Qt::PlainText);
-    QVERIFY(form.Message()->wordWrap());
-    QCOMPARE(form.OkButton()->text(), QStringLiteral("OK"));
+    QCOMPARE(form.findChild<QPushButton *>("OK")->text(), QStringLiteral("OK"));
     QVERIFY(form.OkButton()->isDefault());
     QCOMPARE(form.windowTitle(), QStringLiteral("cap"));
     const Qt::WindowFlags flags = form.windowFlags();
@@ -191,21 +227,28 @@ void TestMessageDialog::cachedCaptionWidthSurvivesFontChange()
 
 void TestMessageDialog::keysAndCloseGiveResults_data()
 {
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("key"); // 0: the close box, -1: a mouse click on OK
     QTest::addColumn<int>("expected");
-    QTest::newRow("Enter") << int(Qt::Key_Enter) << 1;
-    QTest::newRow("Return") << int(Qt::Key_Return) << 1;
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << 1;
-    QTest::newRow("Space") << int(Qt::Key_Space) << 1;
-    QTest::newRow("click") << -1 << 1;
-    QTest::newRow("close box") << 0 << 2;
+    QTest::newRow("Enter") << kPatched << int(Qt::Key_Enter) << 1;
+    QTest::newRow("Esc") << kPatched << int(Qt::Key_Escape) << 1;
+    QTest::newRow("Space") << kPatched << int(Qt::Key_Space) << 1;
+    QTest::newRow("click") << kPatched << -1 << 1;
+    QTest::newRow("close box") << kPatched << 0 << 2;
+    QStringList lines;
+    for (int i = 0; i < 100; ++i)
+        lines << QStringLiteral("行 %1").arg(i);
+    QTest::newRow("taller than the screen") << lines.join(u'\n') << int(Qt::Key_Escape) << 1;
 }
 
 void TestMessageDialog::keysAndCloseGiveResults()
 {
+    QFETCH(QString, text);
     QFETCH(int, key);
     QFETCH(int, expected);
-    WhenModal([key](QWidget *modal) {
+    QRect geometry;
+    WhenModal([key, &geometry](QWidget *modal) {
+        geometry = modal->frameGeometry();
         if (key == 0)
             modal->close();
         else if (key == -1)
@@ -213,7 +256,11 @@ void TestMessageDialog::keysAndCloseGiveResults()
         else
             QTest::keyClick(KeyTarget(modal), Qt::Key(key));
     });
-    QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), expected);
+    QCOMPARE(ShowMessageDialog(text, QStringLiteral("mrfyc")), expected);
+    // Centred on the primary screen, never above its top.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(geometry.left(), (screen.width() - geometry.width()) / 2);
+    QCOMPARE(geometry.top(), std::max(0, (screen.height() - geometry.height()) / 2));
 }
 
 void TestMessageDialog::otherWindowsBlockedAndActiveWindowBack()
@@ -242,91 +289,44 @@ void TestMessageDialog::otherWindowsBlockedAndActiveWindowBack()
     QCOMPARE(clicks.count(), 1);
 }
 
-void TestMessageDialog::centredOnThePrimaryScreen()
+void TestMessageDialog::ctrlCCopiesTheContent_data()
 {
-    QRect geometry;
-    WhenModal([&geometry](QWidget *modal) {
-        geometry = modal->frameGeometry();
-        QTest::keyClick(KeyTarget(modal), Qt::Key_Escape);
-    });
-    ShowMessageDialog(kPatched, QStringLiteral("mrfyc"));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(geometry.topLeft(), QPoint((screen.width() - geometry.width()) / 2,
-                                        (screen.height() - geometry.height()) / 2));
-}
-
-void TestMessageDialog::largerThanTheScreenPlacedAtZero()
-{
-    QStringList lines;
-    for (int i = 0; i < 100; ++i)
-        lines << QStringLiteral("行 %1").arg(i);
-    QRect geometry;
-    WhenModal([&geometry](QWidget *modal) {
-        geometry = modal->frameGeometry();
-        QTest::keyClick(KeyTarget(modal), Qt::Key_Escape);
-    });
-    ShowMessageDialog(lines.join(u'\n'), QStringLiteral("mrfyc"));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(geometry.height() > screen.height());
-    QCOMPARE(geometry.top(), 0);
-    QCOMPARE(geometry.left(), (screen.width() - geometry.width()) / 2);
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("clipboardWorks");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("Ctrl+C") << int(Qt::ControlModifier) << true << true;
+    QTest::newRow("Ctrl+C, clipboard refused") << int(Qt::ControlModifier) << false << false;
+    QTest::newRow("Ctrl+Shift+C") << int(Qt::ControlModifier | Qt::ShiftModifier) << true << false;
+    QTest::newRow("Ctrl+Alt+C") << int(Qt::ControlModifier | Qt::AltModifier) << true << false;
 }
 
 void TestMessageDialog::ctrlCCopiesTheContent()
 {
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    bool stillOpen = false;
-    WhenModal([&stillOpen](QWidget *modal) {
-        QTest::keyClick(KeyTarget(modal), Qt::Key_C, Qt::ControlModifier);
-        stillOpen = modal->isVisible();
-        QTest::keyClick(KeyTarget(modal), Qt::Key_Return);
-    });
-    QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), 1);
-
-    const QString divider = QStringLiteral("---------------------------\r\n");
-    QCOMPARE(QGuiApplication::clipboard()->text(),
-             divider + "mrfyc\r\n" + divider + kPatched + "\r\n" + divider + "OK   \r\n" + divider);
-    QCOMPARE(m_beeps, QList<BeepKind>{BeepKind::Default});
-    QVERIFY(stillOpen);
-    QVERIFY(m_reports.isEmpty());
-}
-
-void TestMessageDialog::ctrlWithShiftOrAltCopiesNothing_data()
-{
-    QTest::addColumn<int>("modifiers");
-    QTest::newRow("Ctrl+Shift+C") << int(Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::newRow("Ctrl+Alt+C") << int(Qt::ControlModifier | Qt::AltModifier);
-    QTest::newRow("C alone") << int(Qt::NoModifier);
-}
-
-void TestMessageDialog::ctrlWithShiftOrAltCopiesNothing()
-{
     QFETCH(int, modifiers);
+    QFETCH(bool, clipboardWorks);
+    QFETCH(bool, copied);
+    if (!clipboardWorks)
+        TMessageForm::SetClipboardWriter([](const QString &) { return false; });
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     bool stillOpen = false;
     WhenModal([&stillOpen, modifiers](QWidget *modal) {
         QTest::keyClick(KeyTarget(modal), Qt::Key_C, Qt::KeyboardModifiers(modifiers));
         stillOpen = modal->isVisible();
-        QTest::keyClick(KeyTarget(modal), Qt::Key_Escape);
+        QTest::keyClick(KeyTarget(modal), Qt::Key_Return);
     });
     QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), 1);
     QVERIFY(stillOpen);
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-    QVERIFY(m_beeps.isEmpty());
-}
 
-void TestMessageDialog::clipboardFailureIsReportedAndDialogStays()
-{
-    TMessageForm::SetClipboardWriter([](const QString &) { return false; });
-    bool stillOpen = false;
-    WhenModal([&stillOpen](QWidget *modal) {
-        QTest::keyClick(KeyTarget(modal), Qt::Key_C, Qt::ControlModifier);
-        stillOpen = modal->isVisible();
-        QTest::keyClick(KeyTarget(modal), Qt::Key_Escape);
-    });
-    QCOMPARE(ShowMessageDialog(kPatched, QStringLiteral("mrfyc")), 1);
-    QVERIFY(stillOpen);
-    QCOMPARE(m_reports, QStringList{QStringLiteral("クリップボードを開くことができません.")});
+    const QString divider = QStringLiteral("---------------------------\r\n");
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied ? divider + "mrfyc\r\n" + divider +
+                                                                kPatched + "\r\n" + divider +
+                                                                "OK   \r\n" + divider
+                                                          : QStringLiteral("before"));
+    const bool ctrlAlone = modifiers == Qt::ControlModifier;
+    QCOMPARE(m_beeps, ctrlAlone ? QList<BeepKind>{BeepKind::Default} : QList<BeepKind>{});
+    QCOMPARE(m_reports, clipboardWorks
+                            ? QStringList{}
+                            : QStringList{QStringLiteral("クリップボードを開くことができません.")});
 }
 
 void TestMessageDialog::noticeBeepsBeforeItsDialog()

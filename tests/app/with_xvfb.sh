@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs a command in a fresh Xvfb on the given display with openbox as window manager.
+# Runs a command in a fresh Xvfb with openbox as window manager, on the given display or, when
+# another server holds it, on one 10, 20, ... above.
 set -uo pipefail
-display=$1
+base=${1#:}
 shift
-export DISPLAY=$display
-unset QT_QPA_PLATFORM
+unset QT_QPA_PLATFORM DISPLAY
 
 pids=()
 cleanup() {
@@ -13,11 +13,28 @@ cleanup() {
     wait 2>/dev/null
 }
 trap cleanup EXIT
+wait_for() { # tries every 0.1 s for $1 s
+    local tries=$(($1 * 10))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb $display did not start"; exit 1; }
+for n in $base $((base + 10)) $((base + 20)) $((base + 30)) $((base + 40)); do
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    pid=$!
+    # Still running a moment after the display answers: the answer came from this server.
+    if wait_for 30 xdpyinfo -display ":$n" && sleep 0.5 && kill -0 "$pid" 2>/dev/null; then
+        pids+=("$pid")
+        export DISPLAY=":$n"
+        break
+    fi
+    kill "$pid" 2>/dev/null
+done
+[ -n "${DISPLAY:-}" ] || { echo "no display of our own from :$base"; exit 1; }
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
 # Ready once it announces the hints that activation and closing need.
@@ -26,7 +43,6 @@ wm_ready() {
     hints=$(xprop -root _NET_SUPPORTED 2>/dev/null) || return 1
     [[ $hints == *_NET_ACTIVE_WINDOW* && $hints == *_NET_CLOSE_WINDOW* ]]
 }
-for _ in $(seq 600); do wm_ready && break; sleep 0.1; done
-wm_ready || { echo "openbox did not start on $display"; exit 1; }
+wait_for 60 wm_ready || { echo "openbox did not start on $DISPLAY"; exit 1; }
 
 "$@"

@@ -31,9 +31,7 @@ public:
         SetErrorReportHook([this](const QString &text) { m_texts << text; });
     }
     ~ReportedErrors() { SetErrorReportHook({}); }
-    ReportedErrors(const ReportedErrors &) = delete;
-    ReportedErrors &operator=(const ReportedErrors &) = delete;
-
+    Q_DISABLE_COPY_MOVE(ReportedErrors)
     QStringList Take() { return std::exchange(m_texts, {}); }
 
 private:
@@ -46,16 +44,10 @@ class BeepCounter
 public:
     BeepCounter()
     {
-        SetBeepObserver([this](BeepKind kind) {
-            if (kind == BeepKind::Default) {
-                ++m_count;
-            }
-        });
+        SetBeepObserver([this](BeepKind kind) { m_count += kind == BeepKind::Default; });
     }
     ~BeepCounter() { SetBeepObserver({}); }
-    BeepCounter(const BeepCounter &) = delete;
-    BeepCounter &operator=(const BeepCounter &) = delete;
-
+    Q_DISABLE_COPY_MOVE(BeepCounter)
     int Count() const { return m_count; }
 
 private:

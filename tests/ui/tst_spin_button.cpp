@@ -1,7 +1,5 @@
 #include "spin_test_support.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTimerEvent>
 
 #include <memory>
@@ -48,33 +46,12 @@ void Tick(TTimerSpeedButton *arrow)
     QCoreApplication::sendEvent(arrow, &tick);
 }
 
-// The pixels in which two renderings differ.
-QList<QPoint> Differences(const QImage &a, const QImage &b)
-{
-    QList<QPoint> points;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            if (a.pixel(x, y) != b.pixel(x, y)) {
-                points << QPoint(x, y);
-            }
-        }
-    }
-    return points;
-}
-
-bool OnBorder(QPoint point, const QRect &rect)
-{
-    return rect.contains(point) && (point.x() == rect.left() || point.x() == rect.right() ||
-                                    point.y() == rect.top() || point.y() == rect.bottom());
-}
-
 QImage Render(QWidget *widget)
 {
     return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kOlive = 0xFF808000;
 
 } // namespace
 
@@ -91,13 +68,9 @@ private slots:
     void pressedLookOnlyWhileOver();
     void otherButtonsNeitherPressNorStep_data();
     void otherButtonsNeitherPressNorStep();
-    void rightPressOpensTheMenuAndLeavesNoTimer();
-    void doubleClickStepsTwice();
-    void editorOffArrowsStillStep();
+    void doubleClickStepsTwiceEvenWithTheEditorOff();
 
     void repeatScheduleGivesEightStepsFor1050ms();
-    void repeatWaitsTheDelayThenTheInterval();
-    void movingOffPausesTheRepeat();
     void heldUdQArrowStopsAtNine();
     void readOnlyArrowsOnlyBeepOnEveryTick();
     void timerFailureIsReported_data();
@@ -108,14 +81,11 @@ private slots:
     void lostCaptureReleasesTheArrow();
 
     void pairWithTabStopHandlesItsKeys();
-    void pairWithoutTabStopNeverTakesFocus();
     void focusRectangleInsetByThree();
 
     void arrowLayoutSharesOneRow_data();
     void arrowLayoutSharesOneRow();
     void arrowsDrawTheBitmapCentredAndShiftedWhilePressed();
-    void bitmapFilesHoldTheTriangles_data();
-    void bitmapFilesHoldTheTriangles();
 
 private:
     ReportedErrors m_errors;
@@ -150,9 +120,7 @@ void TestSpinButton::cleanup()
 
 void TestSpinButton::clickStepsOnceAtTheRelease()
 {
-    TSpinButton *pair = m_edit->Button();
-    QSignalSpy ups(pair, &TSpinButton::OnUpClick);
-    QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
+    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
     const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
     QVERIFY(m_up->IsDown());
@@ -161,13 +129,9 @@ void TestSpinButton::clickStepsOnceAtTheRelease()
     QVERIFY(!m_up->IsDown());
     QCOMPARE(m_edit->text(), QStringLiteral("1"));
     QCOMPARE(ups.count(), 1);
-    QCOMPARE(ups.first().first().value<QObject *>(), pair);
-
-    QTest::mouseClick(m_down, Qt::LeftButton, {}, m_down->rect().center());
+    QCOMPARE(m_up->RepeatTimerId(), 0);
     QTest::mouseClick(m_down, Qt::LeftButton, {}, m_down->rect().center());
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
-    QCOMPARE(changes.count(), 2); // the second step down stays at 0
-    QCOMPARE(m_up->RepeatTimerId(), 0);
 }
 
 void TestSpinButton::pressedLookOnlyWhileOver_data()
@@ -176,20 +140,17 @@ void TestSpinButton::pressedLookOnlyWhileOver_data()
     QTest::addColumn<bool>("over");
     // The up arrow is 15 x 8; its bottom edge row y = 8 still counts as over.
     QTest::newRow("top left") << QPoint(0, 0) << true;
-    QTest::newRow("top right") << QPoint(14, 0) << true;
     QTest::newRow("y equal to the height") << QPoint(14, 8) << true;
     QTest::newRow("x equal to the width") << QPoint(15, 4) << false;
     QTest::newRow("left of it") << QPoint(-1, 4) << false;
     QTest::newRow("above it") << QPoint(7, -1) << false;
     QTest::newRow("below the bottom edge") << QPoint(7, 9) << false;
-    QTest::newRow("far away") << QPoint(-60, 30) << false;
 }
 
 void TestSpinButton::pressedLookOnlyWhileOver()
 {
     QFETCH(QPoint, to);
     QFETCH(bool, over);
-    QCOMPARE(m_up->size(), QSize(15, 8));
     QTest::mousePress(m_up, Qt::LeftButton, {}, m_up->rect().center());
     QTest::mouseMove(m_up, to);
     QCOMPARE(m_up->IsDown(), over);
@@ -206,7 +167,7 @@ void TestSpinButton::otherButtonsNeitherPressNorStep_data()
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::newRow("middle") << Qt::MiddleButton;
     QTest::newRow("back") << Qt::BackButton;
-    QTest::newRow("forward") << Qt::ForwardButton;
+    QTest::newRow("right: the field's menu") << Qt::RightButton;
 }
 
 void TestSpinButton::otherButtonsNeitherPressNorStep()
@@ -215,22 +176,13 @@ void TestSpinButton::otherButtonsNeitherPressNorStep()
     const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, button, {}, centre);
     QVERIFY(!m_up->IsDown());
-    QVERIFY(m_up->RepeatTimerId() != 0); // every press starts the timer; its ticks do nothing
-    Tick(m_up);
-    QTest::mouseRelease(m_up, button, {}, centre);
-    QCOMPARE(m_up->RepeatTimerId(), 0);
-    QCOMPARE(m_edit->text(), QStringLiteral("0"));
-}
-
-void TestSpinButton::rightPressOpensTheMenuAndLeavesNoTimer()
-{
-    const QPoint centre = m_up->rect().center();
-    QTest::mousePress(m_up, Qt::RightButton, {}, centre);
-    QVERIFY(!m_up->IsDown());
-    // The field's own menu opens on the press and takes the release.
+    if (m_up->RepeatTimerId() != 0) {
+        Tick(m_up); // a timer the press started takes no step
+    }
+    // The right button opens the field's own menu, which takes the release.
     QWidget *menu = QApplication::activePopupWidget();
-    QVERIFY(menu);
-    QTest::mouseRelease(menu, Qt::RightButton, {}, QPoint(-5, -5));
+    QCOMPARE(menu != nullptr, button == Qt::RightButton);
+    QTest::mouseRelease(menu ? menu : m_up, button, {}, menu ? QPoint(-5, -5) : centre);
     if (m_up->RepeatTimerId() != 0) {
         Tick(m_up);
     }
@@ -238,30 +190,28 @@ void TestSpinButton::rightPressOpensTheMenuAndLeavesNoTimer()
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
 }
 
-void TestSpinButton::doubleClickStepsTwice()
+void TestSpinButton::doubleClickStepsTwiceEvenWithTheEditorOff()
 {
+    m_edit->setEditorEnabled(false);
     QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
     QTest::mouseDClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
     QCOMPARE(ups.count(), 2);
     QCOMPARE(m_edit->text(), QStringLiteral("2"));
 }
 
-void TestSpinButton::editorOffArrowsStillStep()
-{
-    m_edit->setEditorEnabled(false);
-    QTest::mouseClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
-    QCOMPARE(m_edit->text(), QStringLiteral("1"));
-}
-
 void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
 {
-    // The ticks are delivered by the test; the real timer is set so far off that it never fires.
-    QCOMPARE(m_up->RepeatDelay(), 400);
+    const QPoint centre = m_up->rect().center();
+    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(m_up->RepeatTimerInterval(), 400);
+    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_up->RepeatInterval(), 100);
+    m_edit->setValue(0);
+
+    // The ticks are delivered by the test; the real timer is set so far off that it never fires.
     const int delay = 400 * 1000;
     const int interval = 100 * 1000;
     m_edit->Button()->setRepeatTiming(delay, interval);
-    const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_up->RepeatTimerInterval(), delay);
     // Ticks at 400, 500, ..., 1000 ms: one step each.
@@ -270,55 +220,13 @@ void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
         QCOMPARE(m_up->RepeatTimerInterval(), interval);
         QCOMPARE(m_edit->text(), QString::number(step));
     }
+    // Off the arrow the timer runs on without steps; back over it, the steps go on.
+    QTest::mouseMove(m_up, QPoint(-20, 3));
+    Tick(m_up);
+    QCOMPARE(m_edit->text(), QStringLiteral("7"));
+    QTest::mouseMove(m_up, centre);
     QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_edit->text(), QStringLiteral("8"));
-    QCOMPARE(m_up->RepeatTimerId(), 0);
-
-    // The next press starts again at the delay.
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QCOMPARE(m_up->RepeatTimerInterval(), delay);
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-}
-
-void TestSpinButton::repeatWaitsTheDelayThenTheInterval()
-{
-    QList<qint64> stepTimes;
-    QElapsedTimer clock;
-    connect(m_edit, &TSpinEdit::OnChange, this, [&] { stepTimes << clock.elapsed(); });
-    const QPoint centre = m_up->rect().center();
-    clock.start();
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY_WITH_TIMEOUT(stepTimes.size() >= 3, 20000);
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-    // Timers never fire early; late is allowed on a busy machine.
-    QVERIFY2(stepTimes[0] >= 399, qPrintable(QString::number(stepTimes[0])));
-    QVERIFY2(stepTimes[1] - stepTimes[0] >= 99, qPrintable(QString::number(stepTimes[1])));
-    QCOMPARE(m_edit->text(), QString::number(stepTimes.size()));
-}
-
-void TestSpinButton::movingOffPausesTheRepeat()
-{
-    m_edit->Button()->setRepeatTiming(30, 10);
-    const QPoint centre = m_up->rect().center();
-    const QPoint off(-20, 3);
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY(m_edit->Value() >= 2);
-
-    QTest::mouseMove(m_up, off);
-    QVERIFY(!m_up->IsDown());
-    const int paused = m_edit->Value();
-    QTest::qWait(150); // fifteen intervals: the timer keeps running but takes no step
-    QCOMPARE(m_edit->Value(), paused);
-    QVERIFY(m_up->RepeatTimerId() != 0);
-
-    QTest::mouseMove(m_up, centre);
-    QVERIFY(m_up->IsDown());
-    QTRY_VERIFY(m_edit->Value() > paused);
-
-    QTest::mouseMove(m_up, off);
-    const int beforeRelease = m_edit->Value();
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, off);
-    QCOMPARE(m_edit->Value(), beforeRelease); // released off the arrow: no step of its own
     QCOMPARE(m_up->RepeatTimerId(), 0);
 }
 
@@ -340,15 +248,14 @@ void TestSpinButton::readOnlyArrowsOnlyBeepOnEveryTick()
 {
     m_edit->setReadOnly(true);
     m_edit->setValue(5); // writing Value is not editing
-    m_edit->Button()->setRepeatTiming(20, 5);
-    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
     QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
     BeepCounter beeps;
     const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY(beeps.Count() >= 3);
+    Tick(m_up);
+    Tick(m_up);
     QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-    QCOMPARE(beeps.Count(), ups.count());
+    QCOMPARE(beeps.Count(), 3);
     QCOMPARE(m_edit->text(), QStringLiteral("5"));
     QCOMPARE(changes.count(), 0);
 }
@@ -457,6 +364,7 @@ void TestSpinButton::lostCaptureReleasesTheArrow()
 void TestSpinButton::pairWithTabStopHandlesItsKeys()
 {
     auto *pair = new TSpinButton(m_window.get());
+    QCOMPARE(pair->focusPolicy(), Qt::NoFocus);
     pair->setTabStop(true);
     pair->move(200, 70);
     pair->show();
@@ -475,8 +383,8 @@ void TestSpinButton::pairWithTabStopHandlesItsKeys()
     QCOMPARE(downs.count(), 1);
     QVERIFY(!up->ShowFocus() && down->ShowFocus());
     QTest::keyClick(pair, Qt::Key_Space);
-    QCOMPARE(downs.count(), 2);
     QTest::keyClick(pair, Qt::Key_Up);
+    QCOMPARE(downs.count(), 2);
     QCOMPARE(ups.count(), 2);
     QCOMPARE(pair->FocusedButton(), up);
 
@@ -490,30 +398,11 @@ void TestSpinButton::pairWithTabStopHandlesItsKeys()
     QCOMPARE(pair->FocusedButton(), down);
     QCOMPARE(downs.count(), 3);
 
-    // With one, the FocusControl gets it instead.
-    pair->setFocusControl(m_window->other);
-    QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
-    QVERIFY(m_window->other->hasFocus());
-    QCOMPARE(pair->FocusedButton(), up);
-
     // A destroyed FocusControl is forgotten.
     auto *control = new QLineEdit(m_window.get());
     pair->setFocusControl(control);
     delete control;
     QCOMPARE(pair->FocusControl(), nullptr);
-}
-
-void TestSpinButton::pairWithoutTabStopNeverTakesFocus()
-{
-    auto *pair = new TSpinButton(m_window.get());
-    pair->move(200, 70);
-    pair->show();
-    QCOMPARE(pair->focusPolicy(), Qt::NoFocus);
-    m_window->other->setFocus();
-    QTRY_VERIFY(m_window->other->hasFocus());
-    QTest::mouseClick(pair->UpButton(), Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(m_window->other->hasFocus());
-    QVERIFY(!pair->UpButton()->ShowFocus());
 }
 
 void TestSpinButton::focusRectangleInsetByThree()
@@ -531,12 +420,15 @@ void TestSpinButton::focusRectangleInsetByThree()
         arrow->setShowFocus(true);
         const QImage focused = Render(arrow);
         const QRect expected = pressed ? inset.translated(1, 1) : inset;
-        const QList<QPoint> dots = Differences(plain, focused);
-        QVERIFY(dots.contains(expected.topLeft()));
-        for (QPoint dot : dots) {
-            QVERIFY2(OnBorder(dot, expected),
-                     qPrintable(QStringLiteral("%1,%2").arg(dot.x()).arg(dot.y())));
+        // The dots drawn with the focus lie on that rectangle's edges, its corners included.
+        QRegion dots;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                dots += plain.pixel(x, y) != focused.pixel(x, y) ? QRect(x, y, 1, 1) : QRect();
+            }
         }
+        QCOMPARE(dots.boundingRect(), expected);
+        QVERIFY(!dots.intersects(expected.adjusted(1, 1, -1, -1)));
     }
     QTest::mouseRelease(arrow, Qt::LeftButton, {}, arrow->rect().center());
 }
@@ -548,7 +440,6 @@ void TestSpinButton::arrowLayoutSharesOneRow_data()
     QTest::addColumn<QRect>("up");
     QTest::addColumn<QRect>("down");
     QTest::newRow("field pair") << QSize(15, 16) << 15 << QRect(0, 0, 15, 8) << QRect(0, 7, 15, 9);
-    QTest::newRow("odd height") << QSize(15, 17) << 15 << QRect(0, 0, 15, 8) << QRect(0, 7, 15, 10);
     QTest::newRow("standalone default")
         << QSize(20, 25) << 20 << QRect(0, 0, 20, 12) << QRect(0, 11, 20, 14);
     QTest::newRow("narrow widened to 15")
@@ -572,87 +463,31 @@ void TestSpinButton::arrowLayoutSharesOneRow()
 
 void TestSpinButton::arrowsDrawTheBitmapCentredAndShiftedWhilePressed()
 {
+    // The 9 x 6 glyph at its place: black triangle, its olive background transparent.
     const QPalette palette = m_up->palette();
-    const auto black = [](const QImage &image, int x, int y) {
-        return image.pixel(x, y) == kBlack;
+    const auto glyphAt = [&palette](const QImage &image, QPoint at, bool pointUp) {
+        QCOMPARE(image.pixel(at), palette.color(QPalette::Button).rgb());
+        for (int y = 0; y < 6; ++y) {
+            const int row = pointUp ? y : 5 - y; // rows counted from the point
+            for (int x = 0; x < 9; ++x) {
+                const bool triangle = row >= 1 && row <= 4 && qAbs(x - 4) <= row - 1;
+                QCOMPARE(image.pixel(at + QPoint(x, y)) == kBlack, triangle);
+            }
+        }
     };
-
-    // Up arrow 15 x 8: the 9 x 6 glyph at (3, 1), its point on top.
+    // Up arrow 15 x 8: the glyph at (3, 1) on a raised frame.
     QImage image = Render(m_up);
-    QCOMPARE(image.size(), QSize(15, 8));
     QCOMPARE(image.pixel(0, 0), palette.color(QPalette::Light).rgb());
     QCOMPARE(image.pixel(14, 7), palette.color(QPalette::Shadow).rgb());
-    QVERIFY(black(image, 7, 2) && !black(image, 6, 2) && !black(image, 8, 2));
-    for (int x = 4; x <= 10; ++x) {
-        QVERIFY(black(image, x, 5));
-    }
-    QVERIFY(!black(image, 3, 5) && !black(image, 11, 5));
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            QVERIFY(image.pixel(x, y) != kOlive);
-        }
-    }
-
+    glyphAt(image, QPoint(3, 1), true);
     // Down arrow 15 x 9: the spare odd row goes to the top margin, so the glyph is at (3, 2).
-    image = Render(m_down);
-    QCOMPARE(image.size(), QSize(15, 9));
-    for (int x = 4; x <= 10; ++x) {
-        QVERIFY(black(image, x, 3));
-    }
-    QVERIFY(black(image, 7, 6) && !black(image, 6, 6) && !black(image, 7, 7));
-
+    glyphAt(Render(m_down), QPoint(3, 2), false);
     // Pressed: sunken frame, glyph one pixel right and down.
     QTest::mousePress(m_up, Qt::LeftButton, {}, m_up->rect().center());
     image = Render(m_up);
     QCOMPARE(image.pixel(0, 0), palette.color(QPalette::Shadow).rgb());
-    QVERIFY(black(image, 8, 3) && !black(image, 7, 2));
-    for (int x = 5; x <= 11; ++x) {
-        QVERIFY(black(image, x, 6));
-    }
+    glyphAt(image, QPoint(4, 2), true);
     QTest::mouseRelease(m_up, Qt::LeftButton, {}, m_up->rect().center());
-}
-
-void TestSpinButton::bitmapFilesHoldTheTriangles_data()
-{
-    QTest::addColumn<QString>("resource");
-    QTest::addColumn<bool>("pointUp");
-    QTest::newRow("SpinUp") << ":/mrfyc/SpinUp" << true;
-    QTest::newRow("SpinDown") << ":/mrfyc/SpinDown" << false;
-}
-
-void TestSpinButton::bitmapFilesHoldTheTriangles()
-{
-    QFETCH(QString, resource);
-    QFETCH(bool, pointUp);
-    QFile file(resource);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    const auto u16 = [&](int at) { return quint16(uchar(bytes[at]) | uchar(bytes[at + 1]) << 8); };
-    const auto u32 = [&](int at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
-    QVERIFY(bytes.startsWith("BM"));
-    QCOMPARE(u32(18), 9u); // width
-    QCOMPARE(u32(22), 6u); // height, rows bottom-up
-    QCOMPARE(u16(28), 4);  // bits per pixel
-    QCOMPARE(u32(30), 0u); // uncompressed
-    const QList<QRgb> standard{0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
-                               0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
-                               0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-    const int palette = 14 + int(u32(14));
-    for (int i = 0; i < 16; ++i) {
-        const int at = palette + 4 * i; // blue, green, red, reserved
-        QCOMPARE(qRgb(uchar(bytes[at + 2]), uchar(bytes[at + 1]), uchar(bytes[at])) & 0xFFFFFF,
-                 standard[i]);
-    }
-
-    const QImage image(resource);
-    QCOMPARE(image.size(), QSize(9, 6));
-    for (int y = 0; y < 6; ++y) {
-        const int row = pointUp ? y : 5 - y; // rows counted from the point
-        for (int x = 0; x < 9; ++x) {
-            const bool triangle = row >= 1 && row <= 4 && qAbs(x - 4) <= row - 1;
-            QCOMPARE(image.pixel(x, y), triangle ? kBlack : kOlive);
-        }
-    }
 }
 
 MRFYC_SPIN_TEST_MAIN(TestSpinButton)

@@ -27,7 +27,6 @@ private:
 
 void WriteFile(const std::string &path, std::string_view contents, mode_t mode = 0644);
 std::string ReadFile(const std::string &path);
-bool Exists(const std::string &path);
 // Names in a folder, "." and ".." left out, sorted.
 std::vector<std::string> ListFolder(const std::string &path);
 // Deterministic bytes of every value, CR LF and NUL among them.

@@ -1,9 +1,15 @@
 #include "core/code_page.h"
+#include "core/full_stop.h"
 
 #include <gtest/gtest.h>
 
 namespace mrfyc {
 namespace {
+
+constexpr auto kCp = CodePage::Cp932;
+constexpr auto kUtf8 = CodePage::Utf8;
+constexpr auto kWin = PathFlavour::Windows;
+constexpr auto kPosix = PathFlavour::Posix;
 
 struct TPathCase
 {
@@ -26,41 +32,26 @@ TEST_P(PathParts, SplitAtRealDelimitersOnly)
     EXPECT_EQ(ExtractFilePath(row.Path, row.Page, row.Flavour), row.Directory);
 }
 
-constexpr auto kCp = CodePage::Cp932;
-constexpr auto kUtf8 = CodePage::Utf8;
-constexpr auto kWin = PathFlavour::Windows;
-constexpr auto kPosix = PathFlavour::Posix;
-
 // 表 is 0x95 0x5C in CP932: its trail byte is the backslash.
 INSTANTIATE_TEST_SUITE_P(
-    Windows, PathParts,
+    Paths, PathParts,
     testing::Values(
         TPathCase{"TrailBackslashBeforeTmp", "C:\\log\\\x95\x5C.tmp", kCp, kWin, ".tmp",
                   "C:\\log\\"},
         TPathCase{"TrailBackslashInFolder", "C:\\\x95\x5C\\a.mrfy", kCp, kWin, ".mrfy",
                   "C:\\\x95\x5C\\"},
-        TPathCase{"TrailBackslashIsNoDelimiter", "C:\\x\\\x95\x5Cname", kCp, kWin, "", "C:\\x\\"},
         // The same bytes read as UTF-8 have a real backslash, which hides the dot before it.
         TPathCase{"Utf8HasNoTrailBytes", "C:\\\x95\x5C.tmp", kUtf8, kWin, ".tmp", "C:\\\x95\x5C"},
         TPathCase{"DotInFolderOnly", "C:\\dir.tmp\\file", kCp, kWin, "", "C:\\dir.tmp\\"},
         TPathCase{"NameIsExtension", ".tmp", kCp, kWin, ".tmp", ""},
         TPathCase{"CaseKept", "C:\\a.TMP", kCp, kWin, ".TMP", "C:\\"},
-        TPathCase{"LastDotCounts", "a.mrfy.bak", kCp, kWin, ".bak", ""},
         TPathCase{"DriveColon", "C:a.tmp", kCp, kWin, ".tmp", "C:"},
-        TPathCase{"NoDot", "C:\\a", kCp, kWin, "", "C:\\"},
-        TPathCase{"Empty", "", kCp, kWin, "", ""},
-        TPathCase{"LeadByteAtEnd", "C:\\a.tm\x95", kCp, kWin, ".tm\x95", "C:\\"}),
-    [](const testing::TestParamInfo<TPathCase> &info) { return info.param.Name; });
-
-INSTANTIATE_TEST_SUITE_P(
-    Native, PathParts,
-    testing::Values(TPathCase{"Plain", "/home/u/0001.mrfy", kUtf8, kPosix, ".mrfy", "/home/u/"},
-                    TPathCase{"Japanese", "/ログ/表.tmp", kUtf8, kPosix, ".tmp", "/ログ/"},
-                    TPathCase{"DotInFolderOnly", "/dir.tmp/file", kUtf8, kPosix, "", "/dir.tmp/"},
-                    TPathCase{"BackslashIsAName", "a\\b.tmp", kUtf8, kPosix, ".tmp", ""},
-                    TPathCase{"ColonIsAName", "/x/c:d", kUtf8, kPosix, "", "/x/"},
-                    TPathCase{"Root", "/a.tmp", kUtf8, kPosix, ".tmp", "/"},
-                    TPathCase{"HiddenName", "/x/.tmp", kUtf8, kPosix, ".tmp", "/x/"}),
+        TPathCase{"LeadByteAtEnd", "C:\\a.tm\x95", kCp, kWin, ".tm\x95", "C:\\"},
+        TPathCase{"NativeJapanese", "/ログ/表.tmp", kUtf8, kPosix, ".tmp", "/ログ/"},
+        TPathCase{"NativeDotInFolderOnly", "/dir.tmp/file", kUtf8, kPosix, "", "/dir.tmp/"},
+        TPathCase{"NativeBackslashIsAName", "a\\b.tmp", kUtf8, kPosix, ".tmp", ""},
+        TPathCase{"NativeColonIsAName", "/x/c:d", kUtf8, kPosix, "", "/x/"},
+        TPathCase{"NativeLastDotInRoot", "/a.b.tmp", kUtf8, kPosix, ".tmp", "/"}),
     [](const testing::TestParamInfo<TPathCase> &info) { return info.param.Name; });
 
 TEST(CodePageDefaults, AreNativeUtf8AndPosix)
@@ -83,22 +74,46 @@ class LastCharacter : public testing::TestWithParam<TLastCharacterCase>
 
 TEST_P(LastCharacter, StartsAtTheCharactersFirstByte)
 {
-    const TLastCharacterCase &row = GetParam();
-    EXPECT_EQ(LastCharacterStart(row.Text, row.Page), row.Start);
+    EXPECT_EQ(LastCharacterStart(GetParam().Text, GetParam().Page), GetParam().Start);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, LastCharacter,
     testing::Values(TLastCharacterCase{"Empty", "", kCp, 0},
-                    TLastCharacterCase{"Ascii", "ab", kCp, 1},
                     TLastCharacterCase{"DoubleByte", "a\x95\x5C", kCp, 1},
                     // 0x95 0x95 0x5C: the second 0x95 is a trail byte, so 0x5C stands alone.
                     TLastCharacterCase{"TrailLooksLikeLead", "\x95\x95\x5C", kCp, 2},
                     TLastCharacterCase{"LoneLeadByte", "a\x95", kCp, 1},
-                    TLastCharacterCase{"HalfWidthKana", "a\xB1", kCp, 1},
-                    TLastCharacterCase{"Utf8ThreeBytes", "aん", kUtf8, 1},
-                    TLastCharacterCase{"Utf8Ascii", "んa", kUtf8, 3}),
+                    TLastCharacterCase{"HalfWidthKanaIsNoLeadByte", "\xB1\x5C", kCp, 1},
+                    TLastCharacterCase{"Utf8ThreeBytes", "aん", kUtf8, 1}),
     [](const testing::TestParamInfo<TLastCharacterCase> &info) { return info.param.Name; });
+
+struct TFullStopCase
+{
+    const char *Name;
+    std::string_view Text;
+    std::string_view Shown;
+    CodePage Page = kUtf8;
+};
+
+class FullStop : public testing::TestWithParam<TFullStopCase>
+{
+};
+
+TEST_P(FullStop, IsAddedAfterCharactersSortingAfterTheDot)
+{
+    EXPECT_EQ(WithFullStop(GetParam().Text, GetParam().Page), GetParam().Shown);
+}
+
+// "-" and "/" sit just below and above "."; bytes above 0x7F must not compare as negative.
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FullStop,
+    testing::Values(TFullStopCase{"Japanese", "開けません", "開けません."},
+                    TFullStopCase{"Dot", "done.", "done."}, TFullStopCase{"Hyphen", "x-", "x-"},
+                    TFullStopCase{"Slash", "/x/", "/x/."}, TFullStopCase{"Empty", "", ""},
+                    TFullStopCase{"Cp932Kana", "\xB1", "\xB1.", kCp},
+                    TFullStopCase{"Cp932DotAfterDoubleByte", "\x95\x5C.", "\x95\x5C.", kCp}),
+    [](const testing::TestParamInfo<TFullStopCase> &info) { return info.param.Name; });
 
 } // namespace
 } // namespace mrfyc

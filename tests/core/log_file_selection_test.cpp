@@ -8,7 +8,6 @@ namespace {
 
 struct TExtensionCase
 {
-    const char *Name;
     std::string_view Path;
     bool Accepted;
     CodePage Page = NativeCodePage();
@@ -22,94 +21,76 @@ class AcceptedExtension : public testing::TestWithParam<TExtensionCase>
 TEST_P(AcceptedExtension, IsExactlyMrfyOrTmp)
 {
     const TExtensionCase &row = GetParam();
-    EXPECT_EQ(IsAcceptedLogExtension(row.Path, row.Page, row.Flavour), row.Accepted);
+    EXPECT_EQ(IsAcceptedLogExtension(row.Path, row.Page, row.Flavour), row.Accepted) << row.Path;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, AcceptedExtension,
-    testing::Values(
-        TExtensionCase{"Mrfy", "/logs/0001.mrfy", true}, TExtensionCase{"Tmp", "/logs/a.tmp", true},
-        TExtensionCase{"NameIsExtension", "/logs/.tmp", true},
-        TExtensionCase{"UpperTmp", "/logs/a.TMP", false},
-        TExtensionCase{"MixedMrfy", "/logs/a.Mrfy", false},
-        TExtensionCase{"Backup", "/logs/a.mrfy.bak", false},
-        TExtensionCase{"Text", "/logs/a.txt", false}, TExtensionCase{"NoDot", "/logs/mrfy", false},
-        TExtensionCase{"LongerExtension", "/logs/a.tmpx", false},
-        TExtensionCase{"DotInFolder", "/logs/dir.tmp/file", false},
-        TExtensionCase{"Empty", "", false},
-        TExtensionCase{"WindowsDotInFolder", "C:\\dir.tmp\\file", false, CodePage::Cp932,
-                       PathFlavour::Windows},
-        TExtensionCase{"WindowsTrailBackslash", "C:\\log\\\x95\x5C.tmp", true, CodePage::Cp932,
-                       PathFlavour::Windows},
-        TExtensionCase{"WindowsDrive", "C:a.mrfy", true, CodePage::Cp932, PathFlavour::Windows}),
-    [](const testing::TestParamInfo<TExtensionCase> &info) { return info.param.Name; });
+    testing::Values(TExtensionCase{"/logs/0001.mrfy", true}, TExtensionCase{"/logs/a.tmp", true},
+                    TExtensionCase{"/logs/a.TMP", false}, TExtensionCase{"/logs/a.Mrfy", false},
+                    TExtensionCase{"/logs/a.mrfy.bak", false},
+                    TExtensionCase{"/logs/a.tmpx", false}, TExtensionCase{"/logs/a.mrf", false},
+                    TExtensionCase{"/logs/dir.tmp/file", false},
+                    TExtensionCase{"C:\\log\\\x95\x5C.tmp", true, CodePage::Cp932,
+                                   PathFlavour::Windows}));
 
-class LogFileSelection : public testing::Test
+// Picks (open rule) and drops, one after the other, and what the label shows at the end.
+struct TSelectionCase
 {
-protected:
-    bool Drop(const std::string &path)
-    {
-        return m_selection.ApplyDropRule(
-            path, [this](const std::string &text) { m_notices.push_back(text); });
-    }
-
-    TLogFileSelection m_selection;
-    std::vector<std::string> m_notices;
+    const char *Name;
+    std::vector<std::string> Steps; // "open PATH" or "drop PATH"
+    std::string Path;
+    std::string Label;
+    std::vector<std::string> Notices;
 };
 
-TEST_F(LogFileSelection, StartsEmptyWithThePrefixOnly)
+class SelectionRules : public testing::TestWithParam<TSelectionCase>
 {
-    EXPECT_EQ(m_selection.CurrentLogPath(), "");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：");
+};
+
+TEST_P(SelectionRules, SetPathAndLabel)
+{
+    TLogFileSelection selection;
+    std::vector<std::string> notices;
+    for (const std::string &step : GetParam().Steps) {
+        if (step.starts_with("open "))
+            selection.ApplyOpenRule(step.substr(5));
+        else
+            selection.ApplyDropRule(step.substr(5),
+                                    [&](const std::string &text) { notices.push_back(text); });
+    }
+    EXPECT_EQ(selection.CurrentLogPath(), GetParam().Path);
+    EXPECT_EQ(selection.LabelText(), GetParam().Label);
+    EXPECT_EQ(notices, GetParam().Notices);
 }
 
-TEST_F(LogFileSelection, OpenRuleReplacesTheLabelInsteadOfRunningPathsTogether)
-{
-    m_selection.ApplyOpenRule("/logs/a.mrfy");
-    m_selection.ApplyOpenRule("/logs/b.tmp");
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/b.tmp");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/b.tmp");
-}
+// A path cut to 254 bytes could name a different, existing file, so a long one is taken whole.
+const std::string kLongPath = "/" + std::string(300, 'x') + ".mrfy";
 
-TEST_F(LogFileSelection, OpenRuleTakesAnyExtensionWithoutNotice)
-{
-    m_selection.ApplyOpenRule("/logs/notes.txt");
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/notes.txt");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/notes.txt");
-}
-
-TEST_F(LogFileSelection, AcceptedDropShowsThePathAlone)
-{
-    EXPECT_TRUE(Drop("/logs/a.tmp"));
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/a.tmp");
-    EXPECT_EQ(m_selection.LabelText(), "/logs/a.tmp");
-    EXPECT_TRUE(m_notices.empty());
-}
-
-TEST_F(LogFileSelection, RefusedDropTellsAndChangesNothing)
-{
-    m_selection.ApplyOpenRule("/logs/a.mrfy");
-    EXPECT_FALSE(Drop("/logs/a.TMP"));
-    EXPECT_EQ(m_notices, std::vector<std::string>{"非対応の形式です"});
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/a.mrfy");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/a.mrfy");
-}
-
-TEST_F(LogFileSelection, PickAfterDropGetsThePrefixBack)
-{
-    ASSERT_TRUE(Drop("/logs/a.tmp"));
-    m_selection.ApplyOpenRule("/logs/b.mrfy");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/b.mrfy");
-}
-
-// A path cut to 254 bytes could name a different, existing file.
-TEST_F(LogFileSelection, LongDroppedPathIsTakenWhole)
-{
-    const std::string path = "/" + std::string(300, 'x') + ".mrfy";
-    ASSERT_TRUE(Drop(path));
-    EXPECT_EQ(m_selection.CurrentLogPath(), path);
-    EXPECT_EQ(m_selection.LabelText(), path);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Steps, SelectionRules,
+    testing::Values(
+        TSelectionCase{"None", {}, "", "ファイル名：", {}},
+        // Appending would run two paths together; any extension may be picked.
+        TSelectionCase{"OpenReplacesTheLabel",
+                       {"open /logs/a.mrfy", "open /logs/notes.txt"},
+                       "/logs/notes.txt",
+                       "ファイル名：/logs/notes.txt",
+                       {}},
+        TSelectionCase{
+            "DropShowsThePathAlone", {"drop /logs/a.tmp"}, "/logs/a.tmp", "/logs/a.tmp", {}},
+        TSelectionCase{"RefusedDropChangesNothing",
+                       {"open /logs/a.mrfy", "drop /logs/a.TMP"},
+                       "/logs/a.mrfy",
+                       "ファイル名：/logs/a.mrfy",
+                       {"非対応の形式です"}},
+        TSelectionCase{"OpenAfterDropHasThePrefix",
+                       {"drop /logs/a.tmp", "open /logs/b.mrfy"},
+                       "/logs/b.mrfy",
+                       "ファイル名：/logs/b.mrfy",
+                       {}},
+        TSelectionCase{"LongDropTakenWhole", {"drop " + kLongPath}, kLongPath, kLongPath, {}}),
+    [](const testing::TestParamInfo<TSelectionCase> &info) { return info.param.Name; });
 
 } // namespace
 } // namespace mrfyc

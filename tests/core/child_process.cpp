@@ -12,14 +12,14 @@ namespace mrfyc::test {
 
 namespace {
 
-[[noreturn]] void RunInChild(const std::vector<std::string> &argv, const TChildOptions &options,
-                             int out, int err)
+[[noreturn]] void RunInChild(const std::vector<std::string> &argv,
+                             std::optional<rlim_t> fileSizeLimit, int out, int err)
 {
     if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0)
         ::_exit(126);
-    if (options.FileSizeLimit) {
+    if (fileSizeLimit) {
         ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{*options.FileSizeLimit, *options.FileSizeLimit};
+        const rlimit limit{*fileSizeLimit, *fileSizeLimit};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             ::_exit(126);
     }
@@ -46,7 +46,7 @@ std::string ReadAll(int fd)
 
 } // namespace
 
-TChildResult RunChild(const std::vector<std::string> &argv, const TChildOptions &options)
+TChildResult RunChild(const std::vector<std::string> &argv, std::optional<rlim_t> fileSizeLimit)
 {
     int out[2];
     int err[2];
@@ -56,7 +56,7 @@ TChildResult RunChild(const std::vector<std::string> &argv, const TChildOptions 
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        RunInChild(argv, options, out[1], err[1]);
+        RunInChild(argv, fileSizeLimit, out[1], err[1]);
     ::close(out[1]);
     ::close(err[1]);
     int status = 0;
@@ -67,11 +67,6 @@ TChildResult RunChild(const std::vector<std::string> &argv, const TChildOptions 
     }
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out[0]), ReadAll(err[0]),
             usage.ru_maxrss};
-}
-
-bool HasProgram(const std::string &name)
-{
-    return RunChild({"sh", "-c", "command -v " + name}).ExitCode == 0;
 }
 
 } // namespace mrfyc::test

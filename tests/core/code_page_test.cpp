@@ -46,6 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         TPathCase{"NameIsExtension", ".tmp", kCp, kWin, ".tmp", ""},
         TPathCase{"CaseKept", "C:\\a.TMP", kCp, kWin, ".TMP", "C:\\"},
         TPathCase{"DriveColon", "C:a.tmp", kCp, kWin, ".tmp", "C:"},
+        TPathCase{"KanaIsSingleByte", "C:\\\xB1\\a.tmp", kCp, kWin, ".tmp", "C:\\\xB1\\"},
         TPathCase{"LeadByteAtEnd", "C:\\a.tm\x95", kCp, kWin, ".tm\x95", "C:\\"},
         TPathCase{"NativeJapanese", "/ログ/表.tmp", kUtf8, kPosix, ".tmp", "/ログ/"},
         TPathCase{"NativeDotInFolderOnly", "/dir.tmp/file", kUtf8, kPosix, "", "/dir.tmp/"},
@@ -60,60 +61,24 @@ TEST(CodePageDefaults, AreNativeUtf8AndPosix)
     EXPECT_EQ(ExtractFilePath("C:\\a\\b/c"), "C:\\a\\b/");
 }
 
-struct TLastCharacterCase
-{
-    const char *Name;
-    std::string_view Text;
-    CodePage Page;
-    std::size_t Start;
-};
-
-class LastCharacter : public testing::TestWithParam<TLastCharacterCase>
-{
-};
-
-TEST_P(LastCharacter, StartsAtTheCharactersFirstByte)
-{
-    EXPECT_EQ(LastCharacterStart(GetParam().Text, GetParam().Page), GetParam().Start);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LastCharacter,
-    testing::Values(TLastCharacterCase{"Empty", "", kCp, 0},
-                    TLastCharacterCase{"DoubleByte", "a\x95\x5C", kCp, 1},
-                    // 0x95 0x95 0x5C: the second 0x95 is a trail byte, so 0x5C stands alone.
-                    TLastCharacterCase{"TrailLooksLikeLead", "\x95\x95\x5C", kCp, 2},
-                    TLastCharacterCase{"LoneLeadByte", "a\x95", kCp, 1},
-                    TLastCharacterCase{"HalfWidthKanaIsNoLeadByte", "\xB1\x5C", kCp, 1},
-                    TLastCharacterCase{"Utf8ThreeBytes", "aん", kUtf8, 1}),
-    [](const testing::TestParamInfo<TLastCharacterCase> &info) { return info.param.Name; });
-
-struct TFullStopCase
-{
-    const char *Name;
-    std::string_view Text;
-    std::string_view Shown;
-    CodePage Page = kUtf8;
-};
-
-class FullStop : public testing::TestWithParam<TFullStopCase>
-{
-};
-
-TEST_P(FullStop, IsAddedAfterCharactersSortingAfterTheDot)
-{
-    EXPECT_EQ(WithFullStop(GetParam().Text, GetParam().Page), GetParam().Shown);
-}
-
 // "-" and "/" sit just below and above "."; bytes above 0x7F must not compare as negative.
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FullStop,
-    testing::Values(TFullStopCase{"Japanese", "開けません", "開けません."},
-                    TFullStopCase{"Dot", "done.", "done."}, TFullStopCase{"Hyphen", "x-", "x-"},
-                    TFullStopCase{"Slash", "/x/", "/x/."}, TFullStopCase{"Empty", "", ""},
-                    TFullStopCase{"Cp932Kana", "\xB1", "\xB1.", kCp},
-                    TFullStopCase{"Cp932DotAfterDoubleByte", "\x95\x5C.", "\x95\x5C.", kCp}),
-    [](const testing::TestParamInfo<TFullStopCase> &info) { return info.param.Name; });
+TEST(FullStop, IsAddedAfterCharactersSortingAfterTheDot)
+{
+    const struct
+    {
+        std::string_view Text;
+        std::string_view Shown;
+        CodePage Page = kUtf8;
+    } rows[] = {{"開けません", "開けません."},
+                {"done.", "done."},
+                {"x-", "x-"},
+                {"/x/", "/x/."},
+                {"", ""},
+                {"\xB1", "\xB1.", kCp},
+                {"\x95\x5C.", "\x95\x5C.", kCp}};
+    for (const auto &row : rows)
+        EXPECT_EQ(WithFullStop(row.Text, row.Page), row.Shown) << row.Text;
+}
 
 } // namespace
 } // namespace mrfyc

@@ -1,38 +1,23 @@
 #include "core/log_file_selection.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace mrfyc {
 namespace {
 
-struct TExtensionCase
+TEST(AcceptedExtension, IsExactlyMrfyOrTmp)
 {
-    std::string_view Path;
-    bool Accepted;
-    CodePage Page = NativeCodePage();
-    PathFlavour Flavour = NativePathFlavour();
-};
-
-class AcceptedExtension : public testing::TestWithParam<TExtensionCase>
-{
-};
-
-TEST_P(AcceptedExtension, IsExactlyMrfyOrTmp)
-{
-    const TExtensionCase &row = GetParam();
-    EXPECT_EQ(IsAcceptedLogExtension(row.Path, row.Page, row.Flavour), row.Accepted) << row.Path;
+    const std::pair<std::string_view, bool> rows[] = {
+        {"/logs/0001.mrfy", true}, {"/logs/a.tmp", true},        {"/logs/a.TMP", false},
+        {"/logs/a.Mrfy", false},   {"/logs/a.mrfy.bak", false},  {"/logs/a.tmpx", false},
+        {"/logs/a.mrf", false},    {"/logs/dir.tmp/file", false}};
+    for (const auto &[path, accepted] : rows)
+        EXPECT_EQ(IsAcceptedLogExtension(path), accepted) << path;
+    EXPECT_TRUE(
+        IsAcceptedLogExtension("C:\\log\\\x95\x5C.tmp", CodePage::Cp932, PathFlavour::Windows));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, AcceptedExtension,
-    testing::Values(TExtensionCase{"/logs/0001.mrfy", true}, TExtensionCase{"/logs/a.tmp", true},
-                    TExtensionCase{"/logs/a.TMP", false}, TExtensionCase{"/logs/a.Mrfy", false},
-                    TExtensionCase{"/logs/a.mrfy.bak", false},
-                    TExtensionCase{"/logs/a.tmpx", false}, TExtensionCase{"/logs/a.mrf", false},
-                    TExtensionCase{"/logs/dir.tmp/file", false},
-                    TExtensionCase{"C:\\log\\\x95\x5C.tmp", true, CodePage::Cp932,
-                                   PathFlavour::Windows}));
 
 // Picks (open rule) and drops, one after the other, and what the label shows at the end.
 struct TSelectionCase

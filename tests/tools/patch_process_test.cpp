@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -18,17 +19,13 @@ namespace {
 const std::string kHeader = BuildHeaderText(THeaderSettings{});
 constexpr std::size_t kLogSize = 3 * 1024 * 1024 + 1000; // four blocks with the header
 constexpr uid_t kNobody = 65534;
-
-enum class Expected
-{
-    Patched,
-    WriteError,
-    ReadError,
-    ScratchCreateError,
-    ScratchOpenError,
-    LogOpenError,
-    LogCreateError
-};
+// What the patcher prints after the log's path; {log}, {logs} and {scratch} stand for the log,
+// its folder and "Temp.txt".
+constexpr const char *kPatched = "修正しました";
+constexpr const char *kWriteError = "ストリームへの書き込みエラー.";
+constexpr const char *kReadError = "ストリームからの読み込みエラー.";
+constexpr const char *kLogCreateError = "ファイル {log} を作成できません.";
+constexpr const char *kScratchCreateError = "ファイル {scratch} を作成できません.";
 
 // The patcher is copied into the test folder: "Temp.txt" goes beside it, and other users can
 // reach it there.
@@ -49,22 +46,32 @@ protected:
     std::string Scratch() const { return m_folder.Path("bin/Temp.txt"); }
     std::string Log() const { return m_folder.Path("logs/x.mrfy"); }
 
-    TChildResult Patch(std::vector<std::string> prefix = {}, TChildOptions options = {})
+    std::string Resolve(std::string text) const
     {
-        prefix.push_back(Patcher());
-        prefix.push_back(Log());
-        return RunChild(prefix, options);
+        const std::pair<std::string, std::string> tokens[] = {
+            {"{log}", Log()}, {"{logs}", m_folder.Path("logs")}, {"{scratch}", Scratch()}};
+        for (const auto &[token, path] : tokens) {
+            for (std::size_t at = 0; (at = text.find(token)) != std::string::npos;)
+                text.replace(at, token.size(), path);
+        }
+        return text;
     }
 
-    static std::vector<std::string> AsNobody()
+    // The words of command, tokens resolved, followed by the patcher and the log.
+    TChildResult Patch(const std::string &command = "", std::optional<rlim_t> limit = {})
     {
-        return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        std::vector<std::string> argv;
+        std::istringstream words(command);
+        for (std::string word; words >> word;)
+            argv.push_back(Resolve(word));
+        argv.insert(argv.end(), {Patcher(), Log()});
+        return RunChild(argv, limit);
     }
 
     // Whether command runs here at all: a container may refuse ptrace, setuid or mounts.
-    static bool Works(std::vector<std::string> command)
+    static bool Works(const std::vector<std::string> &command)
     {
-        return HasProgram(command.front()) && RunChild(command).ExitCode == 0;
+        return RunChild(command).ExitCode == 0;
     }
 
     // Why the patcher cannot run as nobody here, or "" when it can.
@@ -72,39 +79,19 @@ protected:
     {
         if (::geteuid() != 0)
             return "needs root to switch users";
-        std::vector<std::string> probe = AsNobody();
-        probe.insert(probe.end(), {"test", "-x", Patcher()});
-        return Works(probe) ? "" : "setpriv cannot run the patcher as nobody here";
-    }
-
-    std::string Text(Expected outcome) const
-    {
-        switch (outcome) {
-        case Expected::WriteError:
-            return "ストリームへの書き込みエラー.";
-        case Expected::ReadError:
-            return "ストリームからの読み込みエラー.";
-        case Expected::ScratchCreateError:
-            return "ファイル " + Scratch() + " を作成できません.";
-        case Expected::ScratchOpenError:
-            return "ファイル " + Scratch() + " は開けません.";
-        case Expected::LogOpenError:
-            return "ファイル " + Log() + " は開けません.";
-        case Expected::LogCreateError:
-            return "ファイル " + Log() + " を作成できません.";
-        case Expected::Patched:
-            break;
-        }
-        return "";
+        return Works({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "test",
+                      "-x", Patcher()})
+                   ? ""
+                   : "setpriv cannot run the patcher as nobody here";
     }
 
     // Patched, or failed with the text and the old log intact; no new file left either way.
-    void ExpectOutcome(const TChildResult &result, Expected outcome)
+    void ExpectOutcome(const TChildResult &result, const std::string &outcome)
     {
-        const bool patched = outcome == Expected::Patched;
+        const bool patched = outcome == kPatched;
         EXPECT_EQ(result.ExitCode, patched ? 0 : 1);
-        EXPECT_EQ(result.Out, patched ? Log() + ": 修正しました\n" : "");
-        EXPECT_EQ(result.Err, patched ? "" : Log() + ": " + Text(outcome) + "\n");
+        EXPECT_EQ(patched ? result.Out : result.Err, Log() + ": " + Resolve(outcome) + "\n");
+        EXPECT_EQ(patched ? result.Err : result.Out, "");
         EXPECT_TRUE(ReadFile(Log()) == (patched ? kHeader : "") + m_old) << "wrong log";
         EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
     }
@@ -156,7 +143,7 @@ TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
     WriteFile(Scratch(), "");
     const int holder = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    const TChildResult waited = Patch({"timeout", "1"});
+    const TChildResult waited = Patch("timeout 1");
     ::close(holder);
     EXPECT_EQ(waited.ExitCode, 124) << "the patch did not wait";
     EXPECT_TRUE(ReadFile(Log()) == m_old);
@@ -164,101 +151,74 @@ TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
     EXPECT_EQ(Patch().ExitCode, 0);
 }
 
-struct TLimitCase
+struct TRunCase
 {
     const char *Name;
-    rlim_t Limit;
-    Expected Outcome;
+    const char *Strace; // strace's options, "" to run without
+    std::optional<rlim_t> Limit;
+    const char *Outcome;
 };
 
-class SizeLimit : public PatchProcess, public testing::WithParamInterface<TLimitCase>
+class FailingRun : public PatchProcess, public testing::WithParamInterface<TRunCase>
 {
 };
 
-// A write cut short at any point, the scratch file included, must leave the old log.
-TEST_P(SizeLimit, FailsTheWriteAndKeepsTheLog)
+// A write cut short at any point, the scratch file included, and any failing call must leave the
+// old log and give the failed step's text. strace -P counts only the calls on one file (or on
+// descriptors of it), so "the second open of the scratch file" is exact.
+TEST_P(FailingRun, GivesTheStepsErrorAndKeepsTheLog)
 {
-    ExpectOutcome(Patch({}, {.FileSizeLimit = GetParam().Limit}), GetParam().Outcome);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Limits, SizeLimit,
-    testing::Values(TLimitCase{"ScratchFile", 50, Expected::WriteError},
-                    TLimitCase{"FirstBlock", 200, Expected::WriteError},
-                    TLimitCase{"Middle", kHeader.size() + kLogSize / 2, Expected::WriteError},
-                    TLimitCase{"LastByte", kHeader.size() + kLogSize - 1, Expected::WriteError},
-                    TLimitCase{"JustEnough", kHeader.size() + kLogSize, Expected::Patched}),
-    [](const testing::TestParamInfo<TLimitCase> &info) { return info.param.Name; });
-
-enum class Watched
-{
-    Any,
-    Scratch,
-    Log,
-    LogFolder
-};
-
-struct TInjectCase
-{
-    const char *Name;
-    Watched Path;
-    const char *Inject;
-    Expected Outcome;
-};
-
-class InjectedFailure : public PatchProcess, public testing::WithParamInterface<TInjectCase>
-{
-protected:
-    std::vector<std::string> Strace() const
-    {
-        std::vector<std::string> strace{"strace", "-f", "-o", "/dev/null"};
-        const std::string watched[] = {"", Scratch(), Log(), m_folder.Path("logs")};
-        if (GetParam().Path != Watched::Any)
-            strace.insert(strace.end(), {"-P", watched[static_cast<int>(GetParam().Path)]});
-        strace.push_back(std::string("-einject=") + GetParam().Inject);
-        return strace;
-    }
-};
-
-// strace -P counts only the calls on one file (or on descriptors of it), so "the second open of
-// the scratch file" is exact.
-TEST_P(InjectedFailure, GivesTheStepsErrorAndKeepsTheLog)
-{
-    if (!Works({"strace", "-f", "-o", "/dev/null", "true"}))
+    const TRunCase &row = GetParam();
+    const std::string strace = *row.Strace ? std::string("strace -f -o /dev/null ") : "";
+    if (!strace.empty() && !Works({"strace", "-f", "-o", "/dev/null", "true"}))
         GTEST_SKIP() << "strace is not installed or may not trace";
-    ExpectOutcome(Patch(Strace()), GetParam().Outcome);
+    ExpectOutcome(Patch(strace + row.Strace, row.Limit), row.Outcome);
 }
 
 // Writes of the whole run: 1 the scratch file, 2 to 5 the four blocks of the new log. Opens in
 // the log's folder: 1 the look for left-over files, 2 the new file.
 INSTANTIATE_TEST_SUITE_P(
-    Calls, InjectedFailure,
+    Cases, FailingRun,
     testing::Values(
-        TInjectCase{"ShortLastBlock", Watched::Any, "write:retval=1:when=5", Expected::WriteError},
-        TInjectCase{"Fdatasync", Watched::Any, "fdatasync:error=EIO", Expected::WriteError},
-        TInjectCase{"Rename", Watched::Any, "renameat:error=EIO", Expected::WriteError},
-        TInjectCase{"Mode", Watched::Any, "fchmod:error=EIO", Expected::WriteError},
-        TInjectCase{"Owner", Watched::Any, "fchown:error=EIO", Expected::WriteError},
-        TInjectCase{"ScratchCreate", Watched::Scratch, "openat:error=EACCES:when=1",
-                    Expected::ScratchCreateError},
-        TInjectCase{"ScratchOpen", Watched::Scratch, "openat:error=EACCES:when=2",
-                    Expected::ScratchOpenError},
-        TInjectCase{"ScratchEndsEarly", Watched::Scratch, "read:retval=0", Expected::ReadError},
-        TInjectCase{"LogOpen", Watched::Log, "openat:error=EACCES:when=1", Expected::LogOpenError},
-        TInjectCase{"LogOpenForWriting", Watched::Log, "openat:error=EROFS:when=2",
-                    Expected::LogCreateError},
-        TInjectCase{"LogMiddleRead", Watched::Log, "read:error=EIO:when=2", Expected::ReadError},
-        TInjectCase{"LogEndsEarly", Watched::Log, "read:retval=0:when=2", Expected::ReadError},
-        TInjectCase{"NoUnnamedFiles", Watched::LogFolder, "openat:error=EOPNOTSUPP:when=2",
-                    Expected::Patched}),
-    [](const testing::TestParamInfo<TInjectCase> &info) { return info.param.Name; });
+        TRunCase{"LimitInScratchFile", "", 50, kWriteError},
+        TRunCase{"LimitInFirstBlock", "", 200, kWriteError},
+        TRunCase{"LimitInMiddle", "", kHeader.size() + kLogSize / 2, kWriteError},
+        TRunCase{"LimitAtLastByte", "", kHeader.size() + kLogSize - 1, kWriteError},
+        TRunCase{"LimitJustEnough", "", kHeader.size() + kLogSize, kPatched},
+        TRunCase{"ShortLastBlock", "-einject=write:retval=1:when=5", {}, kWriteError},
+        TRunCase{"Fdatasync", "-einject=fdatasync:error=EIO", {}, kWriteError},
+        TRunCase{"Rename", "-einject=renameat:error=EIO", {}, kWriteError},
+        TRunCase{"Mode", "-einject=fchmod:error=EIO", {}, kWriteError},
+        TRunCase{"Owner", "-einject=fchown:error=EIO", {}, kWriteError},
+        TRunCase{"ScratchCreate",
+                 "-P {scratch} -einject=openat:error=EACCES:when=1",
+                 {},
+                 kScratchCreateError},
+        TRunCase{"ScratchOpen",
+                 "-P {scratch} -einject=openat:error=EACCES:when=2",
+                 {},
+                 "ファイル {scratch} は開けません."},
+        TRunCase{"ScratchEndsEarly", "-P {scratch} -einject=read:retval=0", {}, kReadError},
+        TRunCase{"LogOpen",
+                 "-P {log} -einject=openat:error=EACCES:when=1",
+                 {},
+                 "ファイル {log} は開けません."},
+        TRunCase{"LogOpenForWriting",
+                 "-P {log} -einject=openat:error=EROFS:when=2",
+                 {},
+                 kLogCreateError},
+        TRunCase{"LogMiddleRead", "-P {log} -einject=read:error=EIO:when=2", {}, kReadError},
+        TRunCase{"LogEndsEarly", "-P {log} -einject=read:retval=0:when=2", {}, kReadError},
+        TRunCase{
+            "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=2", {}, kPatched}),
+    [](const testing::TestParamInfo<TRunCase> &info) { return info.param.Name; });
 
 struct TNobodyCase
 {
     const char *Name;
     mode_t Mode;
     bool OwnedByNobody;
-    Expected Outcome;
+    const char *Outcome;
     std::optional<rlim_t> Limit = {};
     mode_t LogsFolderMode = 0755; // root's: nobody rewrites in place
     mode_t BinMode = 0777;
@@ -281,7 +241,8 @@ TEST_P(AsNobodyUser, KeepsTheLogOrPatchesItWithOwnerAndMode)
         ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     }
     ASSERT_EQ(::chmod(Log().c_str(), row.Mode), 0);
-    ExpectOutcome(Patch(AsNobody(), {.FileSizeLimit = row.Limit}), row.Outcome);
+    ExpectOutcome(Patch("setpriv --reuid=nobody --regid=nogroup --clear-groups", row.Limit),
+                  row.Outcome);
     struct stat status = {};
     ASSERT_EQ(::stat(Log().c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, row.OwnedByNobody ? kNobody : 0);
@@ -291,19 +252,13 @@ TEST_P(AsNobodyUser, KeepsTheLogOrPatchesItWithOwnerAndMode)
 INSTANTIATE_TEST_SUITE_P(
     Cases, AsNobodyUser,
     testing::Values(
-        TNobodyCase{"InPlace", 0644, true, Expected::Patched},
-        TNobodyCase{"InPlaceSetuid", 06775, true, Expected::Patched},
-        TNobodyCase{"InPlaceSizeLimit", 0644, true, Expected::WriteError, kLogSize + 50},
-        TNobodyCase{"ReadOnly", 0444, true, Expected::LogCreateError},
+        TNobodyCase{"InPlace", 0644, true, kPatched},
+        TNobodyCase{"InPlaceSetuid", 06775, true, kPatched},
+        TNobodyCase{"InPlaceSizeLimit", 0644, true, kWriteError, kLogSize + 50},
+        TNobodyCase{"ReadOnly", 0444, true, kLogCreateError},
         // Writing to a file one does not own is allowed, giving a new file its owner is not.
-        TNobodyCase{"SomeoneElsesLog", 0666, false, Expected::Patched, {}, 0777},
-        TNobodyCase{"UnwritableProgramDirectory",
-                    0644,
-                    true,
-                    Expected::ScratchCreateError,
-                    {},
-                    0755,
-                    0755}),
+        TNobodyCase{"SomeoneElsesLog", 0666, false, kPatched, {}, 0777},
+        TNobodyCase{"UnwritableProgramDirectory", 0644, true, kScratchCreateError, {}, 0755, 0755}),
     [](const testing::TestParamInfo<TNobodyCase> &info) { return info.param.Name; });
 
 // A private mount of a 1 MiB tmpfs, filled up, with the log in a folder of root's: nobody
@@ -336,7 +291,7 @@ TEST_F(PatchProcess, InPlaceOnAFullDiskFailsAndKeepsTheLog)
     if (result.ExitCode == 77)
         GTEST_SKIP() << "no private mount allowed here";
     EXPECT_EQ(result.Out, "status=1\nintact\nx.mrfy\n") << result.Err;
-    EXPECT_NE(result.Err.find(": ストリームへの書き込みエラー."), std::string::npos) << result.Err;
+    EXPECT_NE(result.Err.find(kWriteError), std::string::npos) << result.Err;
 }
 
 } // namespace

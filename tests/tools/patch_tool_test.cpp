@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <utility>
 
 namespace mrfyc::test {
 namespace {
@@ -22,26 +23,22 @@ protected:
     std::ostringstream m_err;
 };
 
-struct TUsageCase
-{
-    const char *Name;
-    std::vector<std::string> Arguments; // "LOG" stands for the log a.mrfy
-    std::string Message;
-};
-
-class PatchToolUsage : public PatchTool, public testing::WithParamInterface<TUsageCase>
+class PatchToolUsage : public PatchTool,
+                       public testing::WithParamInterface<std::pair<std::string, std::string>>
 {
 };
 
+// The arguments are split at spaces; LOG stands for the log a.mrfy.
 TEST_P(PatchToolUsage, IsRefusedBeforeAnyFileIsTouched)
 {
     WriteFile(Log(), "old");
-    std::vector<std::string> arguments = GetParam().Arguments;
-    for (std::string &argument : arguments)
-        argument = argument == "LOG" ? Log() : argument;
+    std::vector<std::string> arguments;
+    std::istringstream words(GetParam().first);
+    for (std::string word; words >> word;)
+        arguments.push_back(word == "LOG" ? Log() : word);
     EXPECT_EQ(Run(arguments), 2);
     EXPECT_EQ(m_out.str(), "");
-    EXPECT_EQ(m_err.str(), "mrfyc-patch: " + GetParam().Message + "\nTry 'mrfyc-patch --help'.\n");
+    EXPECT_EQ(m_err.str(), "mrfyc-patch: " + GetParam().second + "\nTry 'mrfyc-patch --help'.\n");
     EXPECT_EQ(ReadFile(Log()), "old");
     EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::string>{"a.mrfy"});
 }
@@ -49,35 +46,20 @@ TEST_P(PatchToolUsage, IsRefusedBeforeAnyFileIsTouched)
 INSTANTIATE_TEST_SUITE_P(
     Arguments, PatchToolUsage,
     testing::Values(
-        TUsageCase{"WidthAboveRange",
-                   {"--width", "65537", "LOG"},
-                   "value '65537' for --width is out of range (0 to 65536)"},
-        TUsageCase{"HeightBelowRange",
-                   {"--height=-1", "LOG"},
-                   "value '-1' for --height is out of range (0 to 65536)"},
-        TUsageCase{"LinesBeyond32Bits",
-                   {"--lines", "2147483648", "LOG"},
-                   "value '2147483648' for --lines is out of range (0 to 2147483647)"},
-        TUsageCase{"HugeNumber",
-                   {"--lines", "99999999999999999999999", "LOG"},
-                   "value '99999999999999999999999' for --lines is out of range (0 to "
-                   "2147483647)"},
-        TUsageCase{"QualityZero",
-                   {"--quality", "0", "LOG"},
-                   "value '0' for --quality is out of range (1 to 9)"},
-        TUsageCase{"QualityTen",
-                   {"--quality=10", "LOG"},
-                   "value '10' for --quality is out of range (1 to 9)"},
-        TUsageCase{
-            "Letters", {"--width", "abc", "LOG"}, "invalid value 'abc' for --width: not a number"},
-        TUsageCase{"Empty", {"--width=", "LOG"}, "invalid value '' for --width: not a number"},
-        TUsageCase{"TrailingSpace",
-                   {"--width", "5 ", "LOG"},
-                   "invalid value '5 ' for --width: not a number"},
-        TUsageCase{"UnknownOption", {"--colour", "LOG"}, "unknown option '--colour'"},
-        TUsageCase{"MissingValue", {"LOG", "--width"}, "option '--width' needs a value"},
-        TUsageCase{"NoFile", {"--width", "5"}, "no FILE given"}),
-    [](const testing::TestParamInfo<TUsageCase> &info) { return info.param.Name; });
+        std::pair{"--width 65537 LOG", "value '65537' for --width is out of range (0 to 65536)"},
+        std::pair{"--height=-1 LOG", "value '-1' for --height is out of range (0 to 65536)"},
+        std::pair{"--lines 2147483648 LOG",
+                  "value '2147483648' for --lines is out of range (0 to 2147483647)"},
+        std::pair{"--lines 99999999999999999999999 LOG",
+                  "value '99999999999999999999999' for --lines is out of range (0 to 2147483647)"},
+        std::pair{"--quality 0 LOG", "value '0' for --quality is out of range (1 to 9)"},
+        std::pair{"--quality=10 LOG", "value '10' for --quality is out of range (1 to 9)"},
+        std::pair{"--width abc LOG", "invalid value 'abc' for --width: not a number"},
+        std::pair{"--width= LOG", "invalid value '' for --width: not a number"},
+        std::pair{"--width 1.5 LOG", "invalid value '1.5' for --width: not a number"},
+        std::pair{"--colour LOG", "unknown option '--colour'"},
+        std::pair{"LOG --width", "option '--width' needs a value"},
+        std::pair{"--width 5", "no FILE given"}));
 
 TEST_F(PatchTool, BoundaryValuesReachTheHeader)
 {

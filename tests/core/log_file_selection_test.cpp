@@ -1,8 +1,8 @@
 #include "core/log_file_selection.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <utility>
-#include <vector>
 
 namespace mrfyc {
 namespace {
@@ -20,62 +20,40 @@ TEST(AcceptedExtension, IsExactlyMrfyOrTmp)
 }
 
 // Picks (open rule) and drops, one after the other, and what the label shows at the end.
-struct TSelectionCase
+// Appending would run two picked paths together; any extension may be picked. A dropped path cut
+// to 254 bytes could name a different, existing file, so a long one is taken whole.
+TEST(SelectionRules, SetPathAndLabel)
 {
-    const char *Name;
-    std::vector<std::string> Steps; // "open PATH" or "drop PATH"
-    std::string Path;
-    std::string Label;
-    std::vector<std::string> Notices;
-};
-
-class SelectionRules : public testing::TestWithParam<TSelectionCase>
-{
-};
-
-TEST_P(SelectionRules, SetPathAndLabel)
-{
-    TLogFileSelection selection;
-    std::vector<std::string> notices;
-    for (const std::string &step : GetParam().Steps) {
-        if (step.starts_with("open "))
-            selection.ApplyOpenRule(step.substr(5));
-        else
-            selection.ApplyDropRule(step.substr(5),
-                                    [&](const std::string &text) { notices.push_back(text); });
+    const std::string longPath = "/" + std::string(300, 'x') + ".mrfy";
+    const struct
+    {
+        std::string Steps; // "open PATH" or "drop PATH", one after the other
+        std::string Path;
+        std::string Label;
+        std::string Notices;
+    } rows[] = {
+        {"", "", "ファイル名：", ""},
+        {"open /logs/a.mrfy open /logs/x.txt", "/logs/x.txt", "ファイル名：/logs/x.txt", ""},
+        {"drop /logs/a.tmp", "/logs/a.tmp", "/logs/a.tmp", ""},
+        {"open /logs/a.mrfy drop /logs/a.TMP", "/logs/a.mrfy", "ファイル名：/logs/a.mrfy",
+         "非対応の形式です"},
+        {"drop /logs/a.tmp open /logs/b.mrfy", "/logs/b.mrfy", "ファイル名：/logs/b.mrfy", ""},
+        {"drop " + longPath, longPath, longPath, ""}};
+    for (const auto &row : rows) {
+        TLogFileSelection selection;
+        std::string notices;
+        std::istringstream steps(row.Steps);
+        for (std::string rule, path; steps >> rule >> path;) {
+            if (rule == "open")
+                selection.ApplyOpenRule(path);
+            else
+                selection.ApplyDropRule(path, [&](const std::string &text) { notices += text; });
+        }
+        EXPECT_EQ(selection.CurrentLogPath(), row.Path) << row.Steps;
+        EXPECT_EQ(selection.LabelText(), row.Label) << row.Steps;
+        EXPECT_EQ(notices, row.Notices) << row.Steps;
     }
-    EXPECT_EQ(selection.CurrentLogPath(), GetParam().Path);
-    EXPECT_EQ(selection.LabelText(), GetParam().Label);
-    EXPECT_EQ(notices, GetParam().Notices);
 }
-
-// A path cut to 254 bytes could name a different, existing file, so a long one is taken whole.
-const std::string kLongPath = "/" + std::string(300, 'x') + ".mrfy";
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SelectionRules,
-    testing::Values(
-        TSelectionCase{"None", {}, "", "ファイル名：", {}},
-        // Appending would run two paths together; any extension may be picked.
-        TSelectionCase{"OpenReplacesTheLabel",
-                       {"open /logs/a.mrfy", "open /logs/notes.txt"},
-                       "/logs/notes.txt",
-                       "ファイル名：/logs/notes.txt",
-                       {}},
-        TSelectionCase{
-            "DropShowsThePathAlone", {"drop /logs/a.tmp"}, "/logs/a.tmp", "/logs/a.tmp", {}},
-        TSelectionCase{"RefusedDropChangesNothing",
-                       {"open /logs/a.mrfy", "drop /logs/a.TMP"},
-                       "/logs/a.mrfy",
-                       "ファイル名：/logs/a.mrfy",
-                       {"非対応の形式です"}},
-        TSelectionCase{"OpenAfterDropHasThePrefix",
-                       {"drop /logs/a.tmp", "open /logs/b.mrfy"},
-                       "/logs/b.mrfy",
-                       "ファイル名：/logs/b.mrfy",
-                       {}},
-        TSelectionCase{"LongDropTakenWhole", {"drop " + kLongPath}, kLongPath, kLongPath, {}}),
-    [](const testing::TestParamInfo<TSelectionCase> &info) { return info.param.Name; });
 
 } // namespace
 } // namespace mrfyc

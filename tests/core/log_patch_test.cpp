@@ -28,6 +28,11 @@ protected:
         return m_folder.Path("logs/") + std::string(name);
     }
     std::string Scratch() const { return m_folder.Path("program/Temp.txt"); }
+    static std::string RegularFileContents(const std::string &path)
+    {
+        struct stat status = {};
+        return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) ? ReadFile(path) : "";
+    }
 
     void Patch(const std::string &log, const THeaderSettings &settings = {})
     {
@@ -85,10 +90,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PatchContents,
 struct TFailureCase
 {
     const char *Name;
-    // Makes the entries below the test folder; returns a descriptor to hold during the patch.
-    int (*Make)(const std::string &folder);
+    void (*Make)(const std::string &folder); // makes the entries below the test folder
     std::string_view Kind;
     bool NamesScratch = false; // else the text names the log
+    bool Locked = false;       // by another patch of the same log
 };
 
 class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface<TFailureCase>
@@ -98,134 +103,106 @@ class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface
 TEST_P(PatchFailure, NamesThePathAndLeavesTheLog)
 {
     const TFailureCase &row = GetParam();
-    const int held = row.Make(m_folder.Path());
-    struct stat before = {};
-    const bool exists = ::stat(Log().c_str(), &before) == 0;
-    const std::string contents = exists && S_ISREG(before.st_mode) ? ReadFile(Log()) : "";
-    const std::vector<std::string> listing = ListFolder(m_folder.Path("logs"));
-    const std::string named = row.NamesScratch ? Scratch() : Log();
+    row.Make(m_folder.Path());
+    const int lock = row.Locked ? ::open(Log().c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    ASSERT_TRUE(!row.Locked || ::flock(lock, LOCK_EX) == 0);
+    const std::string before = DescribeFolder(m_folder.Path("logs"));
+    const std::string contents = RegularFileContents(Log());
     try {
         Patch(Log());
         ADD_FAILURE() << "no error";
     } catch (const Exception &error) {
         EXPECT_EQ(error.ClassName(), row.Kind);
         EXPECT_EQ(error.Message(),
-                  "ファイル " + named +
+                  "ファイル " + (row.NamesScratch ? Scratch() : Log()) +
                       (row.Kind == "EFOpenError" ? " は開けません" : " を作成できません"));
     }
-    if (held >= 0)
-        ::close(held);
+    ::close(lock);
     EXPECT_TRUE(m_notices.empty());
-    EXPECT_EQ(ListFolder(m_folder.Path("logs")), listing);
-    struct stat after = {};
-    ASSERT_EQ(::stat(Log().c_str(), &after) == 0, exists);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_mode, before.st_mode);
-    if (!contents.empty()) {
-        EXPECT_EQ(ReadFile(Log()), contents);
-    }
+    EXPECT_EQ(DescribeFolder(m_folder.Path("logs")), before);
+    EXPECT_EQ(RegularFileContents(Log()), contents);
     if (!row.NamesScratch) { // the scratch file comes before the log
         EXPECT_EQ(ReadFile(Scratch()), kDefaultHeader);
     }
 }
 
-// The result of a call that made an entry, as a Make function returns it: nothing to hold.
-int Made(int result)
-{
-    EXPECT_EQ(result, 0);
-    return -1;
-}
-
-int WriteLog(const std::string &folder, mode_t mode = 0644)
+void WriteLog(const std::string &folder, mode_t mode = 0644)
 {
     WriteFile(folder + "logs/log.mrfy", "old", mode);
-    return -1;
 }
 
 // Root may write anything, so only the mode bits can say that the user meant a log read-only.
 // A second patch of the same log holds its lock, like a file locked against reading.
 INSTANTIATE_TEST_SUITE_P(
     Cases, PatchFailure,
-    testing::Values(
-        TFailureCase{"MissingLog", [](const std::string &) { return -1; }, "EFOpenError"},
-        TFailureCase{
-            "Folder",
-            [](const std::string &f) { return Made(::mkdir((f + "logs/log.mrfy").c_str(), 0755)); },
-            "EFOpenError"},
-        TFailureCase{"LockedByAnotherPatch",
-                     [](const std::string &f) {
-                         WriteLog(f);
-                         const int fd = ::open((f + "logs/log.mrfy").c_str(), O_RDONLY | O_CLOEXEC);
-                         ::flock(fd, LOCK_EX);
-                         return fd;
-                     },
-                     "EFOpenError"},
-        TFailureCase{"ReadOnly", [](const std::string &f) { return WriteLog(f, 0444); },
-                     "EFCreateError"},
-        TFailureCase{"ReadOnlyThroughALink",
-                     [](const std::string &f) {
-                         WriteFile(f + "logs/real.mrfy", "old", 0444);
-                         return Made(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()));
-                     },
-                     "EFCreateError"},
-        TFailureCase{"ScratchIsAFifo",
-                     [](const std::string &f) {
-                         WriteLog(f);
-                         return Made(::mkfifo((f + "program/Temp.txt").c_str(), 0666));
-                     },
-                     "EFCreateError", true}),
+    testing::Values(TFailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError"},
+                    TFailureCase{"Folder",
+                                 [](const std::string &f) {
+                                     ASSERT_EQ(::mkdir((f + "logs/log.mrfy").c_str(), 0755), 0);
+                                 },
+                                 "EFOpenError"},
+                    TFailureCase{"Locked", [](const std::string &f) { WriteLog(f); }, "EFOpenError",
+                                 false, true},
+                    TFailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); },
+                                 "EFCreateError"},
+                    TFailureCase{"ReadOnlyThroughALink",
+                                 [](const std::string &f) {
+                                     WriteFile(f + "logs/real.mrfy", "old", 0444);
+                                     ASSERT_EQ(
+                                         ::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
+                                 },
+                                 "EFCreateError"},
+                    TFailureCase{"ScratchIsAFifo",
+                                 [](const std::string &f) {
+                                     WriteLog(f);
+                                     ASSERT_EQ(::mkfifo((f + "program/Temp.txt").c_str(), 0666), 0);
+                                 },
+                                 "EFCreateError", true}),
     [](const testing::TestParamInfo<TFailureCase> &info) { return info.param.Name; });
 
 struct TKeptCase
 {
     mode_t Mode;
     bool OwnedByNobody;
+    bool ThroughLinks = false; // log -> ../other/middle -> ../real/log.mrfy
 };
 
-class KeptOwnerAndMode : public PatchLogFileTest, public testing::WithParamInterface<TKeptCase>
+class KeptAsTheyWere : public PatchLogFileTest, public testing::WithParamInterface<TKeptCase>
 {
 };
 
-TEST_P(KeptOwnerAndMode, SurviveThePatch)
+// Owner, mode and links stay; the new file goes beside the final target.
+TEST_P(KeptAsTheyWere, OwnerModeAndLinks)
 {
-    if (GetParam().OwnedByNobody && ::geteuid() != 0)
+    const TKeptCase &row = GetParam();
+    if (row.OwnedByNobody && ::geteuid() != 0)
         GTEST_SKIP() << "needs root";
-    WriteFile(Log(), "old");
-    if (GetParam().OwnedByNobody) {
-        ASSERT_EQ(::chown(Log().c_str(), 65534, 65534), 0);
+    const std::string target = m_folder.Path(row.ThroughLinks ? "real/log.mrfy" : "logs/log.mrfy");
+    for (const char *folder : {"other", "real"})
+        ASSERT_EQ(::mkdir(m_folder.Path(folder).c_str(), 0755), 0);
+    if (row.ThroughLinks) {
+        ASSERT_EQ(::symlink("../real/log.mrfy", m_folder.Path("other/middle").c_str()), 0);
+        ASSERT_EQ(::symlink("../other/middle", Log().c_str()), 0);
     }
-    ASSERT_EQ(::chmod(Log().c_str(), GetParam().Mode), 0); // chown clears the setuid bit
-    struct stat before = {};
-    ASSERT_EQ(::stat(Log().c_str(), &before), 0);
+    WriteFile(target, "old");
+    if (row.OwnedByNobody) {
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod(target.c_str(), row.Mode), 0); // chown clears the setuid bit
+    std::string before;
+    for (const char *folder : {"logs", "other", "real"})
+        before += DescribeFolder(m_folder.Path(folder));
     Patch(Log());
-    struct stat after = {};
-    ASSERT_EQ(::stat(Log().c_str(), &after), 0);
-    EXPECT_EQ(after.st_mode & 07777, GetParam().Mode);
-    EXPECT_EQ(after.st_uid, before.st_uid);
-    EXPECT_EQ(after.st_gid, before.st_gid);
-    EXPECT_EQ(ReadFile(Log()), kDefaultHeader + "old");
+    std::string after;
+    for (const char *folder : {"logs", "other", "real"})
+        after += DescribeFolder(m_folder.Path(folder));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(ReadFile(target), kDefaultHeader + "old");
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, KeptOwnerAndMode,
+INSTANTIATE_TEST_SUITE_P(Cases, KeptAsTheyWere,
                          testing::Values(TKeptCase{0666, false}, TKeptCase{06775, false},
-                                         TKeptCase{04640, true}));
-
-TEST_F(PatchLogFileTest, SymlinkChainStaysAndTheFinalTargetIsPatched)
-{
-    ASSERT_EQ(::mkdir(m_folder.Path("other").c_str(), 0755), 0);
-    ASSERT_EQ(::mkdir(m_folder.Path("real").c_str(), 0755), 0);
-    WriteFile(m_folder.Path("real/log.mrfy"), "old");
-    ASSERT_EQ(::symlink("../real/log.mrfy", m_folder.Path("other/middle").c_str()), 0);
-    ASSERT_EQ(::symlink("../other/middle", Log().c_str()), 0);
-    Patch(Log());
-    struct stat status = {};
-    ASSERT_EQ(::lstat(Log().c_str(), &status), 0);
-    EXPECT_TRUE(S_ISLNK(status.st_mode));
-    ASSERT_EQ(::lstat(m_folder.Path("other/middle").c_str(), &status), 0);
-    EXPECT_TRUE(S_ISLNK(status.st_mode));
-    EXPECT_EQ(ReadFile(m_folder.Path("real/log.mrfy")), kDefaultHeader + "old");
-    EXPECT_EQ(ListFolder(m_folder.Path("real")), std::vector<std::string>{"log.mrfy"});
-}
+                                         TKeptCase{04640, true}, TKeptCase{0604, false, true}));
 
 // The new file of a killed run is recognised by its name and the missing lock.
 TEST_F(PatchLogFileTest, LeftOverFilesOfAKilledRunAreRemovedAndLiveOnesKept)

@@ -61,6 +61,19 @@ std::vector<std::string> ListFolder(const std::string &path)
     return names;
 }
 
+std::string DescribeFolder(const std::string &path)
+{
+    std::string text;
+    for (const std::string &name : ListFolder(path)) {
+        struct stat status = {};
+        if (::lstat((path + "/" + name).c_str(), &status) != 0)
+            throw std::runtime_error("cannot describe " + name);
+        text += name + " " + std::to_string(status.st_mode) + " " + std::to_string(status.st_uid) +
+                ":" + std::to_string(status.st_gid) + "\n";
+    }
+    return text;
+}
+
 std::string PatternBytes(std::size_t size, unsigned seed)
 {
     std::string bytes(size, '\0');

@@ -162,7 +162,7 @@ SafeFileReplace::Outcome SafeFileReplace::ReplaceThroughNewFile(const std::strin
 
     SiblingFile::RemoveStale(folder.Get(), name);
     SiblingFile newFile(folder.Get(), name);
-    switch (newFile.Create(m_unnamedFileAllowed)) {
+    switch (newFile.Create()) {
     case SiblingFile::Result::Created:
         break;
     case SiblingFile::Result::FolderNotWritable:

@@ -26,9 +26,6 @@ public:
     // EStreamError when writing, reading or allocating fails.
     void Prepend(std::string_view prefix);
 
-    // Test seam: pretend the file system has no O_TMPFILE, so the named new file is used.
-    void SetUnnamedFileAllowed(bool allowed) { m_unnamedFileAllowed = allowed; }
-
     // Block size of the copy: large enough for full-speed I/O, small enough to keep memory flat.
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
@@ -49,7 +46,6 @@ private:
     std::string m_path;
     FileDescriptor m_source;
     struct stat m_status = {};
-    bool m_unnamedFileAllowed = true;
 };
 
 } // namespace mrfyc

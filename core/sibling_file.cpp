@@ -73,14 +73,12 @@ std::string SiblingFile::NamePrefix(std::string_view targetName)
     return prefix;
 }
 
-SiblingFile::Result SiblingFile::Create(bool unnamedAllowed)
+SiblingFile::Result SiblingFile::Create()
 {
-    if (unnamedAllowed) {
-        const Result result = CreateUnnamed();
-        // EISDIR and EOPNOTSUPP: the kernel or the file system has no O_TMPFILE.
-        if (result != Result::Failed || (errno != EOPNOTSUPP && errno != EISDIR))
-            return result;
-    }
+    const Result result = CreateUnnamed();
+    // EISDIR and EOPNOTSUPP: the kernel or the file system has no O_TMPFILE.
+    if (result != Result::Failed || (errno != EOPNOTSUPP && errno != EISDIR))
+        return result;
     return CreateNamed();
 }
 

@@ -27,7 +27,7 @@ public:
     SiblingFile &operator=(const SiblingFile &) = delete;
     ~SiblingFile();
 
-    Result Create(bool unnamedAllowed);
+    Result Create();
     const FileDescriptor &File() const { return m_file; }
     // Gives the file the target's name, atomically replacing the target. False with errno.
     bool CommitOver();

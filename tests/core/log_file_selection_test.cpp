@@ -1,114 +1,58 @@
 #include "core/log_file_selection.h"
 
 #include <gtest/gtest.h>
-#include <vector>
+#include <sstream>
+#include <utility>
 
 namespace mrfyc {
 namespace {
 
-struct TExtensionCase
+TEST(AcceptedExtension, IsExactlyMrfyOrTmp)
 {
-    const char *Name;
-    std::string_view Path;
-    bool Accepted;
-    CodePage Page = NativeCodePage();
-    PathFlavour Flavour = NativePathFlavour();
-};
-
-class AcceptedExtension : public testing::TestWithParam<TExtensionCase>
-{
-};
-
-TEST_P(AcceptedExtension, IsExactlyMrfyOrTmp)
-{
-    const TExtensionCase &row = GetParam();
-    EXPECT_EQ(IsAcceptedLogExtension(row.Path, row.Page, row.Flavour), row.Accepted);
+    const std::pair<std::string_view, bool> rows[] = {
+        {"/logs/0001.mrfy", true}, {"/logs/a.tmp", true},        {"/logs/a.TMP", false},
+        {"/logs/a.Mrfy", false},   {"/logs/a.mrfy.bak", false},  {"/logs/a.tmpx", false},
+        {"/logs/a.mrf", false},    {"/logs/dir.tmp/file", false}};
+    for (const auto &[path, accepted] : rows)
+        EXPECT_EQ(IsAcceptedLogExtension(path), accepted) << path;
+    EXPECT_TRUE(
+        IsAcceptedLogExtension("C:\\log\\\x95\x5C.tmp", CodePage::Cp932, PathFlavour::Windows));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, AcceptedExtension,
-    testing::Values(
-        TExtensionCase{"Mrfy", "/logs/0001.mrfy", true}, TExtensionCase{"Tmp", "/logs/a.tmp", true},
-        TExtensionCase{"NameIsExtension", "/logs/.tmp", true},
-        TExtensionCase{"UpperTmp", "/logs/a.TMP", false},
-        TExtensionCase{"MixedMrfy", "/logs/a.Mrfy", false},
-        TExtensionCase{"Backup", "/logs/a.mrfy.bak", false},
-        TExtensionCase{"Text", "/logs/a.txt", false}, TExtensionCase{"NoDot", "/logs/mrfy", false},
-        TExtensionCase{"LongerExtension", "/logs/a.tmpx", false},
-        TExtensionCase{"DotInFolder", "/logs/dir.tmp/file", false},
-        TExtensionCase{"Empty", "", false},
-        TExtensionCase{"WindowsDotInFolder", "C:\\dir.tmp\\file", false, CodePage::Cp932,
-                       PathFlavour::Windows},
-        TExtensionCase{"WindowsTrailBackslash", "C:\\log\\\x95\x5C.tmp", true, CodePage::Cp932,
-                       PathFlavour::Windows},
-        TExtensionCase{"WindowsDrive", "C:a.mrfy", true, CodePage::Cp932, PathFlavour::Windows}),
-    [](const testing::TestParamInfo<TExtensionCase> &info) { return info.param.Name; });
-
-class LogFileSelection : public testing::Test
+// Picks (open rule) and drops, one after the other, and what the label shows at the end.
+// Appending would run two picked paths together; any extension may be picked. A dropped path cut
+// to 254 bytes could name a different, existing file, so a long one is taken whole.
+TEST(SelectionRules, SetPathAndLabel)
 {
-protected:
-    bool Drop(const std::string &path)
+    const std::string longPath = "/" + std::string(300, 'x') + ".mrfy";
+    const struct
     {
-        return m_selection.ApplyDropRule(
-            path, [this](const std::string &text) { m_notices.push_back(text); });
+        std::string Steps; // "open PATH" or "drop PATH", one after the other
+        std::string Path;
+        std::string Label;
+        std::string Notices;
+    } rows[] = {
+        {"", "", "ファイル名：", ""},
+        {"open /logs/a.mrfy open /logs/x.txt", "/logs/x.txt", "ファイル名：/logs/x.txt", ""},
+        {"drop /logs/a.tmp", "/logs/a.tmp", "/logs/a.tmp", ""},
+        {"open /logs/a.mrfy drop /logs/a.TMP", "/logs/a.mrfy", "ファイル名：/logs/a.mrfy",
+         "非対応の形式です"},
+        {"drop /logs/a.tmp open /logs/b.mrfy", "/logs/b.mrfy", "ファイル名：/logs/b.mrfy", ""},
+        {"drop " + longPath, longPath, longPath, ""}};
+    for (const auto &row : rows) {
+        TLogFileSelection selection;
+        std::string notices;
+        std::istringstream steps(row.Steps);
+        for (std::string rule, path; steps >> rule >> path;) {
+            if (rule == "open")
+                selection.ApplyOpenRule(path);
+            else
+                selection.ApplyDropRule(path, [&](const std::string &text) { notices += text; });
+        }
+        EXPECT_EQ(selection.CurrentLogPath(), row.Path) << row.Steps;
+        EXPECT_EQ(selection.LabelText(), row.Label) << row.Steps;
+        EXPECT_EQ(notices, row.Notices) << row.Steps;
     }
-
-    TLogFileSelection m_selection;
-    std::vector<std::string> m_notices;
-};
-
-TEST_F(LogFileSelection, StartsEmptyWithThePrefixOnly)
-{
-    EXPECT_EQ(m_selection.CurrentLogPath(), "");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：");
-}
-
-TEST_F(LogFileSelection, OpenRuleReplacesTheLabelInsteadOfRunningPathsTogether)
-{
-    m_selection.ApplyOpenRule("/logs/a.mrfy");
-    m_selection.ApplyOpenRule("/logs/b.tmp");
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/b.tmp");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/b.tmp");
-}
-
-TEST_F(LogFileSelection, OpenRuleTakesAnyExtensionWithoutNotice)
-{
-    m_selection.ApplyOpenRule("/logs/notes.txt");
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/notes.txt");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/notes.txt");
-}
-
-TEST_F(LogFileSelection, AcceptedDropShowsThePathAlone)
-{
-    EXPECT_TRUE(Drop("/logs/a.tmp"));
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/a.tmp");
-    EXPECT_EQ(m_selection.LabelText(), "/logs/a.tmp");
-    EXPECT_TRUE(m_notices.empty());
-}
-
-TEST_F(LogFileSelection, RefusedDropTellsAndChangesNothing)
-{
-    m_selection.ApplyOpenRule("/logs/a.mrfy");
-    EXPECT_FALSE(Drop("/logs/a.TMP"));
-    EXPECT_EQ(m_notices, std::vector<std::string>{"非対応の形式です"});
-    EXPECT_EQ(m_selection.CurrentLogPath(), "/logs/a.mrfy");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/a.mrfy");
-}
-
-TEST_F(LogFileSelection, PickAfterDropGetsThePrefixBack)
-{
-    ASSERT_TRUE(Drop("/logs/a.tmp"));
-    m_selection.ApplyOpenRule("/logs/b.mrfy");
-    EXPECT_EQ(m_selection.LabelText(), "ファイル名：/logs/b.mrfy");
-}
-
-// A path cut to 254 bytes could name a different, existing file.
-TEST_F(LogFileSelection, LongDroppedPathIsTakenWhole)
-{
-    const std::string path = "/" + std::string(300, 'x') + ".mrfy";
-    ASSERT_TRUE(Drop(path));
-    EXPECT_EQ(m_selection.CurrentLogPath(), path);
-    EXPECT_EQ(m_selection.LabelText(), path);
 }
 
 } // namespace

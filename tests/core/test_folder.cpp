@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
-#include <ftw.h>
 #include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -12,23 +11,7 @@
 
 namespace mrfyc::test {
 
-namespace {
-
-int RemoveEntry(const char *path, const struct stat *, int type, struct FTW *)
-{
-    if (type == FTW_DP)
-        return ::rmdir(path);
-    return ::unlink(path);
-}
-
-int MakeRemovable(const char *path, const struct stat *, int type, struct FTW *)
-{
-    if (type == FTW_D)
-        ::chmod(path, 0700);
-    return 0;
-}
-
-} // namespace
+namespace fs = std::filesystem;
 
 TestFolder::TestFolder()
 {
@@ -42,8 +25,14 @@ TestFolder::TestFolder()
 
 TestFolder::~TestFolder()
 {
-    ::nftw(m_path.c_str(), MakeRemovable, 16, FTW_PHYS);
-    ::nftw(m_path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    // Folders a test made read-only must be opened up before anything in them can go.
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(m_path, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error))
+            ::chmod(it->path().c_str(), 0700);
+    }
+    fs::remove_all(m_path, error);
 }
 
 void WriteFile(const std::string &path, std::string_view contents, mode_t mode)
@@ -63,26 +52,26 @@ std::string ReadFile(const std::string &path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-bool Exists(const std::string &path)
-{
-    struct stat status = {};
-    return ::lstat(path.c_str(), &status) == 0;
-}
-
 std::vector<std::string> ListFolder(const std::string &path)
 {
     std::vector<std::string> names;
-    DIR *folder = ::opendir(path.c_str());
-    if (folder == nullptr)
-        throw std::runtime_error("cannot list " + path);
-    while (const dirent *entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(folder);
+    for (const fs::directory_entry &entry : fs::directory_iterator(path))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string DescribeFolder(const std::string &path)
+{
+    std::string text;
+    for (const std::string &name : ListFolder(path)) {
+        struct stat status = {};
+        if (::lstat((path + "/" + name).c_str(), &status) != 0)
+            throw std::runtime_error("cannot describe " + name);
+        text += name + " " + std::to_string(status.st_mode) + " " + std::to_string(status.st_uid) +
+                ":" + std::to_string(status.st_gid) + "\n";
+    }
+    return text;
 }
 
 std::string PatternBytes(std::size_t size, unsigned seed)

@@ -27,9 +27,10 @@ private:
 
 void WriteFile(const std::string &path, std::string_view contents, mode_t mode = 0644);
 std::string ReadFile(const std::string &path);
-bool Exists(const std::string &path);
 // Names in a folder, "." and ".." left out, sorted.
 std::vector<std::string> ListFolder(const std::string &path);
+// Name, type, mode and owner of each entry of a folder, links not followed, one a line.
+std::string DescribeFolder(const std::string &path);
 // Deterministic bytes of every value, CR LF and NUL among them.
 std::string PatternBytes(std::size_t size, unsigned seed = 1);
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real mrfyc in a real X server, driven by real key and mouse input: values typed, a log picked
 # through the open dialog, OK, the notice closed, the window closed.
-# Usage: run_window.sh MRFYC ARTIFACT_DIR (japanese|menu)
+# In sizelimit mode the program runs under a file size limit that the new log cannot fit: the
+# patch must fail with the error box, the log stay as it was and the window go on.
+# Usage: run_window.sh MRFYC ARTIFACT_DIR (japanese|menu|sizelimit)
 set -euo pipefail
 
 program=$1
@@ -79,12 +81,17 @@ mkdir "$work/bin" "$work/logs"
 cp "$program" "$work/bin/mrfyc"
 log="$work/logs/chat 0001.mrfy"
 printf 'old contents\r\n\001\377 tail' >"$log"
+# 2 KiB more than the limit of 1 KiB blocks below allows; Temp.txt still fits.
+[ "$mode" = sizelimit ] && head -c 2048 /dev/urandom >>"$log"
 cp "$log" "$work/old.bin"
 
 # Qt reads the user's language from these; glibc needs no Japanese locale installed for it.
 locale=C.UTF-8
 [ "$mode" = japanese ] && locale=ja_JP.UTF-8
-LANG=$locale LC_ALL=$locale QT_QPA_PLATFORM=xcb "$work/bin/mrfyc" >"$work/mrfyc.log" 2>&1 &
+limit=unlimited
+[ "$mode" = sizelimit ] && limit=1
+LANG=$locale LC_ALL=$locale QT_QPA_PLATFORM=xcb \
+    bash -c 'ulimit -f "$1" && exec "$2"' - "$limit" "$work/bin/mrfyc" >"$work/mrfyc.log" 2>&1 &
 mrfyc_pid=$!
 pids+=("$mrfyc_pid")
 
@@ -170,12 +177,18 @@ import -window root "$artifacts/mrfyc-notice-$mode.png"
 
 header=$'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=800\r\nimage_height=1000\r\ncount_lines=4321\r\nquality=5\r\n'
 printf '%s' "$header" >"$work/header.bin"
-cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
+if [ "$mode" = sizelimit ]; then
+    cp "$work/old.bin" "$work/expected.bin"
+else
+    cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
+fi
 if ! cmp "$work/expected.bin" "$log"; then
     od -c "$log" | head -n 20 >&2
-    fail "the log is not header + old contents"
+    fail "the log is not what the patch should leave"
 fi
 cmp "$work/header.bin" "$work/bin/Temp.txt" || fail "Temp.txt does not hold the header"
+leftovers=$(ls -A "$work/logs")
+[ "$leftovers" = "chat 0001.mrfy" ] || fail "the log's folder holds more than the log: $leftovers"
 
 xdotool key Return
 notice_gone() { gone "$notice"; }

@@ -25,6 +25,22 @@ namespace {
 
 constexpr std::uint64_t kSeed = 0x736861726564ull;
 
+// A 64 MiB log of known bytes in a folder of its own, with a patcher beside the scratch folder.
+class SharedLog : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        WritePattern(log, size, kSeed);
+    }
+
+    TScratchDir scratch;
+    const std::string folder = scratch / "logs";
+    const std::string log = folder + "/chat.mrfy";
+    const std::uint64_t size = 64 << 20;
+};
+
 // --- A writer appending while the log is patched ----------------------------------------------
 
 constexpr std::size_t kRecord = 64;
@@ -55,14 +71,8 @@ pid_t StartAppender(const std::string &log, std::atomic<std::uint64_t> *written,
     ::_exit(fd >= 0 ? 0 : 1);
 }
 
-TEST(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppends)
+TEST_F(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppends)
 {
-    TScratchDir scratch;
-    const std::string folder = scratch / "logs";
-    const std::string log = folder + "/chat.mrfy";
-    const std::uint64_t size = 64 << 20;
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    WritePattern(log, size, kSeed);
 
     void *shared = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(shared, MAP_FAILED);
@@ -118,14 +128,8 @@ TEST(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppends)
 
 // --- Two patchers on one log at once ----------------------------------------------------------
 
-TEST(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
+TEST_F(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
 {
-    TScratchDir scratch;
-    const std::string folder = scratch / "logs";
-    const std::string log = folder + "/chat.mrfy";
-    const std::uint64_t size = 64 << 20;
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    WritePattern(log, size, kSeed);
 
     const Child a = StartChild({scratch.Patcher(), log});
     const Child b = StartChild({scratch.Patcher(), log});

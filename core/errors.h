@@ -12,11 +12,16 @@ class Exception : public std::exception
 {
 public:
     // Not inlined, so that the return address lies in the code that raises the error.
-    [[gnu::noinline]] explicit Exception(std::string message)
-        : m_message(std::move(message)), m_address(__builtin_return_address(0))
+    // systemError is the errno (or Windows error code) behind the failure, 0 when there is none.
+    [[gnu::noinline]] explicit Exception(std::string message, int systemError = 0)
+        : m_message(std::move(message)), m_address(__builtin_return_address(0)),
+          m_systemError(systemError)
     {}
 
     const std::string &Message() const noexcept { return m_message; }
+    // The system's own error number, for a reason after the text where the user reads one (the
+    // command-line patcher); the window shows the message alone.
+    int SystemError() const noexcept { return m_systemError; }
     // Where the error was raised, for the start-up failure box (module and offset).
     const void *Address() const noexcept { return m_address; }
     const char *what() const noexcept override { return m_message.c_str(); }
@@ -26,6 +31,7 @@ public:
 private:
     std::string m_message;
     const void *m_address = nullptr;
+    int m_systemError = 0;
 };
 
 #define MRFYC_ERROR_KIND(Kind)                                                                     \

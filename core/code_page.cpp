@@ -6,8 +6,9 @@ namespace {
 
 bool IsDelimiter(unsigned char byte, PathFlavour flavour)
 {
+    // Windows itself takes "/" for "\\" in a path, so a name never holds one.
     if (flavour == PathFlavour::Windows)
-        return byte == '\\' || byte == ':';
+        return byte == '\\' || byte == '/' || byte == ':';
     return byte == '/';
 }
 

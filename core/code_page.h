@@ -18,7 +18,7 @@ enum class PathFlavour
 {
     Windows,
     Posix
-}; // "\" and ":", or "/"
+}; // "\", "/" and ":", or "/"
 
 CodePage NativeCodePage();       // UTF-8 on Linux
 PathFlavour NativePathFlavour(); // POSIX on Linux

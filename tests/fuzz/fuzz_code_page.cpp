@@ -28,7 +28,8 @@ bool IsModelLeadByte(unsigned char byte, CodePage codePage)
 
 bool IsModelDelimiter(unsigned char byte, PathFlavour flavour)
 {
-    return flavour == PathFlavour::Windows ? (byte == '\\' || byte == ':') : byte == '/';
+    return flavour == PathFlavour::Windows ? (byte == '\\' || byte == '/' || byte == ':')
+                                           : byte == '/';
 }
 
 // Offsets at which a character starts: a lead byte swallows the byte after it.
@@ -115,7 +116,7 @@ void Check(std::string_view path, CodePage codePage, PathFlavour flavour)
 
     // Without double-byte characters the rules are plain searches for the last byte.
     if (codePage == CodePage::Utf8) {
-        const std::string_view delimiters = flavour == PathFlavour::Windows ? "\\:" : "/";
+        const std::string_view delimiters = flavour == PathFlavour::Windows ? "\\/:" : "/";
         const std::size_t cut = path.find_last_of(delimiters);
         Require(dir ==
                 (cut == std::string_view::npos ? std::string_view() : path.substr(0, cut + 1)));

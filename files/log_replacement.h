@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace mrfyc {
+
+// Puts bytes in front of a log's contents without ever leaving it half-written: the new contents
+// are streamed into a new file in the log's own folder, flushed, and only then put in place.
+// Any failure leaves the old log byte for byte and no new file behind. Failures throw the error
+// kinds of core/errors.h, naming the path as the user gave it.
+class LogReplacement
+{
+public:
+    explicit LogReplacement(std::string path); // UTF-8
+    LogReplacement(const LogReplacement &) = delete;
+    LogReplacement &operator=(const LogReplacement &) = delete;
+    ~LogReplacement();
+
+    // EFOpenError when the log is missing, not a plain file, held open for writing by someone
+    // else, or being patched by another run.
+    void Open();
+    // Replaces the contents with prefix + the old contents. EFCreateError when the log is
+    // read-only or no new file can be made beside it; EWriteError, EReadError, EStreamError.
+    void Prepend(std::string_view prefix);
+
+    // Block size of the copy: large enough for full-speed I/O, small enough to keep memory flat.
+    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+private:
+    struct Impl;
+
+    std::string m_path;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace mrfyc

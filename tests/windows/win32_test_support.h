@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mrfyc::test {
+
+std::wstring Wide(const std::string &utf8);
+std::string Utf8(const std::wstring &wide);
+
+// A folder of its own for one test under the working folder, removed with all it holds.
+class TestFolder
+{
+public:
+    TestFolder();
+    TestFolder(const TestFolder &) = delete;
+    TestFolder &operator=(const TestFolder &) = delete;
+    ~TestFolder();
+
+    const std::string &Path() const { return m_path; } // UTF-8, with the trailing "\"
+    std::string operator/(const std::string &name) const { return m_path + name; }
+    // The names the folder holds, sorted; the system's "." and ".." left out.
+    std::vector<std::string> Names() const;
+
+private:
+    std::string m_path;
+};
+
+// A log's contents: no byte repeats at a short period, so a shifted or lost block shows.
+std::string Pattern(std::uint64_t size, unsigned seed = 1);
+std::string ReadWhole(const std::string &path);
+void WriteWhole(const std::string &path, const std::string &contents);
+// Writes size bytes of Pattern(size) in blocks, so that big logs need no big buffer.
+void WritePattern(const std::string &path, std::uint64_t size);
+// Compares a file to prefix + Pattern(size) in blocks.
+bool HoldsPrefixAndPattern(const std::string &path, const std::string &prefix, std::uint64_t size);
+std::uint64_t SizeOf(const std::string &path);
+
+// The helper program beside the tests, started with the given arguments.
+class HelperProcess
+{
+public:
+    explicit HelperProcess(const std::vector<std::string> &arguments);
+    HelperProcess(const HelperProcess &) = delete;
+    HelperProcess &operator=(const HelperProcess &) = delete;
+    ~HelperProcess(); // kills it when still running
+
+    // Waits (generously) until the helper has set the named event; false on time-out or exit.
+    bool WaitReady(const std::string &eventName);
+    // Exit code, or STILL_ACTIVE after the time-out.
+    DWORD Wait(DWORD milliseconds);
+    void Kill();
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
+// A fresh, unique event name for one helper start.
+std::string UniqueEventName();
+
+} // namespace mrfyc::test

@@ -27,8 +27,10 @@ win32::Handle CreateExclusive(const std::string &path)
     if (!wide || wide->empty())
         ThrowCreateError(path, ERROR_INVALID_NAME);
     for (DWORD waited = 0;; waited += kRetryMs) {
+        // Not CREATE_ALWAYS: a read-only file must be refused before it is emptied, also where the
+        // system would let an administrator write it.
         win32::Handle file(::CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         const DWORD error = ::GetLastError();
         if (file.IsValid())
             return file;
@@ -59,6 +61,13 @@ ScratchFile ScratchFile::Write(const std::string &path, std::string_view header)
     // A name such as "CON" or a pipe opens too, but is no file to read a header back from.
     if (::GetFileType(impl->File.Get()) != FILE_TYPE_DISK)
         ThrowCreateError(path, ERROR_INVALID_FUNCTION);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(impl->File.Get(), &info))
+        ThrowCreateError(path, ::GetLastError());
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        ThrowCreateError(path, ERROR_ACCESS_DENIED);
+    if (!::SetEndOfFile(impl->File.Get()))
+        ThrowCreateError(path, ::GetLastError());
     if (!impl->File.WriteAll(header.data(), header.size()))
         throw EWriteError(std::string(kWriteErrorText), static_cast<int>(::GetLastError()));
     return ScratchFile(std::move(impl));

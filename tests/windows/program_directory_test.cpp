@@ -43,7 +43,8 @@ TEST(ProgramDirectory, HasNoLengthCapAndKeepsUnicode)
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process = {};
     std::wstring commandLine = L"helper.exe program-dir";
-    ASSERT_TRUE(::CreateProcessW(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+    const std::wstring program = test::Wide(folder) + L"helper.exe";
+    ASSERT_TRUE(::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
                                  nullptr, nullptr, &startup, &process))
         << ::GetLastError();
     ::CloseHandle(writeEnd);

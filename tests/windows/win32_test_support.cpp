@@ -36,8 +36,11 @@ void RemoveTree(const std::wstring &folder)
 
 HANDLE OpenOrThrow(const std::string &path, DWORD access, DWORD creation)
 {
-    const HANDLE file = ::CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ, nullptr,
-                                      creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Reading must work beside a helper that holds the file for writing.
+    const DWORD share =
+        access == GENERIC_READ ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), access, share, nullptr, creation,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot open " + path);
     return file;

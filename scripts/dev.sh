@@ -12,6 +12,7 @@ packages=(
     xvfb xauth x11-utils xdotool wmctrl openbox imagemagick
     strace util-linux procps time
     clang clang-format libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix wine wine64
 )
 
 install_missing() {
@@ -48,6 +49,9 @@ test)
     install_missing
     build dev
     ctest --preset dev
+    # The Windows programs, cross-built and tested under Wine (no display needed).
+    build windows
+    ctest --preset windows
     ;;
 bench)
     install_missing

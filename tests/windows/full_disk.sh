@@ -12,8 +12,9 @@ fi
 work="$scratch/full_disk.$$"
 mkdir -p "$work/disk"
 # A copy of the prefix: a Wine server belongs to one prefix, and the one of the test run lives
-# outside this namespace, where the tmpfs cannot be seen.
-cp -a "$prefix" "$work/prefix"
+# outside this namespace, where the tmpfs cannot be seen. Hard links make the copy instant; Wine
+# saves its registry through new files, so the originals stay as they are.
+cp -al "$prefix" "$work/prefix" 2>/dev/null || cp -a "$prefix" "$work/prefix"
 trap 'rm -rf "$work"' EXIT
 export MRFYC_FULL_DISK='T:\'
 unshare -Urm bash -c '

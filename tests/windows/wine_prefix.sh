@@ -12,7 +12,8 @@ setup)
     # A persistent server: every test after this one starts without Wine's start-up cost.
     # Its processes outlive this script: they must not hold ctest's output pipe open.
     log="$WINEPREFIX.log"
-    wineserver -p </dev/null >>"$log" 2>&1
+    # (Refused when a server of this prefix runs already, e.g. from an interrupted run.)
+    wineserver -p </dev/null >>"$log" 2>&1 || true
     if ! wineboot -i </dev/null >>"$log" 2>&1; then
         cat "$log" >&2
         exit 1

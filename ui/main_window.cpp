@@ -163,7 +163,12 @@ void TForm1::dropEvent(QDropEvent *event)
         return;
     }
     event->acceptProposedAction();
-    if (m_selection.ApplyDropRule(ToBytes(*path), ShowNoticeBytes))
+    OpenFromOutside(ToBytes(*path));
+}
+
+void TForm1::OpenFromOutside(const std::string &path)
+{
+    if (m_selection.ApplyDropRule(path, ShowNoticeBytes))
         ShowSelection();
 }
 

@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <memory>
 #include <optional>
@@ -89,9 +91,12 @@ private slots:
     void menuAccessKeyFollowsTheLocale();
 
     void pickCancelPickShowsTheLastConfirmedFile();
+    void enterTypedAsTheOpenDialogClosesRunsOk();
     void drop_data();
     void drop();
     void dragsOfAnythingButFilesAreRefused();
+    void fileFromOutsideIsTakenAsADrop_data();
+    void fileFromOutsideIsTakenAsADrop();
 
     void okPatchesTheLogWithTheFieldValues();
     void failingPatchIsReportedAndChangesNothing();
@@ -437,6 +442,64 @@ void TestMainWindow::dragsOfAnythingButFilesAreRefused()
     }
     QCOMPARE(m_form->lblFile->text(), kFilePrefix);
     QVERIFY(m_notices.isEmpty());
+}
+
+void TestMainWindow::enterTypedAsTheOpenDialogClosesRunsOk()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString log = dir.filePath(QStringLiteral("0001.mrfy"));
+    WriteAll(log, "log");
+    // The real dialog: confirmed, and an Enter typed at once, which the window system still
+    // addresses to the dialog's window (the window manager has not moved the focus yet).
+    bool lost = false;
+    QPointer<QWindow> dialogWindow;
+    auto *waitForDialog = new QTimer(this);
+    connect(waitForDialog, &QTimer::timeout, this, [&, waitForDialog] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        delete waitForDialog;
+        dialog->selectFile(log);
+        dialogWindow = dialog->windowHandle();
+        static_cast<QDialog *>(dialog)->accept();
+        QTimer::singleShot(0, this, [&] {
+            if (!dialogWindow) {
+                lost = true;
+                return;
+            }
+            QTest::keyClick(dialogWindow.data(), Qt::Key_Return);
+        });
+    });
+    waitForDialog->start(5);
+
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix + log);
+    QTRY_VERIFY(lost || !m_notices.isEmpty());
+    QVERIFY2(!lost, "the key went to a window that is gone");
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QCOMPARE(m_notices, QStringList{QStringLiteral("修正しました")});
+    QVERIFY(ReadAll(log).endsWith("quality=1\r\nlog"));
+}
+
+void TestMainWindow::fileFromOutsideIsTakenAsADrop_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow(".mrfy") << QByteArray("/logs/0001.mrfy") << true;
+    QTest::newRow(".tmp, Japanese folder") << QByteArray("/ログ/a.tmp") << true;
+    QTest::newRow(".MRFY refused") << QByteArray("/logs/0001.MRFY") << false;
+    QTest::newRow(".txt refused") << QByteArray("/logs/a.txt") << false;
+}
+
+void TestMainWindow::fileFromOutsideIsTakenAsADrop()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(bool, accepted);
+    m_form->OpenFromOutside(path.toStdString());
+    QCOMPARE(m_notices, accepted ? QStringList() : QStringList{kNoticeUnsupportedText});
+    QCOMPARE(m_form->lblFile->text(), accepted ? QString::fromUtf8(path) : kFilePrefix);
+    QCOMPARE(m_selection->CurrentLogPath(), accepted ? path.toStdString() : std::string());
 }
 
 void TestMainWindow::okPatchesTheLogWithTheFieldValues()

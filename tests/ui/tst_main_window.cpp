@@ -5,11 +5,16 @@
 #include "core/log_file_selection.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
+#include "ui/spin_button.h"
+#include "ui/spin_edit.h"
 
+#include <QAccessible>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -89,6 +94,10 @@ private slots:
     void enterClicksOkOnlyWhenFocusedWithoutModifier_data();
     void enterClicksOkOnlyWhenFocusedWithoutModifier();
     void menuAccessKeyFollowsTheLocale();
+    void qtOwnTextsFollowTheLocale();
+    void fieldsAreNamedAndSteppedThroughAccessibility_data();
+    void fieldsAreNamedAndSteppedThroughAccessibility();
+    void ctrlORunsOpenFromEveryControl();
 
     void pickCancelPickShowsTheLastConfirmedFile();
     void enterTypedAsTheOpenDialogClosesRunsOk();
@@ -342,6 +351,88 @@ void TestMainWindow::menuAccessKeyFollowsTheLocale()
     QTRY_COMPARE(opened, japanese ? 2 : 1);
 }
 
+void TestMainWindow::qtOwnTextsFollowTheLocale()
+{
+    const bool japanese = qEnvironmentVariable("LC_ALL").startsWith(QStringLiteral("ja_"));
+    QString cancel;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &dialog) -> std::optional<QString> {
+        if (const auto *buttons = dialog.findChild<QDialogButtonBox *>())
+            cancel = buttons->button(QDialogButtonBox::Cancel)->text();
+        return std::nullopt;
+    });
+    m_form->Open->trigger();
+    QCOMPARE(cancel.remove(u'&'),
+             japanese ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"));
+}
+
+void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("height") << "UdH"
+                            << "height"
+                            << "高さ";
+    QTest::newRow("width") << "UdW"
+                           << "lblw"
+                           << "幅";
+    QTest::newRow("lines") << "Udl"
+                           << "Label3"
+                           << "ライン数";
+    QTest::newRow("quality") << "UdQ"
+                             << "Label1"
+                             << "クオリティ";
+}
+
+void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    QFETCH(QString, caption);
+    auto *edit = m_form->findChild<TSpinEdit *>(field);
+    auto *captionLabel = m_form->findChild<QLabel *>(label);
+    QVERIFY(edit && captionLabel);
+    QCOMPARE(captionLabel->text(), caption);
+    QCOMPARE(captionLabel->buddy(), edit);
+    QAccessibleInterface *fieldInterface = QAccessible::queryAccessibleInterface(edit);
+    QVERIFY(fieldInterface);
+    QCOMPARE(fieldInterface->text(QAccessible::Name), caption);
+
+    QAccessibleInterface *pair = QAccessible::queryAccessibleInterface(edit->Button());
+    QVERIFY(pair);
+    QCOMPARE(pair->role(), QAccessible::SpinBox);
+    QCOMPARE(pair->text(QAccessible::Name), caption);
+    QAccessibleActionInterface *actions = pair->actionInterface();
+    QVERIFY(actions);
+    const QString up = QAccessibleActionInterface::increaseAction();
+    const QString down = QAccessibleActionInterface::decreaseAction();
+    QCOMPARE(actions->actionNames(), QStringList({up, down}));
+    edit->setValue(5);
+    actions->doAction(up);
+    actions->doAction(up);
+    QCOMPARE(edit->Value(), 7);
+    actions->doAction(down);
+    QCOMPARE(edit->Value(), 6);
+}
+
+void TestMainWindow::ctrlORunsOpenFromEveryControl()
+{
+    int opened = 0;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &) {
+        ++opened;
+        return std::nullopt;
+    });
+    const QString caption = m_form->Open->text();
+    for (QWidget *control :
+         QList<QWidget *>{m_form->btnPut, m_form->UdH, m_form->UdW, m_form->Udl, m_form->UdQ}) {
+        control->setFocus();
+        const int before = opened;
+        QTest::keyClick(control, Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(opened, before + 1);
+    }
+    QCOMPARE(m_form->Open->text(), caption);
+}
+
 void TestMainWindow::pickCancelPickShowsTheLastConfirmedFile()
 {
     // Real files: the dialog can only preselect a file in a folder that exists.
@@ -500,6 +591,11 @@ void TestMainWindow::fileFromOutsideIsTakenAsADrop()
     QCOMPARE(m_notices, accepted ? QStringList() : QStringList{kNoticeUnsupportedText});
     QCOMPARE(m_form->lblFile->text(), accepted ? QString::fromUtf8(path) : kFilePrefix);
     QCOMPARE(m_selection->CurrentLogPath(), accepted ? path.toStdString() : std::string());
+    // The full path, also when the label clips it; the label's prefix is no part of it.
+    QCOMPARE(m_form->lblFile->toolTip(), accepted ? QString::fromUtf8(path) : QString());
+    m_form->OpenDialog1->setAnswerer([](QFileDialog &) { return QStringLiteral("/picked.mrfy"); });
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->toolTip(), QStringLiteral("/picked.mrfy"));
 }
 
 void TestMainWindow::okPatchesTheLogWithTheFieldValues()

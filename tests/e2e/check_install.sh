@@ -37,9 +37,13 @@ else
 fi
 
 # The MIME type as a desktop sees it once the package's database is built.
-update-mime-database "$share/mime" || fail "update-mime-database"
+# The entry's TryExec looks for mrfyc on PATH, as the menu would.
+export PATH=$prefix/bin:$PATH
 export XDG_DATA_DIRS=$share:/usr/share XDG_DATA_HOME=$prefix/home XDG_CONFIG_HOME=$prefix/config
 export XDG_CONFIG_DIRS=$prefix/config
+# What a package's triggers run after installing.
+update-mime-database "$share/mime" || fail "update-mime-database"
+update-desktop-database "$share/applications" || fail "update-desktop-database"
 files=$prefix/files
 mkdir -p "$files"
 printf 'log' >"$files/a.mrfy"

@@ -4,8 +4,11 @@
 #include "core/errors.h"
 
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QSessionManager>
+#include <QTranslator>
 
 #include <new>
 
@@ -30,6 +33,17 @@ void SendReleaseOutside(QWidget *widget)
     QCoreApplication::sendEvent(widget, &release);
 }
 
+// Qt's own texts (the file dialog, the fields' context menu) in the user's language.
+void InstallQtTranslations(QCoreApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 } // namespace
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
@@ -38,6 +52,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     // title, and the main window's title bar shows its own caption only.
     setApplicationName(kTitle.toString());
     setDesktopFileName(kTitle.toString());
+    InstallQtTranslations(*this);
     InitialiseResources();
     setWindowIcon(QIcon(QStringLiteral(":/mrfyc/mrfyc.png")));
 #ifndef QT_NO_SESSIONMANAGER

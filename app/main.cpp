@@ -1,7 +1,10 @@
+#include "app/command_line.h"
 #include "app/startup.h"
 
 #include "core/log_file_selection.h"
 #include "ui/main_window.h"
+
+#include <QTimer>
 
 #include <csignal>
 
@@ -10,10 +13,18 @@ int main(int argc, char *argv[])
     // A file size limit then fails the patch's write, which is reported, instead of killing the
     // window with the user's values in it.
     std::signal(SIGXFSZ, SIG_IGN);
+    if (const std::optional<int> exitCode = mrfyc::AnswerInformationOptions(argc, argv))
+        return *exitCode;
     // The current log path lives from start to exit, beyond the window that shows it.
     mrfyc::TLogFileSelection selection;
-    return mrfyc::RunProgram(argc, argv, [&selection] {
+    return mrfyc::RunProgram(argc, argv, [&selection, &argc, argv] {
         mrfyc::Form1 = new mrfyc::TForm1(selection);
+        // The application has taken its own options out of argv by now. The file is taken once
+        // the loop runs, so that a refusal's notice comes after the window is shown.
+        if (std::optional<std::string> file = mrfyc::FileArgument(argc, argv)) {
+            QTimer::singleShot(0, mrfyc::Form1,
+                               [file = std::move(*file)] { mrfyc::Form1->OpenFromOutside(file); });
+        }
         return mrfyc::Form1;
     });
 }

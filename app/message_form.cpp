@@ -140,8 +140,7 @@ void TMessageForm::PlaceOnScreen(const QWidget *activeWindow)
         return;
     m_monitor = screen->geometry();
     winId();
-    m_placedFrame = FrameSize(activeWindow);
-    move(CentredOn(m_monitor, size() + m_placedFrame));
+    move(CentredOn(m_monitor, size() + FrameSize(activeWindow)));
 }
 
 QSize TMessageForm::FrameSize(const QWidget *activeWindow)
@@ -172,12 +171,14 @@ void TMessageForm::CorrectPlacement()
     if (m_monitor.isNull() || !isVisible())
         return;
     const QSize frame = PlatformFrameSize(this);
-    // Not framed yet, or placed for this frame already. A window manager may announce an
-    // estimate first and the real frame later, so every change counts while the timer runs.
-    if (frame == QSize(0, 0) || frame == m_placedFrame)
-        return;
-    m_placedFrame = frame;
-    move(CentredOn(m_monitor, size() + frame));
+    if (frame == QSize(0, 0))
+        return; // not framed yet
+    // Where the frame really is, not only whether its size changed: a window placed before it
+    // was framed had its client area put where the frame belongs, with the same frame size as
+    // the guess. A window manager may also announce an estimate first and the real frame later.
+    const QPoint target = CentredOn(m_monitor, size() + frame);
+    if (windowHandle()->framePosition() != target)
+        move(target);
 }
 
 bool TMessageForm::event(QEvent *event)

@@ -73,7 +73,6 @@ private:
     MessageLayout m_layout;
     bool m_wasActiveWhenClosed = false;
     QRect m_monitor;              // where the dialog is centred
-    QSize m_placedFrame;          // the frame size that placement assumed
     QBasicTimer m_placementTimer; // until the window manager's frame is known
     int m_placementPolls = 0;
 };

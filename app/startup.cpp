@@ -10,6 +10,7 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -57,6 +58,41 @@ void WriteToStderr(const std::string &text)
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
 }
+
+QtMessageHandler &PreviousMessageHandler()
+{
+    static QtMessageHandler previous = nullptr;
+    return previous;
+}
+
+// Qt ends the process with abort() after a fatal message (no display, an unusable platform); while
+// the program starts, such a message is a start-up failure like any other, with its exit code.
+void StartupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        if (QtMessageHandler previous = PreviousMessageHandler())
+            previous(type, context, text);
+        return;
+    }
+    const Origin origin = OriginOf(__builtin_return_address(0));
+    WriteToStderr(StartupFailureText("Exception", origin.module, origin.offset,
+                                     text.trimmed().toLocal8Bit().toStdString()));
+    // Half-built Qt objects must not run their destructors.
+    std::_Exit(1);
+}
+
+// Routes fatal messages to the start-up failure report for as long as it lives.
+class StartupMessageGuard
+{
+public:
+    StartupMessageGuard()
+    {
+        PreviousMessageHandler() = qInstallMessageHandler(StartupMessageHandler);
+    }
+    ~StartupMessageGuard() { qInstallMessageHandler(PreviousMessageHandler()); }
+    StartupMessageGuard(const StartupMessageGuard &) = delete;
+    StartupMessageGuard &operator=(const StartupMessageGuard &) = delete;
+};
 
 } // namespace
 
@@ -111,6 +147,7 @@ int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createM
     std::unique_ptr<TApplication> application;
     std::unique_ptr<QWidget> mainWindow;
     try {
+        const StartupMessageGuard fatalMessagesFailTheStart;
         application = std::make_unique<TApplication>(argc, argv);
         mainWindow.reset(createMainWindow());
         mainWindow->show();

@@ -4,14 +4,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# What building and running need; the test and fuzz tools come only with `test`.
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    libgtest-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     fonts-ipafont-gothic
+)
+test_packages=(
+    libgtest-dev
     xvfb xauth x11-utils xdotool wmctrl openbox imagemagick
     strace util-linux procps time
     clang clang-format libclang-rt-14-dev
+    desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils
     g++-mingw-w64-x86-64-posix wine wine64
 )
 
@@ -46,6 +50,7 @@ run)
     exec build/release/app/mrfyc
     ;;
 test)
+    packages+=("${test_packages[@]}")
     install_missing
     build dev
     ctest --preset dev
@@ -54,6 +59,7 @@ test)
     ctest --preset windows
     ;;
 bench)
+    packages+=(time)
     install_missing
     build release
     exec bash bench/run.sh "${@:2}"

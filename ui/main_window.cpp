@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
@@ -89,6 +90,12 @@ TForm1::TForm1(TLogFileSelection &selection, QWidget *parent)
     // Drops anywhere on the window belong to the window, not to the field under the pointer.
     for (QWidget *field : {UdH, UdW, Udl, UdQ})
         field->setAcceptDrops(false);
+    // Each caption names its field, for the keyboard and for assistive technology.
+    for (const auto &[caption, field] :
+         {std::pair<QLabel *, QWidget *>{height, UdH}, {lblw, UdW}, {Label3, Udl}, {Label1, UdQ}}) {
+        caption->setBuddy(field);
+        field->setAccessibleName(caption->text());
+    }
 
     ShowSelection();
     move(kOuterPosition);
@@ -163,7 +170,12 @@ void TForm1::dropEvent(QDropEvent *event)
         return;
     }
     event->acceptProposedAction();
-    if (m_selection.ApplyDropRule(ToBytes(*path), ShowNoticeBytes))
+    OpenFromOutside(ToBytes(*path));
+}
+
+void TForm1::OpenFromOutside(const std::string &path)
+{
+    if (m_selection.ApplyDropRule(path, ShowNoticeBytes))
         ShowSelection();
 }
 
@@ -196,6 +208,8 @@ void TForm1::ApplyWindowLook()
 void TForm1::SetUpMenu()
 {
     Open->setText(AssignMenuAccessKeys({Open->text()}, IsDoubleByteLocale()).constFirst());
+    // The usual key for opening, beside the access key; the caption stays as it is.
+    Open->setShortcut(QKeySequence::Open);
 }
 
 void TForm1::FitLabelsAndScrollArea()
@@ -226,6 +240,8 @@ void TForm1::FitOuterSize()
 void TForm1::ShowSelection()
 {
     lblFile->setText(QString::fromLocal8Bit(m_selection.LabelText()));
+    // The label clips a long path; the tooltip shows all of it.
+    lblFile->setToolTip(QString::fromLocal8Bit(m_selection.CurrentLogPath()));
 }
 
 bool TForm1::HandleButtonKey(QKeyEvent *event)

@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <string>
+
 class QDragEnterEvent;
 class QDropEvent;
 
@@ -32,6 +34,9 @@ public:
     void FormCreate(QObject *sender);
     void OpenClick(QObject *sender);
     void btnPutClick(QObject *sender);
+
+    // A file handed over from outside (the command line): taken as a dropped one is.
+    void OpenFromOutside(const std::string &path);
 
     // Adapts font and controls to a screen of pixelsPerInch; the window runs it once, while it
     // is created, for its own screen.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace mrfyc {
@@ -17,13 +18,32 @@ QRect ActiveMonitor(QWidget *owner)
     return screen ? screen->geometry() : QRect();
 }
 
+// Where a key goes that was typed for a dialog already closed: the focus of the window in front.
+QWidget *KeyTarget(QWidget *owner)
+{
+    QWidget *front = QApplication::activeModalWidget();
+    if (!front)
+        front = owner ? owner->window() : QApplication::activeWindow();
+    if (!front)
+        return nullptr;
+    return front->focusWidget() ? front->focusWidget() : front;
+}
+
 } // namespace
 
 TOpenFileDialog::TOpenFileDialog(QObject *parent) : QObject(parent) {}
 
+TOpenFileDialog::~TOpenFileDialog()
+{
+    delete m_dialog;
+}
+
 bool TOpenFileDialog::Execute(QWidget *owner)
 {
-    QFileDialog dialog(owner);
+    delete m_dialog;
+    m_dialog = new QFileDialog(owner);
+    qApp->installEventFilter(this);
+    QFileDialog &dialog = *m_dialog;
     // Qt's own dialog everywhere: it can be placed, and it answers to typed paths on any display.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -39,13 +59,36 @@ bool TOpenFileDialog::Execute(QWidget *owner)
     std::optional<QString> answer;
     if (m_answerer) {
         answer = m_answerer(dialog);
-    } else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    } else if (dialog.exec() == QDialog::Accepted && m_dialog &&
+               !dialog.selectedFiles().isEmpty()) {
         answer = dialog.selectedFiles().constFirst();
     }
     if (!answer || answer->isEmpty())
         return false;
     m_fileName = *answer;
     return true;
+}
+
+bool TOpenFileDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (!key || !IsInClosedDialog(watched))
+        return QObject::eventFilter(watched, event);
+    QWidget *target = KeyTarget(m_dialog->parentWidget());
+    if (target && !IsInClosedDialog(target)) {
+        // Posted, so that it comes after the command that opened the dialog has finished.
+        const auto &typed = static_cast<const QKeyEvent &>(*event);
+        QCoreApplication::postEvent(target, typed.clone());
+    }
+    return true;
+}
+
+bool TOpenFileDialog::IsInClosedDialog(QObject *object) const
+{
+    if (!m_dialog || m_dialog->isVisible() || !object->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(object);
+    return widget == m_dialog || m_dialog->isAncestorOf(widget);
 }
 
 QPoint CentredOneThirdDown(const QRect &monitor, const QSize &dialogSize)

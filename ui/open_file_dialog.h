@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -27,6 +28,7 @@ public:
     using Answerer = std::function<std::optional<QString>(QFileDialog &dialog)>;
 
     explicit TOpenFileDialog(QObject *parent = nullptr);
+    ~TOpenFileDialog() override;
 
     QString Filter() const { return m_filter; }
     void setFilter(const QString &filter) { m_filter = filter; }
@@ -38,7 +40,15 @@ public:
 
     void setAnswerer(Answerer answerer) { m_answerer = std::move(answerer); }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool IsInClosedDialog(QObject *object) const;
+
+    // The last dialog stays (hidden) until the next one: keys that the window system still sends
+    // to it once it is closed are passed on to the window in front instead of being lost.
+    QPointer<QFileDialog> m_dialog;
     QString m_filter;
     QString m_fileName;
     Answerer m_answerer;

@@ -1,5 +1,6 @@
 #include "ui/spin_button.h"
 
+#include "ui/spin_button_accessible.h"
 #include "ui/timer_speed_button.h"
 
 #include <QKeyEvent>
@@ -25,6 +26,7 @@ bool CanTakeFocus(const QWidget *widget)
 
 TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent)
 {
+    SpinButtonAccessible::Register();
     setFocusPolicy(Qt::NoFocus);
     setMinimumWidth(kMinimumWidth);
     m_upButton = CreateArrow(DefaultUpGlyph());

@@ -65,6 +65,12 @@ QChar DecimalSeparator()
 
 TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent)
 {
+    // The field has no length limit of its own; Qt's default one would cut pasted text and drop
+    // typed characters without a beep.
+    setMaxLength(std::numeric_limits<int>::max());
+    // An input method offers digits rather than full-width characters the field would refuse.
+    setInputMethodHints(Qt::ImhDigitsOnly | Qt::ImhPreferNumbers | Qt::ImhPreferLatin |
+                        Qt::ImhNoPredictiveText);
     setText(QStringLiteral("0"));
     m_button = new TSpinButton(this);
     m_button->resize(kPairWidth, kPairHeight);

@@ -41,6 +41,22 @@ QPixmap WithTransparentKey(const QImage &glyph)
     return QPixmap::fromImage(image);
 }
 
+// The glyph's black, the arrows' colour, in the palette's text colour instead, so that the arrows
+// stay visible on a dark button face; other colours of a glyph stay as drawn.
+QPixmap InTextColour(const QPixmap &glyph, const QColor &text)
+{
+    if (text == Qt::black)
+        return glyph;
+    QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == qRgb(0, 0, 0))
+                image.setPixel(x, y, text.rgb());
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
 } // namespace
 
 TTimerSpeedButton::TTimerSpeedButton(QWidget *parent) : QWidget(parent)
@@ -107,7 +123,7 @@ void TTimerSpeedButton::paintEvent(QPaintEvent *)
     qDrawWinButton(&painter, rect(), palette(), m_down, &face);
 
     if (!m_transparentGlyph.isNull()) {
-        QPixmap glyph = m_transparentGlyph;
+        QPixmap glyph = InTextColour(m_transparentGlyph, palette().color(QPalette::ButtonText));
         if (!isEnabled()) {
             QStyleOption option;
             option.initFrom(this);

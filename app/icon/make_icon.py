@@ -2,7 +2,9 @@
 """Draws the program icon: a strip of film (the animation) with a check mark (corrected).
 
 32 x 32 pixels in the 16 colours of the standard VGA palette, transparent outside the strip.
-Writes mrfyc.xpm; with ImageMagick's convert at hand also mrfyc.png and mrfyc.ico beside it.
+Writes mrfyc.xpm and the scalable mrfyc.svg (one square per pixel); with ImageMagick's convert at
+hand also mrfyc.png, mrfyc.ico and the desktop theme's sizes hicolor/NxN.png, scaled up or down
+pixel by pixel so that the picture stays sharp.
 """
 import os
 import shutil
@@ -61,16 +63,38 @@ def write_xpm(path, px):
         out.write('\n'.join(lines) + '\n')
 
 
+HICOLOR_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def write_svg(path, px):
+    squares = []
+    for y, row in enumerate(px):
+        for x, key in enumerate(row):
+            if PALETTE[key] != 'None':
+                squares.append(f'<rect x="{x}" y="{y}" width="1" height="1" fill="{PALETTE[key]}"/>')
+    with open(path, 'w', encoding='ascii') as out:
+        out.write(f'<svg xmlns="http://www.w3.org/2000/svg" width="{SIZE}" height="{SIZE}" '
+                  f'viewBox="0 0 {SIZE} {SIZE}" shape-rendering="crispEdges">\n')
+        out.write('\n'.join(squares) + '\n</svg>\n')
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     xpm = os.path.join(here, 'mrfyc.xpm')
-    write_xpm(xpm, draw())
+    px = draw()
+    write_xpm(xpm, px)
+    write_svg(os.path.join(here, 'mrfyc.svg'), px)
     convert = shutil.which('convert')
     if convert:
         png = os.path.join(here, 'mrfyc.png')
         subprocess.run([convert, xpm, '-strip', 'PNG8:' + png], check=True)
         subprocess.run([convert, xpm, '-colors', '16', os.path.join(here, 'mrfyc.ico')],
                        check=True)
+        os.makedirs(os.path.join(here, 'hicolor'), exist_ok=True)
+        for size in HICOLOR_SIZES:
+            out = os.path.join(here, 'hicolor', f'{size}x{size}.png')
+            subprocess.run([convert, xpm, '-filter', 'point', '-resize', f'{size}x{size}',
+                            '-strip', 'PNG32:' + out], check=True)
 
 
 if __name__ == '__main__':

@@ -23,3 +23,17 @@ wait "$pid"
 rc=$?
 [ "$rc" -eq 0 ] || fail "exit code $rc"
 echo "window shown, closed, exit code 0"
+
+# Started with a file it refuses: the window first, then the notice over it.
+"$1" /nonexistent/log.txt &
+pid=$!
+for _ in $(seq 300); do
+    notice=$(xdotool search --onlyvisible --name '^mrfyc$' 2>/dev/null | head -n 1)
+    [ -n "$notice" ] && break
+    sleep 0.1
+done
+[ -n "$notice" ] || fail "no notice for a refused file"
+xdotool search --onlyvisible --name "^${caption}\$" >/dev/null || fail "notice without the window"
+kill "$pid"
+wait "$pid" 2>/dev/null
+echo "refused file from the command line: notice shown over the window"

@@ -1,10 +1,12 @@
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/error_report.h"
 #include "app/startup.h"
 #include "core/errors.h"
 
 #include "modal_helper.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +41,9 @@ private slots:
 
     void startupFailureText_data();
     void startupFailureText();
+
+    void fileArgument_data();
+    void fileArgument();
 
 private:
     QStringList m_reports;
@@ -159,6 +164,38 @@ void TestApplication::startupFailureText()
     const std::string text =
         StartupFailureText(kind.toStdString(), "mrfyc", 0x1A2F, message.toStdString());
     QCOMPARE(QString::fromStdString(text), expected);
+}
+
+void TestApplication::fileArgument_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("file"); // empty: none
+    const QByteArray here = QFile::encodeName(QDir::currentPath()) + '/';
+    QTest::newRow("none") << QByteArrayList{} << QByteArray();
+    QTest::newRow("absolute") << QByteArrayList{"/logs/a.mrfy"} << QByteArray("/logs/a.mrfy");
+    QTest::newRow("relative") << QByteArrayList{"a.mrfy"} << here + "a.mrfy";
+    QTest::newRow("first of several")
+        << QByteArrayList{"/logs/a.mrfy", "/logs/b.mrfy"} << QByteArray("/logs/a.mrfy");
+    QTest::newRow("options skipped")
+        << QByteArrayList{"--unknown", "-x", "/a.tmp"} << QByteArray("/a.tmp");
+    QTest::newRow("after --") << QByteArrayList{"--", "-a.mrfy"} << here + "-a.mrfy";
+    QTest::newRow("only options") << QByteArrayList{"-x", "--"} << QByteArray();
+    QTest::newRow("lone dash is a name") << QByteArrayList{"-"} << here + "-";
+    QTest::newRow("bytes kept") << QByteArrayList{"/l/\x95\x5c\xff.mrfy"}
+                                << QByteArray("/l/\x95\x5c\xff.mrfy");
+}
+
+void TestApplication::fileArgument()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, file);
+    std::vector<const char *> argv{"mrfyc"};
+    for (const QByteArray &argument : arguments)
+        argv.push_back(argument.constData());
+    const std::optional<std::string> found = FileArgument(int(argv.size()), argv.data());
+    QCOMPARE(found.has_value(), !file.isEmpty());
+    if (found)
+        QCOMPARE(QByteArray::fromStdString(*found), file);
 }
 
 int main(int argc, char **argv)

@@ -43,6 +43,7 @@ private slots:
     void closedByWindowManager_data();
     void closedByWindowManager();
     void outerFrameCentred();
+    void outerFrameCentredInQuickSuccession();
 
 private:
     TMainWindow m_mainWindow;
@@ -113,6 +114,37 @@ void TestMessageDialogX11::outerFrameCentred()
     QVERIFY(outer.isValid());
     QVERIFY2(outer.size() != QSize(116, 78), "framed by the window manager");
     QCOMPARE(outer.topLeft(), centred(outer));
+}
+
+void TestMessageDialogX11::outerFrameCentredInQuickSuccession()
+{
+    // Opened and closed at once, a notice can be framed before or after it is first placed; the
+    // frame must end up centred either way.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const auto centred = [screen](const QRect &outer) {
+        return QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    };
+    QStringList misplaced;
+    for (int round = 0; round < 16; ++round) {
+        WhenModal([&](QWidget *modal) {
+            const QWindow *window = modal->windowHandle();
+            const auto placed = [&] {
+                return window->frameGeometry().size() != window->size() &&
+                       window->frameGeometry().topLeft() == centred(window->frameGeometry());
+            };
+            if (!QTest::qWaitFor(placed, 3000)) {
+                misplaced << QStringLiteral("round %1: frame at %2,%3, margins %4,%5")
+                                 .arg(round)
+                                 .arg(window->frameGeometry().x())
+                                 .arg(window->frameGeometry().y())
+                                 .arg(window->frameMargins().left())
+                                 .arg(window->frameMargins().top());
+            }
+            modal->close();
+        });
+        ShowMessageDialog(QStringLiteral("修正しました"), QStringLiteral("mrfyc"));
+    }
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QStringLiteral("; "))));
 }
 
 int main(int argc, char **argv)

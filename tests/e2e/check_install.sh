@@ -1,15 +1,64 @@
 #!/usr/bin/env bash
-# cmake --install puts the program, its icon and its desktop entry under the prefix.
+# SPDX-License-Identifier: MIT
+# The installed tree as a packager and a desktop see it: stripped programs, the icon in every
+# size, a valid desktop entry and a MIME type that a file manager resolves to mrfyc.
 # Usage: check_install.sh CMAKE BUILD_DIR
-set -euo pipefail
+set -uo pipefail
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-"$1" --install "$2" --prefix "$prefix" >/dev/null
-fail() { echo "FAIL: $*" >&2; exit 1; }
-[ -x "$prefix/bin/mrfyc" ] || fail "no bin/mrfyc"
-[ -s "$prefix/share/icons/hicolor/32x32/apps/mrfyc.png" ] || fail "no 32x32 icon"
-desktop="$prefix/share/applications/mrfyc.desktop"
-[ -f "$desktop" ] || fail "no desktop file"
-grep -qx 'Exec=mrfyc' "$desktop" || fail "desktop file does not start mrfyc"
-grep -qx 'Icon=mrfyc' "$desktop" || fail "desktop file names another icon"
-echo "PASS"
+"$1" --install "$2" --prefix "$prefix" --strip >/dev/null || { echo "FAIL: install"; exit 1; }
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+share=$prefix/share
+
+for program in mrfyc mrfyc-patch; do
+    [ -x "$prefix/bin/$program" ] || { fail "no bin/$program"; continue; }
+    readelf -S "$prefix/bin/$program" | grep -q '\.symtab' && fail "bin/$program is not stripped"
+done
+
+for size in 16 32 48 64 128 256; do
+    icon=$share/icons/hicolor/${size}x${size}/apps/mrfyc.png
+    identify -format '%wx%h' "$icon" 2>/dev/null | grep -qx "${size}x${size}" ||
+        fail "no ${size}x${size} icon"
+done
+grep -q '<svg' "$share/icons/hicolor/scalable/apps/mrfyc.svg" 2>/dev/null || fail "no scalable icon"
+
+desktop=$share/applications/mrfyc.desktop
+if [ -f "$desktop" ]; then
+    desktop-file-validate "$desktop" || fail "desktop-file-validate"
+    for line in 'Exec=mrfyc %f' 'TryExec=mrfyc' 'Icon=mrfyc' 'MimeType=application/x-mrfy-log;'; do
+        grep -qxF "$line" "$desktop" || fail "desktop entry lacks $line"
+    done
+    for key in 'Name\[ja\]' GenericName 'GenericName\[ja\]' Keywords Comment 'Comment\[ja\]'; do
+        grep -q "^$key=" "$desktop" || fail "desktop entry lacks $key"
+    done
+else
+    fail "no desktop file"
+fi
+
+# The MIME type as a desktop sees it once the package's database is built.
+# The entry's TryExec looks for mrfyc on PATH, as the menu would.
+export PATH=$prefix/bin:$PATH
+export XDG_DATA_DIRS=$share:/usr/share XDG_DATA_HOME=$prefix/home XDG_CONFIG_HOME=$prefix/config
+export XDG_CONFIG_DIRS=$prefix/config
+# What a package's triggers run after installing.
+update-mime-database "$share/mime" || fail "update-mime-database"
+update-desktop-database "$share/applications" || fail "update-desktop-database"
+files=$prefix/files
+mkdir -p "$files"
+printf 'log' >"$files/a.mrfy"
+printf 'log' >"$files/b.MRFY"
+printf 'log' >"$files/c.tmp"
+content_type() { gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'; }
+[ "$(content_type "$files/a.mrfy")" = application/x-mrfy-log ] ||
+    fail "gio: a.mrfy is $(content_type "$files/a.mrfy")"
+for other in b.MRFY c.tmp; do
+    [ "$(content_type "$files/$other")" != application/x-mrfy-log ] || fail "gio claims $other"
+done
+if command -v xdg-mime >/dev/null; then
+    type=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$files/a.mrfy")
+    [ "$type" = application/x-mrfy-log ] || fail "xdg-mime: a.mrfy is $type"
+fi
+gio mime application/x-mrfy-log | grep -q 'mrfyc\.desktop' || fail "mrfyc not offered for the type"
+
+[ "$failures" -eq 0 ] && echo "PASS"

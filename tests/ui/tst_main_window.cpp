@@ -5,16 +5,23 @@
 #include "core/log_file_selection.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
+#include "ui/spin_button.h"
+#include "ui/spin_edit.h"
 
+#include <QAccessible>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include <memory>
 #include <optional>
@@ -87,11 +94,18 @@ private slots:
     void enterClicksOkOnlyWhenFocusedWithoutModifier_data();
     void enterClicksOkOnlyWhenFocusedWithoutModifier();
     void menuAccessKeyFollowsTheLocale();
+    void qtOwnTextsFollowTheLocale();
+    void fieldsAreNamedAndSteppedThroughAccessibility_data();
+    void fieldsAreNamedAndSteppedThroughAccessibility();
+    void ctrlORunsOpenFromEveryControl();
 
     void pickCancelPickShowsTheLastConfirmedFile();
+    void enterTypedAsTheOpenDialogClosesRunsOk();
     void drop_data();
     void drop();
     void dragsOfAnythingButFilesAreRefused();
+    void fileFromOutsideIsTakenAsADrop_data();
+    void fileFromOutsideIsTakenAsADrop();
 
     void okPatchesTheLogWithTheFieldValues();
     void failingPatchIsReportedAndChangesNothing();
@@ -337,6 +351,88 @@ void TestMainWindow::menuAccessKeyFollowsTheLocale()
     QTRY_COMPARE(opened, japanese ? 2 : 1);
 }
 
+void TestMainWindow::qtOwnTextsFollowTheLocale()
+{
+    const bool japanese = qEnvironmentVariable("LC_ALL").startsWith(QStringLiteral("ja_"));
+    QString cancel;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &dialog) -> std::optional<QString> {
+        if (const auto *buttons = dialog.findChild<QDialogButtonBox *>())
+            cancel = buttons->button(QDialogButtonBox::Cancel)->text();
+        return std::nullopt;
+    });
+    m_form->Open->trigger();
+    QCOMPARE(cancel.remove(u'&'),
+             japanese ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"));
+}
+
+void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("height") << "UdH"
+                            << "height"
+                            << "高さ";
+    QTest::newRow("width") << "UdW"
+                           << "lblw"
+                           << "幅";
+    QTest::newRow("lines") << "Udl"
+                           << "Label3"
+                           << "ライン数";
+    QTest::newRow("quality") << "UdQ"
+                             << "Label1"
+                             << "クオリティ";
+}
+
+void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    QFETCH(QString, caption);
+    auto *edit = m_form->findChild<TSpinEdit *>(field);
+    auto *captionLabel = m_form->findChild<QLabel *>(label);
+    QVERIFY(edit && captionLabel);
+    QCOMPARE(captionLabel->text(), caption);
+    QCOMPARE(captionLabel->buddy(), edit);
+    QAccessibleInterface *fieldInterface = QAccessible::queryAccessibleInterface(edit);
+    QVERIFY(fieldInterface);
+    QCOMPARE(fieldInterface->text(QAccessible::Name), caption);
+
+    QAccessibleInterface *pair = QAccessible::queryAccessibleInterface(edit->Button());
+    QVERIFY(pair);
+    QCOMPARE(pair->role(), QAccessible::SpinBox);
+    QCOMPARE(pair->text(QAccessible::Name), caption);
+    QAccessibleActionInterface *actions = pair->actionInterface();
+    QVERIFY(actions);
+    const QString up = QAccessibleActionInterface::increaseAction();
+    const QString down = QAccessibleActionInterface::decreaseAction();
+    QCOMPARE(actions->actionNames(), QStringList({up, down}));
+    edit->setValue(5);
+    actions->doAction(up);
+    actions->doAction(up);
+    QCOMPARE(edit->Value(), 7);
+    actions->doAction(down);
+    QCOMPARE(edit->Value(), 6);
+}
+
+void TestMainWindow::ctrlORunsOpenFromEveryControl()
+{
+    int opened = 0;
+    m_form->OpenDialog1->setAnswerer([&](QFileDialog &) {
+        ++opened;
+        return std::nullopt;
+    });
+    const QString caption = m_form->Open->text();
+    for (QWidget *control :
+         QList<QWidget *>{m_form->btnPut, m_form->UdH, m_form->UdW, m_form->Udl, m_form->UdQ}) {
+        control->setFocus();
+        const int before = opened;
+        QTest::keyClick(control, Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(opened, before + 1);
+    }
+    QCOMPARE(m_form->Open->text(), caption);
+}
+
 void TestMainWindow::pickCancelPickShowsTheLastConfirmedFile()
 {
     // Real files: the dialog can only preselect a file in a folder that exists.
@@ -437,6 +533,69 @@ void TestMainWindow::dragsOfAnythingButFilesAreRefused()
     }
     QCOMPARE(m_form->lblFile->text(), kFilePrefix);
     QVERIFY(m_notices.isEmpty());
+}
+
+void TestMainWindow::enterTypedAsTheOpenDialogClosesRunsOk()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString log = dir.filePath(QStringLiteral("0001.mrfy"));
+    WriteAll(log, "log");
+    // The real dialog: confirmed, and an Enter typed at once, which the window system still
+    // addresses to the dialog's window (the window manager has not moved the focus yet).
+    bool lost = false;
+    QPointer<QWindow> dialogWindow;
+    auto *waitForDialog = new QTimer(this);
+    connect(waitForDialog, &QTimer::timeout, this, [&, waitForDialog] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        delete waitForDialog;
+        dialog->selectFile(log);
+        dialogWindow = dialog->windowHandle();
+        static_cast<QDialog *>(dialog)->accept();
+        QTimer::singleShot(0, this, [&] {
+            if (!dialogWindow) {
+                lost = true;
+                return;
+            }
+            QTest::keyClick(dialogWindow.data(), Qt::Key_Return);
+        });
+    });
+    waitForDialog->start(5);
+
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->text(), kFilePrefix + log);
+    QTRY_VERIFY(lost || !m_notices.isEmpty());
+    QVERIFY2(!lost, "the key went to a window that is gone");
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QCOMPARE(m_notices, QStringList{QStringLiteral("修正しました")});
+    QVERIFY(ReadAll(log).endsWith("quality=1\r\nlog"));
+}
+
+void TestMainWindow::fileFromOutsideIsTakenAsADrop_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow(".mrfy") << QByteArray("/logs/0001.mrfy") << true;
+    QTest::newRow(".tmp, Japanese folder") << QByteArray("/ログ/a.tmp") << true;
+    QTest::newRow(".MRFY refused") << QByteArray("/logs/0001.MRFY") << false;
+    QTest::newRow(".txt refused") << QByteArray("/logs/a.txt") << false;
+}
+
+void TestMainWindow::fileFromOutsideIsTakenAsADrop()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(bool, accepted);
+    m_form->OpenFromOutside(path.toStdString());
+    QCOMPARE(m_notices, accepted ? QStringList() : QStringList{kNoticeUnsupportedText});
+    QCOMPARE(m_form->lblFile->text(), accepted ? QString::fromUtf8(path) : kFilePrefix);
+    QCOMPARE(m_selection->CurrentLogPath(), accepted ? path.toStdString() : std::string());
+    // The full path, also when the label clips it; the label's prefix is no part of it.
+    QCOMPARE(m_form->lblFile->toolTip(), accepted ? QString::fromUtf8(path) : QString());
+    m_form->OpenDialog1->setAnswerer([](QFileDialog &) { return QStringLiteral("/picked.mrfy"); });
+    m_form->Open->trigger();
+    QCOMPARE(m_form->lblFile->toolTip(), QStringLiteral("/picked.mrfy"));
 }
 
 void TestMainWindow::okPatchesTheLogWithTheFieldValues()

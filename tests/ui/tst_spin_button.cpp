@@ -51,8 +51,6 @@ QImage Render(QWidget *widget)
     return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-constexpr QRgb kBlack = 0xFF000000;
-
 } // namespace
 
 class TestSpinButton : public QObject
@@ -85,6 +83,7 @@ private slots:
 
     void arrowLayoutSharesOneRow_data();
     void arrowLayoutSharesOneRow();
+    void arrowsDrawTheBitmapCentredAndShiftedWhilePressed_data();
     void arrowsDrawTheBitmapCentredAndShiftedWhilePressed();
 
 private:
@@ -461,17 +460,35 @@ void TestSpinButton::arrowLayoutSharesOneRow()
     QCOMPARE(pair->DownButton()->geometry(), down);
 }
 
+void TestSpinButton::arrowsDrawTheBitmapCentredAndShiftedWhilePressed_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("default colours") << false;
+    QTest::newRow("dark colour scheme") << true;
+}
+
 void TestSpinButton::arrowsDrawTheBitmapCentredAndShiftedWhilePressed()
 {
-    // The 9 x 6 glyph at its place: black triangle, its olive background transparent.
+    QFETCH(bool, dark);
+    if (dark) {
+        QPalette scheme = m_edit->palette();
+        scheme.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+        scheme.setColor(QPalette::ButtonText, QColor(0xEE, 0xEE, 0xEE));
+        scheme.setColor(QPalette::Light, QColor(0x50, 0x50, 0x50));
+        scheme.setColor(QPalette::Shadow, QColor(0x10, 0x10, 0x10));
+        m_edit->setPalette(scheme);
+    }
+    // The 9 x 6 glyph at its place: a triangle in the text colour, its olive background
+    // transparent.
     const QPalette palette = m_up->palette();
-    const auto glyphAt = [&palette](const QImage &image, QPoint at, bool pointUp) {
+    const QRgb arrow = palette.color(QPalette::ButtonText).rgb();
+    const auto glyphAt = [&palette, arrow](const QImage &image, QPoint at, bool pointUp) {
         QCOMPARE(image.pixel(at), palette.color(QPalette::Button).rgb());
         for (int y = 0; y < 6; ++y) {
             const int row = pointUp ? y : 5 - y; // rows counted from the point
             for (int x = 0; x < 9; ++x) {
                 const bool triangle = row >= 1 && row <= 4 && qAbs(x - 4) <= row - 1;
-                QCOMPARE(image.pixel(at + QPoint(x, y)) == kBlack, triangle);
+                QCOMPARE(image.pixel(at + QPoint(x, y)) == arrow, triangle);
             }
         }
     };

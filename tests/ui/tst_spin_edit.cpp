@@ -140,6 +140,8 @@ private slots:
     void pasteAndCutObeyEditorAndReadOnly_data();
     void pasteAndCutObeyEditorAndReadOnly();
     void middleClickPasteObeysEditor();
+    void longTextIsNeverCut_data();
+    void longTextIsNeverCut();
     void filesDroppedOnTheFieldGoToTheWindow();
 
     void heightFromFontMetrics();
@@ -534,6 +536,40 @@ void TestSpinEdit::pasteAndCutObeyEditorAndReadOnly()
             QCOMPARE(clipboard->text(), allowed ? before : QStringLiteral("unchanged"));
         }
     }
+    QCOMPARE(beeps.Count(), 0);
+}
+
+void TestSpinEdit::longTextIsNeverCut_data()
+{
+    // QLineEdit's own limit is 32767 characters; the field has none.
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<int>("length");
+    QTest::newRow("paste 32768") << true << 32768;
+    QTest::newRow("paste 100000") << true << 100000;
+    QTest::newRow("type onto 32767") << false << 32767;
+    QTest::newRow("type onto 70000") << false << 70000;
+}
+
+void TestSpinEdit::longTextIsNeverCut()
+{
+    QFETCH(bool, paste);
+    QFETCH(int, length);
+    const QString digits(length, u'7');
+    m_edit->setFocus();
+    BeepCounter beeps;
+    if (paste) {
+        QGuiApplication::clipboard()->setText(digits);
+        m_edit->selectAll();
+        m_edit->paste();
+        QCOMPARE(m_edit->text().size(), length);
+    } else {
+        m_edit->setText(digits);
+        m_edit->end(false);
+        QTest::keyClick(m_edit, Qt::Key_1);
+        QCOMPARE(m_edit->text().size(), length + 1);
+        QCOMPARE(m_edit->text().back(), u'1');
+    }
+    QCOMPARE(m_edit->text(), paste ? digits : digits + u'1');
     QCOMPARE(beeps.Count(), 0);
 }
 

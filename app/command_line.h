@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace mrfyc {
+
+// The file that mrfyc was started with: the first argument that is no option, as its bytes, made
+// absolute against the working folder (as a dropped file's path is). "--" ends the options, so a
+// name that starts with "-" can follow it. Qt's own options must already be taken out of argv.
+std::optional<std::string> FileArgument(int argc, const char *const *argv);
+
+// --help and --version (and -h, -v): answered on standard output without opening a window, so
+// they work without a display. Returns the exit code when one of them was given.
+std::optional<int> AnswerInformationOptions(int &argc, char **argv);
+
+} // namespace mrfyc

@@ -1,9 +1,11 @@
 // Times commands from spawn to exit with no shell in between: "spawn_timer A ARGS... [; B ARGS...]"
 // runs A, then B, ... and prints the microseconds they took together and the largest peak
 // resident size among them (KiB). Exits 1 when a command fails.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,12 +16,18 @@ extern char **environ;
 
 namespace {
 
-// Runs one command; its peak resident size in KiB, or -1 when it could not run or failed.
+// Runs one command with its standard output discarded (this program's own output is the
+// figures); its peak resident size in KiB, or -1 when it could not run or failed.
 long RunOne(std::vector<char *> &argv)
 {
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
         return -1;
     int status = 0;
     struct rusage usage = {};

@@ -33,6 +33,7 @@ private:
     // False when the kernel cannot copy between these files and the buffer must take over.
     bool CopyInKernel();
     void CopyThroughBuffer();
+    off_t SourceSize() const;
     void StartWriteBack();
 
     const FileDescriptor &m_from;

@@ -176,9 +176,14 @@ void SafeFileReplace::CopyWithPrefix(const FileDescriptor &to, std::string_view 
 {
     if (!to.WriteAll(prefix.data(), prefix.size()))
         throw EWriteError(std::string(kWriteErrorText), errno);
+    // The body goes where the prefix really ended: a write that claimed more than it stored then
+    // leaves the file short, which the size check below sees.
+    const off_t bodyStart = ::lseek(to.Get(), 0, SEEK_CUR);
+    if (bodyStart < 0)
+        ThrowWriteError();
     // The kernel copies at any offsets, so the body needs no buffer here however the prefix
     // shifts it.
-    const off_t copied = FileCopy(m_source, to, static_cast<off_t>(prefix.size())).ToEnd();
+    const off_t copied = FileCopy(m_source, to, bodyStart).ToEnd();
     if (copied < m_status.st_size)
         ThrowReadError();
     // The size the file system reports must be what was written: a write that claimed more

@@ -148,7 +148,7 @@ for size in $sizes; do
     bench_size "$size" 0 "$n" >>"$results"
     bench_size "$size" 3 "$n" >>"$results"
     awk -v a="$(cat "$data/worse.0")" -v b="$(cat "$data/worse.3")" -v size="$size" \
-        'BEGIN { printf "Worse mode at %d bytes: %.2f x cp + sync\n", size, (a > b ? a : b) }' >>"$data/worse"
+        'BEGIN { printf "Worse mode at %s bytes: %.2f x cp + sync\n", size, (a > b ? a : b) }' >>"$data/worse"
     rm -f "$data/log.mrfy"
 done
 {

@@ -1,29 +1,41 @@
 #!/usr/bin/env bash
-# Speed and memory of mrfyc-patch, side by side with `cp` + `sync` of the copy (the same
-# durability) and with a whole-file rewrite, on logs of 1 MiB, 256 MiB and 2 GiB + 1 byte; then
-# mrfyc's start-up against a minimal Qt window under Xvfb. Runs alternate A B C A B C, figures
-# are medians. Usage: bash bench/run.sh  (after a release build; scripts/dev.sh bench does both)
-#   MRFYC_BENCH_ROUNDS   rounds per size (default 7; the 2 GiB log gets at most 5)
-#   MRFYC_BENCH_DIR      where the logs go (default build/bench-data, removed at the end)
-#   MRFYC_BENCH_SIZES    sizes in bytes (default "1048576 268435456 2147483649")
-#   MRFYC_APP            the mrfyc program whose start-up is measured (default: this build's)
+# Speed and memory of mrfyc-patch against `cp` + `sync FILE` of the copy (the same durability) and
+# `cp` + `sync FILE` + `mv` over the original (which, like the patch, also frees the old file), on
+# logs of 1 MiB, 256 MiB and 2 GiB + 1 byte; then mrfyc's start-up to its window's map event
+# against a stock Qt window with the same controls and a bare window, under Xvfb + openbox.
+# Every command is spawned directly (bench/spawn_timer.cpp, no shell in between) and timed from
+# spawn to exit; rounds alternate; each size runs twice: as it comes, and with 3 s idle before
+# every round (a VM that hands free memory back to its host is slow to fill fresh page cache
+# then). Both the median of the per-round ratios and the ratio of the medians are printed, and
+# the worse mode is the one reported.
+# Usage: bash bench/run.sh  (after a release build; scripts/dev.sh bench does both)
+#   MRFYC_BENCH_ROUNDS     rounds per size and mode (default 9; logs over 1 GiB get at most 5)
+#   MRFYC_BENCH_DIR        where the logs go (default build/bench-data, removed at the end)
+#   MRFYC_BENCH_SIZES      sizes in bytes (default "1048576 268435456 2147483649")
+#   MRFYC_BENCH_STARTUP    start-up rounds (default 31; 0 skips it)
+#   MRFYC_APP              the mrfyc program whose start-up is measured (default: this build's)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${MRFYC_BUILD:-build/release}
 data=${MRFYC_BENCH_DIR:-build/bench-data}
-rounds=${MRFYC_BENCH_ROUNDS:-7}
+rounds=${MRFYC_BENCH_ROUNDS:-9}
 sizes=${MRFYC_BENCH_SIZES:-"1048576 268435456 2147483649"}
+startup_rounds=${MRFYC_BENCH_STARTUP:-31}
 patcher=$build/tools/mrfyc-patch
 rewrite=$build/bench/mrfyc-bench-rewrite
-minimal=$build/bench/mrfyc-bench-window
+timer=$build/bench/mrfyc-bench-timer
+map_wait=$build/bench/mrfyc-bench-map-wait
+stock=$build/bench/mrfyc-bench-stock
+bare=$build/bench/mrfyc-bench-window
 app=${MRFYC_APP:-$build/app/mrfyc}
 results=$build/bench-results.md
+# The whole-file rewrite needs twice the log in memory: only for logs up to this size.
+rewrite_max=$((256 << 20))
 
-for program in "$patcher" "$rewrite" "$minimal"; do
+for program in "$patcher" "$rewrite" "$timer"; do
     [ -x "$program" ] || { echo "missing $program: build the release preset first" >&2; exit 1; }
 done
-[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
 
 mkdir -p "$data"
 xvfb_pid='' openbox_pid=''
@@ -43,8 +55,11 @@ if ((avail_kib < need_kib)); then
     exit 1
 fi
 
-median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 max() { sort -n | tail -1; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+# Median of column a / column b, row by row, of two files of one number per line.
+ratio_median() { paste -d' ' "$1" "$2" | awk '{print $1 / $2}' | median; }
 
 # Random bytes, made quickly: a 16 MiB random block repeated, then the odd tail.
 make_log() {
@@ -64,70 +79,94 @@ make_log() {
     rm -f "$data/block"
 }
 
-# Runs a command once from a clean page cache state (nothing dirty), appending
-# "microseconds peak_KiB" to the file named first.
+# Runs one command (or several separated by ";") with nothing dirty in the page cache, appending
+# the microseconds to $1.t and the peak KiB to $1.m.
 measure() {
     local into=$1
     shift
     sync
-    local start end
-    start=$(date +%s%N)
-    /usr/bin/time -f %M -o "$data/peak" "$@" >/dev/null
-    end=$(date +%s%N)
-    echo "$(((end - start) / 1000)) $(tail -1 "$data/peak")" >>"$into"
+    local out
+    out=$("$timer" "$@")
+    echo "${out% *}" >>"$into.t"
+    echo "${out#* }" >>"$into.m"
 }
 
-copy_and_sync() { cp "$1" "$2" && sync "$2"; }
-export -f copy_and_sync
-
-baseline_kib=$( (/usr/bin/time -f %M "$patcher" --help >/dev/null) 2>&1 | tail -1)
+baseline_kib=$("$timer" "$patcher" --help | cut -d' ' -f2)
 
 {
-    echo "mrfyc-patch against cp + sync and a whole-file rewrite ($(date -u +%Y-%m-%d), $(nproc) cores, $(df --output=fstype "$data" | tail -1) on $(df --output=source "$data" | tail -1))"
+    echo "mrfyc-patch against cp + sync FILE of the copy ($(date -u +%Y-%m-%d), $(nproc) cores, $(df --output=fstype "$data" | tail -1) on $(df --output=source "$data" | tail -1), load at start $(load))"
     echo
-    echo "| log | mrfyc-patch | cp + sync | ratio | rewrite | ratio | mrfyc-patch MiB/s | peak above baseline: patch | rewrite |"
-    echo "|---|---|---|---|---|---|---|---|---|"
+    echo "| log | mode | rounds | mrfyc-patch | cp + sync | ratio: median of rounds | ratio of medians | cp + sync + mv | ratio | rewrite | ratio | peak above baseline: patch | rewrite | load |"
+    echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 } >"$results"
 
-for size in $sizes; do
-    log=$data/log.mrfy
-    make_log "$log" "$size"
-    n=$rounds
-    ((size > (1 << 30) && n > 5)) && n=5
-    rm -f "$data"/a "$data"/b "$data"/c
+# One size in one mode: $1 size, $2 pause before each round (s), $3 rounds.
+bench_size() {
+    local size=$1 pause=$2 n=$3 log=$data/log.mrfy round
+    rm -f "$data"/[pcmr].[tm]
     for ((round = 0; round < n; round++)); do
-        measure "$data/a" "$patcher" "$log"
-        measure "$data/b" bash -c 'copy_and_sync "$1" "$2"' bash "$log" "$data/copy"
+        sleep "$pause"
+        measure "$data/p" "$patcher" "$log"
+        sleep "$pause"
+        measure "$data/c" cp "$log" "$data/copy" \; sync "$data/copy"
         rm -f "$data/copy"
-        measure "$data/c" "$rewrite" "$data/Temp.txt" "$log"
+        sleep "$pause"
+        measure "$data/m" cp "$log" "$data/copy" \; sync "$data/copy" \; mv "$data/copy" "$log"
+        if ((size <= rewrite_max)); then
+            sleep "$pause"
+            measure "$data/r" "$rewrite" "$data/Temp.txt" "$log"
+        fi
     done
-    a=$(cut -d' ' -f1 "$data/a" | median)
-    b=$(cut -d' ' -f1 "$data/b" | median)
-    c=$(cut -d' ' -f1 "$data/c" | median)
-    peak_a=$(cut -d' ' -f2 "$data/a" | max)
-    peak_c=$(cut -d' ' -f2 "$data/c" | max)
-    rm -f "$log"
-    awk -v size="$size" -v a="$a" -v b="$b" -v c="$c" -v pa="$peak_a" -v pc="$peak_c" \
-        -v base="$baseline_kib" -v n="$n" 'BEGIN {
+    local p c m r=0 rr=0 pc mc rc=0 peak_r=0
+    p=$(median <"$data/p.t")
+    c=$(median <"$data/c.t")
+    m=$(median <"$data/m.t")
+    pc=$(ratio_median "$data/p.t" "$data/c.t")
+    mc=$(ratio_median "$data/p.t" "$data/m.t")
+    if [ -e "$data/r.t" ]; then
+        r=$(median <"$data/r.t")
+        rc=$(ratio_median "$data/r.t" "$data/c.t")
+        peak_r=$(($(max <"$data/r.m") - baseline_kib))
+    fi
+    awk -v size="$size" -v mode="$([ "$pause" = 0 ] && echo 'as it comes' || echo "${pause} s idle")" \
+        -v n="$n" -v p="$p" -v c="$c" -v m="$m" -v r="$r" -v pc="$pc" -v mc="$mc" -v rc="$rc" \
+        -v pp="$(($(max <"$data/p.m") - baseline_kib))" -v pr="$peak_r" -v ld="$(load)" 'BEGIN {
             label = size >= 1073741824 ? sprintf("%.0f GiB + %d B", int(size / 1073741824), size % 1073741824) \
                                        : sprintf("%d MiB", size / 1048576)
-            printf "| %s (%d rounds) | %.3f s | %.3f s | **%.2f** | %.3f s | %.2f | %.0f | %+d KiB | %+d KiB |\n",
-                label, n, a / 1e6, b / 1e6, a / b, c / 1e6, c / b, size / 1048576 / (a / 1e6),
-                pa - base, pc - base
-        }' >>"$results"
+            rw = r > 0 ? sprintf("%.3f s | %.2f", r / 1e6, rc) : "– | –"
+            rp = r > 0 ? sprintf("%+d KiB", pr) : "–"
+            printf "| %s | %s | %d | %.3f s | %.3f s | **%.2f** | %.2f | %.3f s | %.2f | %s | %+d KiB | %s | %s |\n",
+                label, mode, n, p / 1e6, c / 1e6, pc, p / c, m / 1e6, mc, rw, pp, rp, ld
+        }'
+    echo "$pc" >"$data/worse.$pause"
+}
+
+for size in $sizes; do
+    make_log "$data/log.mrfy" "$size"
+    n=$rounds
+    ((size > (1 << 30) && n > 5)) && n=5
+    bench_size "$size" 0 "$n" >>"$results"
+    bench_size "$size" 3 "$n" >>"$results"
+    awk -v a="$(cat "$data/worse.0")" -v b="$(cat "$data/worse.3")" -v size="$size" \
+        'BEGIN { printf "Worse mode at %s bytes: %.2f x cp + sync\n", size, (a > b ? a : b) }' >>"$data/worse"
+    rm -f "$data/log.mrfy"
 done
-echo >>"$results"
-echo "Baseline: mrfyc-patch --help peaks at $baseline_kib KiB." >>"$results"
+{
+    echo
+    echo "Baseline: mrfyc-patch --help peaks at $baseline_kib KiB."
+    cat "$data/worse"
+} >>"$results"
 
 # --- Start-up ---------------------------------------------------------------------------------
 caption='ミルフィのアニメデータを修正するツール'
 startup() {
     echo
-    if [ ! -x "$app" ]; then
-        echo "Start-up: skipped, $app is not built in this tree."
-        return
-    fi
-    for tool in Xvfb xdotool openbox xdpyinfo; do
+    ((startup_rounds > 0)) || return 0
+    local tool
+    for tool in "$app" "$stock" "$bare" "$map_wait"; do
+        [ -x "$tool" ] || { echo "Start-up: skipped, $tool is not built in this tree."; return; }
+    done
+    for tool in Xvfb openbox xdpyinfo xprop; do
         command -v "$tool" >/dev/null || { echo "Start-up: skipped, $tool is missing."; return; }
     done
     local display
@@ -140,47 +179,26 @@ startup() {
     openbox_pid=$!
     until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.05; done
     unset QT_QPA_PLATFORM
-
-    # Microseconds from the start of the process to its window being mapped; -1 if never.
-    shown_after() {
-        local title=$1
-        shift
-        local start end pid deadline
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 &
-        pid=$!
-        deadline=$((start + 20000000000))
-        until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do
-            if (($(date +%s%N) > deadline)) || ! kill -0 "$pid" 2>/dev/null; then
-                kill "$pid" 2>/dev/null || true
-                wait "$pid" 2>/dev/null || true
-                echo -1
-                return
-            fi
-        done
-        end=$(date +%s%N)
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-        echo $(((end - start) / 1000))
-    }
-    rm -f "$data/s_app" "$data/s_min"
-    shown_after "$caption" "$app" >/dev/null # warm the caches of both once
-    shown_after mrfyc-bench-minimal "$minimal" >/dev/null
+    rm -f "$data"/s_*
+    # Once each to warm the caches, then alternating rounds.
+    "$map_wait" "$caption" "$app" >/dev/null 2>&1 || true
+    "$map_wait" mrfyc-bench-stock "$stock" >/dev/null 2>&1 || true
+    "$map_wait" mrfyc-bench-minimal "$bare" >/dev/null 2>&1 || true
     local round
-    for ((round = 0; round < 11; round++)); do
-        shown_after "$caption" "$app" >>"$data/s_app"
-        shown_after mrfyc-bench-minimal "$minimal" >>"$data/s_min"
+    for ((round = 0; round < startup_rounds; round++)); do
+        "$map_wait" "$caption" "$app" 2>/dev/null >>"$data/s_app" || true
+        "$map_wait" mrfyc-bench-stock "$stock" 2>/dev/null >>"$data/s_stock" || true
+        "$map_wait" mrfyc-bench-minimal "$bare" 2>/dev/null >>"$data/s_bare" || true
     done
-    if grep -q -- -1 "$data/s_app" "$data/s_min"; then
-        echo "Start-up: a window did not show within 20 s (or its program ended) in $(grep -c -- -1 "$data/s_app" "$data/s_min" | tr '\n' ' ')runs."
+    if grep -q -- -1 "$data/s_app" "$data/s_stock" "$data/s_bare"; then
+        echo "Start-up: a window was not mapped within 20 s (or its program ended) in some rounds."
         return
     fi
-    local s_app s_min
-    s_app=$(median <"$data/s_app")
-    s_min=$(median <"$data/s_min")
-    awk -v a="$s_app" -v m="$s_min" 'BEGIN {
-        printf "Start-up to the window shown (Xvfb + openbox, 11 rounds, medians): mrfyc %.0f ms, minimal Qt window %.0f ms, ratio **%.2f**\n",
-            a / 1000, m / 1000, a / m
+    awk -v a="$(median <"$data/s_app")" -v s="$(median <"$data/s_stock")" \
+        -v b="$(median <"$data/s_bare")" -v rs="$(ratio_median "$data/s_app" "$data/s_stock")" \
+        -v rb="$(ratio_median "$data/s_app" "$data/s_bare")" -v n="$startup_rounds" -v ld="$(load)" 'BEGIN {
+        printf "Start-up to the window'\''s map event (Xvfb + openbox, %d alternating rounds, medians, load %s): mrfyc %.1f ms, stock window with the same controls %.1f ms, bare window %.1f ms; mrfyc / stock: **%.2f** (median of rounds), %.2f (ratio of medians); mrfyc / bare: %.2f\n",
+            n, ld, a / 1000, s / 1000, b / 1000, rs, a / s, rb
     }'
 }
 startup >>"$results"

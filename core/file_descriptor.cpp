@@ -109,4 +109,24 @@ ssize_t FileDescriptor::ReadSome(char *data, std::size_t size) const
     }
 }
 
+ssize_t FileDescriptor::ReadSomeAt(char *data, std::size_t size, off_t offset) const
+{
+    for (;;) {
+        const ssize_t done = ::pread(m_fd, data, size, offset);
+        if (done >= 0 || errno != EINTR)
+            return done;
+    }
+}
+
+ssize_t FileDescriptor::CopySomeTo(const FileDescriptor &to, off_t &from, off_t &at,
+                                   std::size_t size) const
+{
+    for (;;) {
+        // The kernel moves both offsets by what it copied, also when it copied less than asked.
+        const ssize_t done = ::copy_file_range(m_fd, &from, to.m_fd, &at, size, 0);
+        if (done >= 0 || errno != EINTR)
+            return done;
+    }
+}
+
 } // namespace mrfyc

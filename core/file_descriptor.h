@@ -36,6 +36,11 @@ public:
     bool LockExclusive(bool wait) const;
     // One read, retried on EINTR: the byte count, 0 at the end of the file, -1 on an error.
     ssize_t ReadSome(char *data, std::size_t size) const;
+    ssize_t ReadSomeAt(char *data, std::size_t size, off_t offset) const;
+    // One copy_file_range from offset `from` of this file to offset `at` of `to`, retried on
+    // EINTR; both offsets advance by the count returned (0 at the end of the file, -1 on an
+    // error). The descriptors' own file positions stay where they are.
+    ssize_t CopySomeTo(const FileDescriptor &to, off_t &from, off_t &at, std::size_t size) const;
 
 private:
     int m_fd = -1;

@@ -2,6 +2,7 @@
 
 #include "core/code_page.h"
 #include "core/errors.h"
+#include "core/file_copy.h"
 #include "core/sibling_file.h"
 
 #include <algorithm>
@@ -39,21 +40,6 @@ std::unique_ptr<char[]> AllocateBlock()
     } catch (const std::bad_alloc &) {
         throw EStreamError(std::string(kStreamMemoryErrorText));
     }
-}
-
-// How much of the new file may be dirty before its write-back is started.
-constexpr off_t kWriteBackStride = off_t{8} << 20;
-
-// Starts writing the last stride of the new file to disk while copying goes on, so that the
-// final fdatasync finds little left to do. Only a hint: fdatasync stays the point of
-// durability and reports any error, so a file system that refuses the hint loses nothing.
-void StartWriteBack(const FileDescriptor &file, off_t written, off_t &startedUpTo)
-{
-    if (written - startedUpTo < kWriteBackStride)
-        return;
-    static_cast<void>(
-        ::sync_file_range(file.Get(), startedUpTo, written - startedUpTo, SYNC_FILE_RANGE_WRITE));
-    startedUpTo = written;
 }
 
 bool SameFile(const struct stat &a, const struct stat &b)
@@ -188,32 +174,16 @@ SafeFileReplace::Outcome SafeFileReplace::ReplaceThroughNewFile(const std::strin
 
 void SafeFileReplace::CopyWithPrefix(const FileDescriptor &to, std::string_view prefix) const
 {
-    const std::unique_ptr<char[]> block = AllocateBlock();
-    std::size_t used = 0;
-    if (prefix.size() < kBlockSize) {
-        std::memcpy(block.get(), prefix.data(), prefix.size());
-        used = prefix.size();
-    } else if (!to.WriteAll(prefix.data(), prefix.size())) {
+    if (!to.WriteAll(prefix.data(), prefix.size()))
+        throw EWriteError(std::string(kWriteErrorText), errno);
+    // The body goes where the prefix really ended: a write that claimed more than it stored then
+    // leaves the file short, which the size check below sees.
+    const off_t bodyStart = ::lseek(to.Get(), 0, SEEK_CUR);
+    if (bodyStart < 0)
         ThrowWriteError();
-    }
-    // Up to the end of the file, so that bytes appended meanwhile are not lost.
-    off_t copied = 0;
-    off_t writeBackStarted = 0;
-    for (;;) {
-        const ssize_t done = m_source.ReadSome(block.get() + used, kBlockSize - used);
-        if (done < 0)
-            ThrowReadError();
-        used += static_cast<std::size_t>(done);
-        copied += done;
-        if ((done == 0 || used == kBlockSize) && used > 0) {
-            if (!to.WriteAll(block.get(), used))
-                ThrowWriteError();
-            used = 0;
-            StartWriteBack(to, static_cast<off_t>(prefix.size()) + copied, writeBackStarted);
-        }
-        if (done == 0)
-            break;
-    }
+    // The kernel copies at any offsets, so the body needs no buffer here however the prefix
+    // shifts it.
+    const off_t copied = FileCopy(m_source, to, bodyStart).ToEnd();
     if (copied < m_status.st_size)
         ThrowReadError();
     // The size the file system reports must be what was written: a write that claimed more

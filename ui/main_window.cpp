@@ -33,14 +33,22 @@ constexpr int kDesignFontHeight = -12;
 constexpr QPoint kOuterPosition(210, 77);
 constexpr QSize kOuterSize(370, 251);
 
+// The window font's families, in the order they are tried. IPAPGothic, installed with the
+// program, has the metrics of ＭＳ Ｐゴシック and comes first: a family that is missing costs a
+// fontconfig search every time the font is resolved, and at start-up each such search shows.
+// Then ＭＳ Ｐゴシック itself, other Japanese sans-serif faces, and whatever sans-serif fontconfig
+// offers, with Qt's fallback for the glyphs.
+QStringList WindowFamilies()
+{
+    return {QStringLiteral("IPAPGothic"), QStringLiteral("ＭＳ Ｐゴシック"),
+            QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+            QStringLiteral("sans-serif")};
+}
+
 QFont WindowFont(int fontHeight)
 {
     QFont font;
-    // IPAPGothic has the metrics of ＭＳ Ｐゴシック; after it come other Japanese sans-serif
-    // faces, then whatever sans-serif fontconfig offers, with Qt's fallback for the glyphs.
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("sans-serif")});
+    font.setFamilies(WindowFamilies());
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(-fontHeight);
     return font;
@@ -74,6 +82,9 @@ std::string ToBytes(const QString &path)
 TForm1::TForm1(TLogFileSelection &selection, QWidget *parent)
     : QMainWindow(parent), m_selection(selection)
 {
+    // Before the controls exist, so that each takes the font once rather than again when the
+    // window's font reaches it.
+    setFont(WindowFont(kDesignFontHeight));
     setupUi(this);
     OpenDialog1 = new TOpenFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
@@ -197,7 +208,6 @@ bool TForm1::event(QEvent *event)
 
 void TForm1::ApplyWindowLook()
 {
-    setFont(WindowFont(kDesignFontHeight));
     // The menu bar is the platform's: it keeps the menu font.
     MainMenu1->setFont(QApplication::font(MainMenu1));
     QPalette look = palette();

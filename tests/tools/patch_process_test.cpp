@@ -164,8 +164,10 @@ TEST_P(FailingRun, GivesTheStepsErrorAndKeepsTheLog)
     ExpectOutcome(Patch(strace + row.Strace, row.Limit), row.Outcome);
 }
 
-// Writes of the whole run: 1 the scratch file, 2 to 5 the four blocks of the new log. Opens in
-// the log's folder: 1 the look for left-over files, 2 the new file.
+// Writes of the whole run: 1 the scratch file, 2 the header of the new log; the kernel copies the
+// body unless copy_file_range is refused, and then writes 3 to 15 are its 256 KiB blocks. The
+// log is read by pread64 only in that case. Opens in the log's folder: 1 the look for left-over
+// files, 2 the new file.
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingRun,
     testing::Values(
@@ -174,7 +176,11 @@ INSTANTIATE_TEST_SUITE_P(
         TRunCase{"LimitInMiddle", "", kHeader.size() + kLogSize / 2, kWriteError},
         TRunCase{"LimitAtLastByte", "", kHeader.size() + kLogSize - 1, kWriteError},
         TRunCase{"LimitJustEnough", "", kHeader.size() + kLogSize, kPatched},
-        TRunCase{"ShortLastBlock", "-einject=write:retval=1:when=5", {}, kWriteError},
+        TRunCase{"ShortHeader", "-einject=write:retval=1:when=2", {}, kWriteError},
+        TRunCase{"ShortLastBlock",
+                 "-einject=copy_file_range:error=EXDEV -einject=write:retval=1:when=15",
+                 {},
+                 kWriteError},
         TRunCase{"Fdatasync", "-einject=fdatasync:error=EIO", {}, kWriteError},
         TRunCase{"Rename", "-einject=renameat:error=EIO", {}, kWriteError},
         TRunCase{"Mode", "-einject=fchmod:error=EIO", {}, kWriteError},
@@ -196,8 +202,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "-P {log} -einject=openat:error=EROFS:when=2",
                  {},
                  "ファイル {log} を作成できません."},
-        TRunCase{"LogMiddleRead", "-P {log} -einject=read:error=EIO:when=2", {}, kReadError},
-        TRunCase{"LogEndsEarly", "-P {log} -einject=read:retval=0:when=2", {}, kReadError},
+        TRunCase{"LogMiddleRead",
+                 "-P {log} -einject=copy_file_range:error=ENOSYS "
+                 "-einject=pread64:error=EIO:when=2",
+                 {},
+                 kReadError},
+        TRunCase{"LogEndsEarly",
+                 "-P {log} -einject=copy_file_range:error=ENOSYS "
+                 "-einject=pread64:retval=0:when=2",
+                 {},
+                 kReadError},
         TRunCase{
             "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=2", {}, kPatched}),
     [](const testing::TestParamInfo<TRunCase> &info) { return info.param.Name; });

@@ -1,0 +1,53 @@
+// A stock Qt window with the controls mrfyc's window has (a Japanese menu, five labels, four spin
+// boxes, a button, the same font), built the plain way: the fair yardstick for mrfyc's start-up.
+#include <QApplication>
+#include <QFont>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace {
+
+void AddLabel(QWidget *parent, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+}
+
+void AddSpinBox(QWidget *parent, int maximum, int value, const QRect &geometry)
+{
+    auto *field = new QSpinBox(parent);
+    field->setRange(0, maximum);
+    field->setValue(value);
+    field->setGeometry(geometry);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("mrfyc-bench-stock"));
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(12);
+    window.setFont(font);
+    window.menuBar()->addMenu(QStringLiteral("ファイル"))->addAction(QStringLiteral("開く"));
+    auto *client = new QWidget(&window);
+    AddLabel(client, QStringLiteral("ファイル名："), QRect(4, 8, 349, 37));
+    AddLabel(client, QStringLiteral("高さ"), QRect(28, 52, 21, 12));
+    AddLabel(client, QStringLiteral("幅"), QRect(200, 52, 12, 12));
+    AddLabel(client, QStringLiteral("ライン数"), QRect(28, 105, 42, 12));
+    AddLabel(client, QStringLiteral("クオリティ"), QRect(200, 105, 49, 12));
+    AddSpinBox(client, 65536, 1200, QRect(28, 68, 121, 21));
+    AddSpinBox(client, 65536, 900, QRect(200, 68, 121, 21));
+    AddSpinBox(client, 2147483647, 6000, QRect(28, 120, 121, 21));
+    AddSpinBox(client, 9, 1, QRect(200, 120, 121, 21));
+    (new QPushButton(QStringLiteral("OK"), client))->setGeometry(244, 168, 75, 25);
+    window.setCentralWidget(client);
+    window.setGeometry(210, 77, 370, 251);
+    window.show();
+    return application.exec();
+}

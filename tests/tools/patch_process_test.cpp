@@ -165,7 +165,8 @@ TEST_P(FailingRun, GivesTheStepsErrorAndKeepsTheLog)
 }
 
 // Writes of the whole run: 1 the scratch file, 2 to 5 the four blocks of the new log. Opens in
-// the log's folder: 1 the look for left-over files, 2 the new file.
+// the log's folder: 1 the folder, 2 the log for reading, 3 for writing, 4 the look for left-over
+// files, 5 the new file.
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingRun,
     testing::Values(
@@ -189,17 +190,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "ファイル {scratch} は開けません."},
         TRunCase{"ScratchEndsEarly", "-P {scratch} -einject=read:retval=0", {}, kReadError},
         TRunCase{"LogOpen",
-                 "-P {log} -einject=openat:error=EACCES:when=1",
+                 "-P {logs} -einject=openat:error=EACCES:when=2",
                  {},
                  "ファイル {log} は開けません."},
         TRunCase{"LogOpenForWriting",
-                 "-P {log} -einject=openat:error=EROFS:when=2",
+                 "-P {logs} -einject=openat:error=EROFS:when=3",
                  {},
                  "ファイル {log} を作成できません."},
         TRunCase{"LogMiddleRead", "-P {log} -einject=read:error=EIO:when=2", {}, kReadError},
         TRunCase{"LogEndsEarly", "-P {log} -einject=read:retval=0:when=2", {}, kReadError},
         TRunCase{
-            "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=2", {}, kPatched}),
+            "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=5", {}, kPatched}),
     [](const testing::TestParamInfo<TRunCase> &info) { return info.param.Name; });
 
 struct TNobodyCase

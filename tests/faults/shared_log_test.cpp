@@ -229,5 +229,46 @@ TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
     EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
 }
 
+// --- The log's folder swapped during a patch --------------------------------------------------
+
+// Someone who may rename folders on the way to the log swaps its folder for one of their own,
+// with a file of the log's name in it, while the patch waits for the log's lock (held back 3 s by
+// strace; the second flock of the run, after the scratch file's). The patch must go on with the
+// file it opened, in the folder it now lies in, and never write into the other folder.
+TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
+{
+    if (!StraceWorks())
+        GTEST_SKIP() << "strace is not installed or may not trace here";
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
+    TScratchDir scratch;
+    const std::string folder = scratch / "d";
+    const std::string moved = scratch / "moved";
+    const std::uint64_t size = 1 << 20;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(folder + "/a.mrfy", size, kSeed);
+    const Child tracer = StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                                     "inject=flock:delay_enter=3000000:when=2", scratch.Patcher(),
+                                     folder + "/a.mrfy"});
+    const pid_t patcher = TracedProcess(tracer.pid, scratch.Patcher());
+    ASSERT_GT(patcher, 0) << "the patcher did not start";
+    bool opened = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!(opened = CountOpen(patcher, folder + "/a.mrfy") >= 1) &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+    ASSERT_TRUE(opened) << "the patcher never opened the log";
+    ASSERT_EQ(std::rename(folder.c_str(), moved.c_str()), 0);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WriteWhole(folder + "/a.mrfy", "someone else's file");
+    const RunResult run = WaitChild(tracer, std::chrono::seconds(120));
+
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(ReadWhole(folder + "/a.mrfy"), "someone else's file") << run.output;
+    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(ListNames(moved), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(HoldsHeadersAndPattern(moved + "/a.mrfy", 1, size, kSeed));
+}
+
 } // namespace
 } // namespace mrfyc::faults

@@ -3,6 +3,7 @@
 #include "core/safe_file_replace.h"
 #include "tests/core/test_folder.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -99,6 +100,7 @@ struct TFailureCase
     bool NamesScratch = false; // else the text names the log
     bool Locked = false;       // by another patch of the same log
     bool NeedsRoot = false;    // to give an entry to another user
+    int SystemError = -1;      // the errno behind the error, -1 where none is fixed
 };
 
 class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface<TFailureCase>
@@ -120,6 +122,9 @@ TEST_P(PatchFailure, NamesThePathAndLeavesTheLog)
         ADD_FAILURE() << "no error";
     } catch (const Exception &error) {
         EXPECT_EQ(error.ClassName(), row.Kind);
+        if (row.SystemError >= 0) {
+            EXPECT_EQ(error.SystemError(), row.SystemError);
+        }
         EXPECT_EQ(error.Message(),
                   "ファイル " + (row.NamesScratch ? Scratch() : Log()) +
                       (row.Kind == "EFOpenError" ? " は開けません" : " を作成できません"));
@@ -143,15 +148,17 @@ void WriteLog(const std::string &folder, mode_t mode = 0644)
 INSTANTIATE_TEST_SUITE_P(
     Cases, PatchFailure,
     testing::Values(
-        TFailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError"},
+        TFailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError", false, false, false,
+                     ENOENT},
         TFailureCase{"Folder",
                      [](const std::string &f) {
                          ASSERT_EQ(::mkdir((f + "logs/log.mrfy").c_str(), 0755), 0);
                      },
                      "EFOpenError"},
         TFailureCase{"Locked", [](const std::string &f) { WriteLog(f); }, "EFOpenError", false,
-                     true},
-        TFailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); }, "EFCreateError"},
+                     true, false, EWOULDBLOCK},
+        TFailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); }, "EFCreateError",
+                     false, false, false, EACCES},
         TFailureCase{"ReadOnlyThroughALink",
                      [](const std::string &f) {
                          WriteFile(f + "logs/real.mrfy", "old", 0444);
@@ -171,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                          ASSERT_EQ(::symlink("../logs/log.mrfy", (f + "program/Temp.txt").c_str()),
                                    0);
                      },
-                     "EFCreateError", true},
+                     "EFCreateError", true, false, false, ELOOP},
         // Another user's link may lead a patch by root to any file of root's.
         TFailureCase{"SomeoneElsesSymlink",
                      [](const std::string &f) {
@@ -179,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                          ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
                          ASSERT_EQ(::lchown((f + "logs/log.mrfy").c_str(), kNobody, kNobody), 0);
                      },
-                     "EFOpenError", false, false, true},
+                     "EFOpenError", false, false, true, EACCES},
         TFailureCase{"SomeoneElsesSymlinkInAChain",
                      [](const std::string &f) {
                          WriteFile(f + "logs/real.mrfy", "old");

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 namespace mrfyc {
@@ -97,6 +98,20 @@ bool FileDescriptor::LockExclusive(bool wait) const
             return true;
         if (errno != EINTR)
             return errno == ENOLCK || errno == EOPNOTSUPP;
+    }
+}
+
+bool FileDescriptor::LockExclusiveWithin(std::chrono::milliseconds timeout) const
+{
+    // flock has no timeout of its own; a lock held for a moment is taken at the next try.
+    constexpr auto kRetry = std::chrono::milliseconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (LockExclusive(false))
+            return true;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kRetry);
     }
 }
 

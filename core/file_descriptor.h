@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <sys/types.h>
 
@@ -34,6 +35,9 @@ public:
     // on unlocked beats refusing every file there); false when another holder has it and wait
     // is false, or on an error.
     bool LockExclusive(bool wait) const;
+    // The same, but waits at most timeout for another holder to let go; false after that, with
+    // errno EWOULDBLOCK.
+    bool LockExclusiveWithin(std::chrono::milliseconds timeout) const;
     // One read, retried on EINTR: the byte count, 0 at the end of the file, -1 on an error.
     ssize_t ReadSome(char *data, std::size_t size) const;
     ssize_t ReadSomeAt(char *data, std::size_t size, off_t offset) const;

@@ -19,7 +19,8 @@ using SettingsReader = std::function<THeaderSettings()>;
 void PatchLogFile(const std::string &currentLogPath, const SettingsReader &readSettings,
                   const std::string &programDirectory, const NoticeFunction &showNotice);
 
-// The directory of the running executable, with its trailing "/".
+// The directory of the running executable, with its trailing "/"; empty when the system cannot
+// say, and a patch then fails with the scratch file's create error.
 std::string ProgramDirectory();
 
 } // namespace mrfyc

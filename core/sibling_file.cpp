@@ -167,7 +167,7 @@ void SiblingFile::RemoveName()
     m_name.clear();
 }
 
-void SiblingFile::RemoveStale(int folder, std::string_view targetName)
+void SiblingFile::RemoveStale(int folder, std::string_view targetName, uid_t targetOwner)
 {
     const int listFd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listFd < 0)
@@ -184,10 +184,15 @@ void SiblingFile::RemoveStale(int folder, std::string_view targetName)
         FileDescriptor stale(::openat(folder, entry->d_name,
                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat status = {};
-        if (!stale.IsValid() || ::fstat(stale.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        if (!stale.IsValid() || ::fstat(stale.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            (status.st_uid != ::geteuid() && status.st_uid != targetOwner))
             continue;
         // A run still writing holds the lock; only a file nobody holds is left over.
-        if (::flock(stale.Get(), LOCK_EX | LOCK_NB) == 0)
+        // The name must still be the file that was looked at.
+        struct stat named = {};
+        if (::flock(stale.Get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(named, status))
             static_cast<void>(::unlinkat(folder, entry->d_name, 0));
     }
     ::closedir(list);

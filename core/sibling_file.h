@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace mrfyc {
 
@@ -33,7 +34,9 @@ public:
     bool CommitOver();
 
     // Removes new files of runs that ended without removing theirs; best effort, never fails.
-    static void RemoveStale(int folder, std::string_view targetName);
+    // Only regular files of the user running this or of the target's owner count: a file of
+    // that name shape that belongs to anyone else is theirs, not a leftover.
+    static void RemoveStale(int folder, std::string_view targetName, uid_t targetOwner);
     // ".NAME.mrfyc-", the name cut so that the whole stays within NAME_MAX.
     static std::string NamePrefix(std::string_view targetName);
 

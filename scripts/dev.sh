@@ -47,6 +47,8 @@ run)
         echo "(with DISPLAY=:5 set for openbox too)" >&2
         exit 1
     fi
+    # Never start a program that would load libraries from the working folder.
+    bash scripts/check_runpath.sh --allow "$PWD/build/release" build/release/app/mrfyc >/dev/null
     exec build/release/app/mrfyc
     ;;
 test)

@@ -3,9 +3,13 @@
 #include "core/safe_file_replace.h"
 #include "tests/core/test_folder.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +17,7 @@ namespace mrfyc::test {
 namespace {
 
 const std::string kDefaultHeader = BuildHeaderText(THeaderSettings{});
+constexpr uid_t kNobody = 65534;
 
 class PatchLogFileTest : public testing::Test
 {
@@ -94,6 +99,8 @@ struct TFailureCase
     std::string_view Kind;
     bool NamesScratch = false; // else the text names the log
     bool Locked = false;       // by another patch of the same log
+    bool NeedsRoot = false;    // to give an entry to another user
+    int SystemError = -1;      // the errno behind the error, -1 where none is fixed
 };
 
 class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface<TFailureCase>
@@ -103,6 +110,8 @@ class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface
 TEST_P(PatchFailure, NamesThePathAndLeavesTheLog)
 {
     const TFailureCase &row = GetParam();
+    if (row.NeedsRoot && ::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
     row.Make(m_folder.Path());
     const int lock = row.Locked ? ::open(Log().c_str(), O_RDONLY | O_CLOEXEC) : -1;
     ASSERT_TRUE(!row.Locked || ::flock(lock, LOCK_EX) == 0);
@@ -113,6 +122,9 @@ TEST_P(PatchFailure, NamesThePathAndLeavesTheLog)
         ADD_FAILURE() << "no error";
     } catch (const Exception &error) {
         EXPECT_EQ(error.ClassName(), row.Kind);
+        if (row.SystemError >= 0) {
+            EXPECT_EQ(error.SystemError(), row.SystemError);
+        }
         EXPECT_EQ(error.Message(),
                   "ファイル " + (row.NamesScratch ? Scratch() : Log()) +
                       (row.Kind == "EFOpenError" ? " は開けません" : " を作成できません"));
@@ -135,29 +147,54 @@ void WriteLog(const std::string &folder, mode_t mode = 0644)
 // A second patch of the same log holds its lock, like a file locked against reading.
 INSTANTIATE_TEST_SUITE_P(
     Cases, PatchFailure,
-    testing::Values(TFailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError"},
-                    TFailureCase{"Folder",
-                                 [](const std::string &f) {
-                                     ASSERT_EQ(::mkdir((f + "logs/log.mrfy").c_str(), 0755), 0);
-                                 },
-                                 "EFOpenError"},
-                    TFailureCase{"Locked", [](const std::string &f) { WriteLog(f); }, "EFOpenError",
-                                 false, true},
-                    TFailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); },
-                                 "EFCreateError"},
-                    TFailureCase{"ReadOnlyThroughALink",
-                                 [](const std::string &f) {
-                                     WriteFile(f + "logs/real.mrfy", "old", 0444);
-                                     ASSERT_EQ(
-                                         ::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
-                                 },
-                                 "EFCreateError"},
-                    TFailureCase{"ScratchIsAFifo",
-                                 [](const std::string &f) {
-                                     WriteLog(f);
-                                     ASSERT_EQ(::mkfifo((f + "program/Temp.txt").c_str(), 0666), 0);
-                                 },
-                                 "EFCreateError", true}),
+    testing::Values(
+        TFailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError", false, false, false,
+                     ENOENT},
+        TFailureCase{"Folder",
+                     [](const std::string &f) {
+                         ASSERT_EQ(::mkdir((f + "logs/log.mrfy").c_str(), 0755), 0);
+                     },
+                     "EFOpenError"},
+        TFailureCase{"Locked", [](const std::string &f) { WriteLog(f); }, "EFOpenError", false,
+                     true, false, EWOULDBLOCK},
+        TFailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); }, "EFCreateError",
+                     false, false, false, EACCES},
+        TFailureCase{"ReadOnlyThroughALink",
+                     [](const std::string &f) {
+                         WriteFile(f + "logs/real.mrfy", "old", 0444);
+                         ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
+                     },
+                     "EFCreateError"},
+        TFailureCase{"ScratchIsAFifo",
+                     [](const std::string &f) {
+                         WriteLog(f);
+                         ASSERT_EQ(::mkfifo((f + "program/Temp.txt").c_str(), 0666), 0);
+                     },
+                     "EFCreateError", true},
+        // Following it would put the header into the log before the patch starts.
+        TFailureCase{"ScratchIsASymlink",
+                     [](const std::string &f) {
+                         WriteLog(f);
+                         ASSERT_EQ(::symlink("../logs/log.mrfy", (f + "program/Temp.txt").c_str()),
+                                   0);
+                     },
+                     "EFCreateError", true, false, false, ELOOP},
+        // Another user's link may lead a patch by root to any file of root's.
+        TFailureCase{"SomeoneElsesSymlink",
+                     [](const std::string &f) {
+                         WriteFile(f + "logs/real.mrfy", "old");
+                         ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
+                         ASSERT_EQ(::lchown((f + "logs/log.mrfy").c_str(), kNobody, kNobody), 0);
+                     },
+                     "EFOpenError", false, false, true, EACCES},
+        TFailureCase{"SomeoneElsesSymlinkInAChain",
+                     [](const std::string &f) {
+                         WriteFile(f + "logs/real.mrfy", "old");
+                         ASSERT_EQ(::symlink("real.mrfy", (f + "logs/mid").c_str()), 0);
+                         ASSERT_EQ(::symlink("mid", (f + "logs/log.mrfy").c_str()), 0);
+                         ASSERT_EQ(::lchown((f + "logs/mid").c_str(), kNobody, kNobody), 0);
+                     },
+                     "EFOpenError", false, false, true}),
     [](const testing::TestParamInfo<TFailureCase> &info) { return info.param.Name; });
 
 struct TKeptCase
@@ -184,6 +221,10 @@ TEST_P(KeptAsTheyWere, OwnerModeAndLinks)
         ASSERT_EQ(::symlink("../real/log.mrfy", m_folder.Path("other/middle").c_str()), 0);
         ASSERT_EQ(::symlink("../other/middle", Log().c_str()), 0);
     }
+    // Links of the log's owner are followed too.
+    if (row.ThroughLinks && row.OwnedByNobody) {
+        ASSERT_EQ(::lchown(m_folder.Path("other/middle").c_str(), kNobody, kNobody), 0);
+    }
     WriteFile(target, "old");
     if (row.OwnedByNobody) {
         ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
@@ -202,7 +243,8 @@ TEST_P(KeptAsTheyWere, OwnerModeAndLinks)
 
 INSTANTIATE_TEST_SUITE_P(Cases, KeptAsTheyWere,
                          testing::Values(TKeptCase{0666, false}, TKeptCase{06775, false},
-                                         TKeptCase{04640, true}, TKeptCase{0604, false, true}));
+                                         TKeptCase{04640, true}, TKeptCase{0604, false, true},
+                                         TKeptCase{0644, true, true}));
 
 // The new file of a killed run is recognised by its name and the missing lock.
 TEST_F(PatchLogFileTest, LeftOverFilesOfAKilledRunAreRemovedAndLiveOnesKept)
@@ -214,12 +256,80 @@ TEST_F(PatchLogFileTest, LeftOverFilesOfAKilledRunAreRemovedAndLiveOnesKept)
     WriteFile(Log(".other.mrfy.mrfyc-Ab3xY9"), "another log's");
     const int live = ::open(Log(".log.mrfy.mrfyc-live01").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    // A link of that name shape is no file of ours, whatever it points to.
+    ASSERT_EQ(::symlink("log.mrfy", Log(".log.mrfy.mrfyc-Link01").c_str()), 0);
+    std::vector<std::string> kept{".log.mrfy.mrfyc-Link01", ".log.mrfy.mrfyc-live01",
+                                  ".log.mrfy.mrfyc-toolong7", ".other.mrfy.mrfyc-Ab3xY9",
+                                  "log.mrfy"};
+    // Nor is a file of another user's, next to a log that is not theirs.
+    if (::geteuid() == 0) {
+        WriteFile(Log(".log.mrfy.mrfyc-Nobody"), "someone else's");
+        ASSERT_EQ(::chown(Log(".log.mrfy.mrfyc-Nobody").c_str(), kNobody, kNobody), 0);
+        kept.insert(kept.begin() + 1, ".log.mrfy.mrfyc-Nobody");
+    }
     Patch(Log());
     ::close(live);
     EXPECT_EQ(ReadFile(Log()), kDefaultHeader + "old");
-    EXPECT_EQ(ListFolder(m_folder.Path("logs")),
-              (std::vector<std::string>{".log.mrfy.mrfyc-live01", ".log.mrfy.mrfyc-toolong7",
-                                        ".other.mrfy.mrfyc-Ab3xY9", "log.mrfy"}));
+    EXPECT_EQ(ListFolder(m_folder.Path("logs")), kept);
+}
+
+// Anyone who may open the scratch file may also lock it, so it is its owner's alone.
+TEST_F(PatchLogFileTest, NewScratchFileIsTheOwnersAlone)
+{
+    WriteFile(Log(), "old");
+    const mode_t oldMask = ::umask(022);
+    Patch(Log());
+    ::umask(oldMask);
+    struct stat status = {};
+    ASSERT_EQ(::stat(Scratch().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+}
+
+// Without the program's folder the scratch file has nowhere to go: the working folder is not it.
+TEST_F(PatchLogFileTest, NoProgramFolderRefusesTheScratchFile)
+{
+    WriteFile(Log(), "old");
+    char *previous = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(m_folder.Path("logs").c_str()), 0);
+    try {
+        PatchLogFile(
+            Log(), [] { return THeaderSettings{}; }, "",
+            [this](const std::string &text) { m_notices.push_back(text); });
+        ADD_FAILURE() << "no error";
+    } catch (const EFCreateError &error) {
+        EXPECT_EQ(error.Message(), "ファイル Temp.txt を作成できません");
+    }
+    EXPECT_EQ(::chdir(previous), 0);
+    std::free(previous);
+    EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"log.mrfy"});
+    EXPECT_EQ(ReadFile(Log()), "old");
+}
+
+// A folder that refuses renames and removals (append-only) would keep every new file made for
+// the log; it is refused before one is made.
+TEST_F(PatchLogFileTest, AppendOnlyFolderIsRefusedUpFront)
+{
+    WriteFile(Log(), "old");
+    const int folder = ::open(m_folder.Path("logs").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    ASSERT_EQ(::ioctl(folder, FS_IOC_GETFLAGS, &flags), 0) << "file system without flags";
+    const int appendOnly = flags | FS_APPEND_FL;
+    if (::ioctl(folder, FS_IOC_SETFLAGS, &appendOnly) != 0) {
+        ::close(folder);
+        GTEST_SKIP() << "cannot make a folder append-only here (needs CAP_LINUX_IMMUTABLE)";
+    }
+    const std::string before = DescribeFolder(m_folder.Path("logs"));
+    try {
+        Patch(Log());
+        ADD_FAILURE() << "no error";
+    } catch (const EFCreateError &error) {
+        EXPECT_EQ(error.Message(), "ファイル " + Log() + " を作成できません");
+    }
+    const std::string after = DescribeFolder(m_folder.Path("logs"));
+    EXPECT_EQ(::ioctl(folder, FS_IOC_SETFLAGS, &flags), 0);
+    ::close(folder);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(ReadFile(Log()), "old");
 }
 
 } // namespace

@@ -14,8 +14,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <new>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -152,6 +154,120 @@ TEST_F(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
             EXPECT_NE(run->output.find(OpenErrorLine(log)), std::string::npos) << run->output;
         }
     }
+}
+
+// --- A newer version saved while the log is patched ---------------------------------------------
+
+// How many descriptors of a process have path open, as /proc shows them.
+int CountOpen(pid_t pid, const std::string &path)
+{
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    std::vector<std::string> names;
+    try {
+        names = ListNames(fds);
+    } catch (const std::runtime_error &) {
+        return 0; // not started yet, or ended
+    }
+    int count = 0;
+    for (const std::string &name : names) {
+        char target[4096];
+        const ssize_t n = ::readlink((fds + "/" + name).c_str(), target, sizeof target);
+        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == path)
+            ++count;
+    }
+    return count;
+}
+
+// The process strace started, once it runs the program.
+pid_t TracedProcess(pid_t tracer, const std::string &program)
+{
+    const std::string children =
+        "/proc/" + std::to_string(tracer) + "/task/" + std::to_string(tracer) + "/children";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream list(children);
+        for (pid_t pid = -1; list >> pid;) {
+            char exe[4096];
+            const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+            const ssize_t n = ::readlink(link.c_str(), exe, sizeof exe);
+            if (n > 0 && std::string(exe, static_cast<std::size_t>(n)) == program)
+                return pid;
+        }
+    }
+    return -1;
+}
+
+// Another program saves the log by renaming a new version over it while the patch copies the
+// old one. The patch must not rename its copy of the old version over the new one. The rename
+// comes once the patch has the log open for reading and for writing, that is when it copies;
+// its flush is held back 5 s (strace), far longer than the rename takes.
+TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
+{
+    if (!StraceWorks())
+        GTEST_SKIP() << "strace is not installed or may not trace here";
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
+    const std::string newer = folder + "/newer";
+    WriteWhole(newer, "the newer version");
+    const Child tracer =
+        StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                    "inject=fdatasync:delay_enter=5000000", scratch.Patcher(), log});
+    const pid_t patcher = TracedProcess(tracer.pid, scratch.Patcher());
+    ASSERT_GT(patcher, 0) << "the patcher did not start";
+    bool opened = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!(opened = CountOpen(patcher, log) >= 2) &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+    ASSERT_TRUE(opened) << "the patcher never opened the log";
+    ASSERT_EQ(std::rename(newer.c_str(), log.c_str()), 0);
+    const RunResult run = WaitChild(tracer, std::chrono::seconds(120));
+
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find(OpenErrorLine(log)), std::string::npos) << run.output;
+    EXPECT_TRUE(ReadWhole(log) == "the newer version") << "the newer version was replaced";
+    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
+}
+
+// --- The log's folder swapped during a patch --------------------------------------------------
+
+// Someone who may rename folders on the way to the log swaps its folder for one of their own,
+// with a file of the log's name in it, while the patch waits for the log's lock (held back 3 s by
+// strace; the second flock of the run, after the scratch file's). The patch must go on with the
+// file it opened, in the folder it now lies in, and never write into the other folder.
+TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
+{
+    if (!StraceWorks())
+        GTEST_SKIP() << "strace is not installed or may not trace here";
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
+    TScratchDir scratch;
+    const std::string folder = scratch / "d";
+    const std::string moved = scratch / "moved";
+    const std::uint64_t size = 1 << 20;
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WritePattern(folder + "/a.mrfy", size, kSeed);
+    const Child tracer = StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                                     "inject=flock:delay_enter=3000000:when=2", scratch.Patcher(),
+                                     folder + "/a.mrfy"});
+    const pid_t patcher = TracedProcess(tracer.pid, scratch.Patcher());
+    ASSERT_GT(patcher, 0) << "the patcher did not start";
+    bool opened = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!(opened = CountOpen(patcher, folder + "/a.mrfy") >= 1) &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+    ASSERT_TRUE(opened) << "the patcher never opened the log";
+    ASSERT_EQ(std::rename(folder.c_str(), moved.c_str()), 0);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WriteWhole(folder + "/a.mrfy", "someone else's file");
+    const RunResult run = WaitChild(tracer, std::chrono::seconds(120));
+
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(ReadWhole(folder + "/a.mrfy"), "someone else's file") << run.output;
+    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(ListNames(moved), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(HoldsHeadersAndPattern(moved + "/a.mrfy", 1, size, kSeed));
 }
 
 } // namespace

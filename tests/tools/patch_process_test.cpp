@@ -140,6 +140,76 @@ TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
     EXPECT_EQ(Patch().ExitCode, 0);
 }
 
+// A lock that is never let go (another user's, even a shared one) must not hang the patch: after
+// a bounded wait it fails as a scratch file that cannot be created.
+TEST_F(PatchProcess, ScratchFileLockNeverLetGoEndsTheWait)
+{
+    WriteFile(Scratch(), "");
+    const int holder = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_SH), 0);
+    const TChildResult result = Patch("timeout 60");
+    ::close(holder);
+    ExpectOutcome(result, "ファイル {scratch} を作成できません.");
+    EXPECT_EQ(ReadFile(Scratch()), "");
+}
+
+// Without /proc the program's folder is found another way; the working folder (here the log's)
+// never gets the scratch file. The patcher without sanitizers: they need /proc themselves.
+TEST_F(PatchProcess, WithoutProcTheScratchFileStaysBesideTheProgram)
+{
+    if (::geteuid() != 0 || !Works({"unshare", "-m", "true"}))
+        GTEST_SKIP() << "needs a private mount namespace (root and unshare)";
+    const std::string plain = m_folder.Path("bin/mrfyc-patch-plain");
+    WriteFile(plain, ReadFile(MRFYC_PLAIN_PATCH_PATH), 0755);
+    const TChildResult result =
+        RunChild({"unshare", "-m", "sh", "-c", "umount -l /proc && cd \"$1\" && exec \"$2\" \"$3\"",
+                  "sh", m_folder.Path("logs"), plain, Log()});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Out, Log() + ": " + kPatched + "\n");
+    EXPECT_EQ(ReadFile(Scratch()), kHeader);
+    EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+    EXPECT_TRUE(ReadFile(Log()) == kHeader + m_old);
+}
+
+// Whatever address space is left, the patcher either cannot be loaded at all (the loader says
+// so) or ends in order: patched, or the memory error with the log as it was. Never an abort. The
+// limits step through the narrow band where start-up itself runs out.
+TEST_F(PatchProcess, TightAddressSpaceEndsInOrder)
+{
+    const std::string plain = m_folder.Path("bin/mrfyc-patch-plain");
+    WriteFile(plain, ReadFile(MRFYC_PLAIN_PATCH_PATH), 0755);
+    const std::string log = m_folder.Path("logs/y.mrfy");
+    int patched = 0;
+    int refused = 0;
+    for (int kib = 4096; kib <= 9216; kib += 16) {
+        WriteFile(log, "old");
+        const TChildResult result = RunChild({"sh", "-c", "ulimit -v \"$1\" && exec \"$2\" \"$3\"",
+                                              "sh", std::to_string(kib), plain, log});
+        SCOPED_TRACE("ulimit -v " + std::to_string(kib) + ": " + result.Err);
+        const std::string contents = ReadFile(log);
+        switch (result.ExitCode) {
+        case 0:
+            ++patched;
+            EXPECT_EQ(contents, kHeader + "old");
+            break;
+        case 1:
+            ++refused;
+            EXPECT_TRUE(result.Err.find("メモリが足りません.") != std::string::npos ||
+                        result.Err.find("メモリストリームの拡大中にメモリが足りなくなりました.") !=
+                            std::string::npos);
+            EXPECT_EQ(contents, "old");
+            break;
+        case 127: // the loader could not map the program's libraries
+            EXPECT_EQ(contents, "old");
+            break;
+        default:
+            ADD_FAILURE() << "exit " << result.ExitCode;
+        }
+    }
+    EXPECT_GT(patched, 0) << "the limits never left enough memory";
+    EXPECT_GT(refused, 0) << "the limits never ran the patcher out of memory";
+}
+
 struct TRunCase
 {
     const char *Name;
@@ -166,8 +236,8 @@ TEST_P(FailingRun, GivesTheStepsErrorAndKeepsTheLog)
 
 // Writes of the whole run: 1 the scratch file, 2 the header of the new log; the kernel copies the
 // body unless copy_file_range is refused, and then writes 3 to 15 are its 256 KiB blocks. The
-// log is read by pread64 only in that case. Opens in the log's folder: 1 the look for left-over
-// files, 2 the new file.
+// log is read by pread64 only in that case. Opens in the log's folder: 1 the folder, 2 the log for
+// reading, 3 for writing, 4 the look for left-over files, 5 the new file.
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingRun,
     testing::Values(
@@ -195,11 +265,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "ファイル {scratch} は開けません."},
         TRunCase{"ScratchEndsEarly", "-P {scratch} -einject=read:retval=0", {}, kReadError},
         TRunCase{"LogOpen",
-                 "-P {log} -einject=openat:error=EACCES:when=1",
+                 "-P {logs} -einject=openat:error=EACCES:when=2",
                  {},
                  "ファイル {log} は開けません."},
         TRunCase{"LogOpenForWriting",
-                 "-P {log} -einject=openat:error=EROFS:when=2",
+                 "-P {logs} -einject=openat:error=EROFS:when=3",
                  {},
                  "ファイル {log} を作成できません."},
         TRunCase{"LogMiddleRead",
@@ -213,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  kReadError},
         TRunCase{
-            "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=2", {}, kPatched}),
+            "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=5", {}, kPatched}),
     [](const testing::TestParamInfo<TRunCase> &info) { return info.param.Name; });
 
 struct TNobodyCase
@@ -224,6 +294,7 @@ struct TNobodyCase
     const char *Outcome;
     std::optional<rlim_t> Limit = {};
     mode_t LogsFolderMode = 0755; // root's: nobody rewrites in place
+    const char *Strace = "";      // strace's options, "" to run without
 };
 
 class AsNobodyUser : public PatchProcess, public testing::WithParamInterface<TNobodyCase>
@@ -242,8 +313,13 @@ TEST_P(AsNobodyUser, KeepsTheLogOrPatchesItWithOwnerAndMode)
         ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
     }
     ASSERT_EQ(::chmod(Log().c_str(), row.Mode), 0);
-    ExpectOutcome(Patch("setpriv --reuid=nobody --regid=nogroup --clear-groups", row.Limit),
-                  row.Outcome);
+    const std::string strace = *row.Strace ? std::string("strace -f -o /dev/null ") : "";
+    if (!strace.empty() && !Works({"strace", "-f", "-o", "/dev/null", "true"}))
+        GTEST_SKIP() << "strace is not installed or may not trace";
+    ExpectOutcome(
+        Patch(strace + row.Strace + " setpriv --reuid=nobody --regid=nogroup --clear-groups",
+              row.Limit),
+        row.Outcome);
     struct stat status = {};
     ASSERT_EQ(::stat(Log().c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, row.OwnedByNobody ? kNobody : 0);
@@ -256,7 +332,68 @@ INSTANTIATE_TEST_SUITE_P(
         TNobodyCase{"InPlaceSetuid", 06775, true, kPatched},
         TNobodyCase{"InPlaceSizeLimit", 0644, true, kWriteError, kLogSize + 50},
         // Writing to a file one does not own is allowed, giving a new file its owner is not.
-        TNobodyCase{"SomeoneElsesLog", 0666, false, kPatched, {}, 0777}),
+        TNobodyCase{"SomeoneElsesLog", 0666, false, kPatched, {}, 0777},
+        // A write by nobody would clear the bits, and only the owner may set them again.
+        TNobodyCase{
+            "SomeoneElsesSetuidLog", 06666, false, "ファイル {log} を作成できません.", {}, 0777},
+        // Reads of the move (four blocks, from the end) and writes (the four blocks, then the
+        // header) failing at the first, a middle and the last: the move is undone.
+        TNobodyCase{"InPlaceFirstReadFails",
+                    0644,
+                    true,
+                    kReadError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pread64:error=EIO:when=1"},
+        TNobodyCase{"InPlaceMiddleReadFails",
+                    0644,
+                    true,
+                    kReadError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pread64:error=EIO:when=2"},
+        TNobodyCase{"InPlaceLastReadFails",
+                    0644,
+                    true,
+                    kReadError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pread64:error=EIO:when=4"},
+        TNobodyCase{"InPlaceFirstWriteFails",
+                    0644,
+                    true,
+                    kWriteError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pwrite64:error=EIO:when=1"},
+        TNobodyCase{"InPlaceMiddleWriteFails",
+                    0644,
+                    true,
+                    kWriteError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pwrite64:error=EIO:when=2"},
+        TNobodyCase{"InPlaceLastWriteFails",
+                    0644,
+                    true,
+                    kWriteError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pwrite64:error=EIO:when=4"},
+        TNobodyCase{"InPlaceHeaderWriteFails",
+                    06775,
+                    true,
+                    kWriteError,
+                    {},
+                    0755,
+                    "-P {log} -einject=pwrite64:error=EIO:when=5"},
+        TNobodyCase{"InPlaceFinalFlushFails",
+                    0644,
+                    true,
+                    kWriteError,
+                    {},
+                    0755,
+                    "-P {log} -einject=fdatasync:error=EIO:when=1"}),
     [](const testing::TestParamInfo<TNobodyCase> &info) { return info.param.Name; });
 
 // A private mount of a 1 MiB tmpfs, filled up, with the log in a folder of root's: nobody

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/error_report.h"
 
 #include "app/application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/message_form.h"
 
 #include "app/beep.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/notice.h"
 
 #include "app/application.h"

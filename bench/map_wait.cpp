@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up time to the window on screen: spawns a program directly and waits, without polling,
 // for the X server's MapNotify of its top-level window with the given title; prints the
 // microseconds from spawn to that event (-1 after 20 s or when the program ends first), then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The smallest Qt Widgets program that shows a window: the yardstick for mrfyc's start-up.
 #include <QApplication>
 #include <QWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The patch as a plain rewrite: the header through "Temp.txt", the whole log read into memory,
 // header + log built in a second buffer, the log truncated and written in one go. It is the
 // yardstick for mrfyc-patch; it adds only an fdatasync, so that both reach the disk.

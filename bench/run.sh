@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Speed and memory of mrfyc-patch against `cp` + `sync FILE` of the copy (the same durability) and
 # `cp` + `sync FILE` + `mv` over the original (which, like the patch, also frees the old file), on
 # logs of 1 MiB, 256 MiB and 2 GiB + 1 byte; then mrfyc's start-up to its window's map event

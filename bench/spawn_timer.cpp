@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times commands from spawn to exit with no shell in between: "spawn_timer A ARGS... [; B ARGS...]"
 // runs A, then B, ... and prints the microseconds they took together and the largest peak
 // resident size among them (KiB). Exits 1 when a command fails.

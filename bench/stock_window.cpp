@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stock Qt window with the controls mrfyc's window has (a Japanese menu, five labels, four spin
 // boxes, a button, the same font), built the plain way: the fair yardstick for mrfyc's start-up.
 #include <QApplication>

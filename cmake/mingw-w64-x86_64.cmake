@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-build for 64-bit Windows with Debian's MinGW-w64 (posix thread flavour, so std::thread and
 # friends work). Everything is linked statically: the .exe files need no DLL beside them.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/code_page.h"
 
 namespace mrfyc {

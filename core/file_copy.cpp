@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/file_copy.h"
 
 #include "core/errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/full_stop.h"
 
 namespace mrfyc {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/log_file_selection.h"
 
 namespace mrfyc {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/log_patch.h"
 
 #include "core/code_page.h"

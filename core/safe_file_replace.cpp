@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/safe_file_replace.h"
 
 #include "core/code_page.h"

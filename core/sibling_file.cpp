@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/sibling_file.h"
 
 #include <cerrno>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fails when a program's library search path (RPATH or RUNPATH) holds an entry that the loader
 # would resolve against the working folder (empty or relative), or an absolute folder outside
 # the allowed ones. A library planted in the working folder must never be loaded.

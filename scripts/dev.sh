@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # One entry point for a fresh Debian 12 machine: installs what is missing, builds incrementally,
 # then starts mrfyc (run), passes every test (test) or measures (bench).
 set -euo pipefail

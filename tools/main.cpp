@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/errors.h"
 #include "core/log_patch.h"
 #include "tools/patch_tool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/patch_tool.h"
 
 #include "core/errors.h"

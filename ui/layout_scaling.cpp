@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/layout_scaling.h"
 
 #include "app/message_layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/main_window.h"
 
 #include "app/notice.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the arrow bitmaps SpinUp and SpinDown: 9 x 6 pixels, 4 bits per pixel, the standard
 16-colour palette, an olive background (transparent when drawn) with a black triangle.
 

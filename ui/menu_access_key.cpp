@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/menu_access_key.h"
 
 #include <QSet>

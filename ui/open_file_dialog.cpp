@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/open_file_dialog.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/spin_button.h"
 
 #include "ui/spin_button_accessible.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/spin_edit.h"
 
 #include "app/beep.h"

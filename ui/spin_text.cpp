@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/spin_text.h"
 
 namespace mrfyc {

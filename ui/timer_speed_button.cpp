@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/timer_speed_button.h"
 
 #include "core/errors.h"

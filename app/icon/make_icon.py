@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the program icon: a strip of film (the animation) with a check mark (corrected).
 
 32 x 32 pixels in the 16 colours of the standard VGA palette, transparent outside the strip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/log_replacement.h"
 
 #include "core/errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/program_directory.h"
 
 #include "core/code_page.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/win32/replacement_file.h"
 
 #include <cwchar>

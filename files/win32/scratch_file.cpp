@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "files/scratch_file.h"
 
 #include "core/errors.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real program under with_xvfb.sh: its window has the main window's caption, the program's
 # class and 32 x 32 icon, and closing it ends the program with exit code 0.
 set -uo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A start-up failure: exit code 1, the exact text on stderr, the same text in a critical box.
 set -uo pipefail
 dir=$(mktemp -d)

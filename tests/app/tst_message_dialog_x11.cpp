@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The message dialog on a real X server with a window manager (run by with_xvfb.sh): the frame
 // comes from the window manager, and Alt+F4 and the close box are the window manager's.
 #include "app/application.h"

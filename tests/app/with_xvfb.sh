@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a command in a fresh Xvfb with openbox as window manager, on the given display or, when
 # another server holds it, on one 10, 20, ... above.
 set -uo pipefail

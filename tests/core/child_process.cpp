@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/core/child_process.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/code_page.h"
 #include "core/full_stop.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/header_settings.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/errors.h"
 #include "core/log_patch.h"
 #include "core/safe_file_replace.h"

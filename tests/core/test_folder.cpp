@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/core/test_folder.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real mrfyc in a real X server, driven by real key and mouse input: values typed, a log picked
 # through the open dialog, OK, the notice closed, the window closed.
 # In sizelimit mode the program runs under a file size limit that the new log cannot fit: the

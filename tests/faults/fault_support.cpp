@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/faults/fault_support.h"
 
 #include <dirent.h>

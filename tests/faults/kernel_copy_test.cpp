@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The log's body is copied by the kernel in chunks. A chunk that fails keeps the old log; a kernel
 // that cannot copy between the two files, or copies nothing, hands over to a copy through a buffer
 // that must pick up exactly where the kernel stopped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A log that others touch while it is patched: a writer appending to it, a second patcher at the
 // same time.
 #include "tests/faults/fault_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header text for any four 32-bit values: seven CR LF lines that read back to the same values.
 #include "core/header_settings.h"
 

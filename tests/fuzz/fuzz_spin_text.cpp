@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spin field's text reader against a model built on the C library's number parsers.
 #include "ui/spin_text.h"
 

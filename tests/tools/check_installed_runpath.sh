@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build tree into a fresh prefix and checks the library search path of every
 # installed program. Usage: check_installed_runpath.sh CMAKE BUILD_DIR CHECK_SCRIPT [ARGS...]
 set -euo pipefail

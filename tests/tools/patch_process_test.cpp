@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The patcher as a separate process, where a test needs what only a process can have: a file
 // size limit, injected system call failures, another user, its own mount of a small disk.
 #include "core/header_settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/header_settings.h"
 #include "tests/core/test_folder.h"
 #include "tools/patch_tool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Mouse events go through the window as the platform's would: a press lands on the child under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
 #include "app/application.h"
 #include "app/error_report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "spin_test_support.h"
 
 #include <QTimerEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's pure rules: menu access keys, scaling arithmetic, dialog placement.
 #include "ui/layout_scaling.h"
 #include "ui/menu_access_key.h"

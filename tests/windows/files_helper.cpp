@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A second process for the file layer's tests: holds a file the way another program would, or
 // runs one patch so that the tests can kill it part-way.
 //   hold-write PATH EVENT     opens PATH for writing (sharing read and write), sets EVENT, waits

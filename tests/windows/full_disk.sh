@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # full_disk.sh PREFIX TESTS.exe SCRATCH: runs the full-disk tests on a 32 MiB tmpfs of their own,
 # mounted in a private mount namespace and given to Wine as drive T:. Exit 77 (skipped) where
 # the system refuses an unprivileged namespace.

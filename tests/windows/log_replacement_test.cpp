@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/errors.h"
 #include "core/header_settings.h"
 #include "files/log_replacement.h"

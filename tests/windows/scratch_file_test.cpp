@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/errors.h"
 #include "files/scratch_file.h"
 #include "win32_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "win32_test_support.h"
 
 #include "files/program_directory.h"

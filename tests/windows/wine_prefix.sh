@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # setup: creates (or brings up to date) the private Wine prefix of this build and keeps its
 # server running for the whole test run; cleanup: stops that server.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine in the given prefix: wine_run.sh PREFIX PROGRAM.exe ARGS...
 set -euo pipefail
 export WINEPREFIX="$1"

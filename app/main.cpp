@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "app/command_line.h"
-#include "app/startup.h"
+#include "shell/command_line.h"
+#include "shell/startup.h"
 
-#include "core/log_file_selection.h"
+#include "rules/log_file_selection.h"
 #include "ui/main_window.h"
 
 #include <QTimer>

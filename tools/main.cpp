@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/errors.h"
-#include "core/log_patch.h"
+#include "rules/errors.h"
+#include "files/log_patch.h"
 #include "tools/patch_tool.h"
 
 #include <csignal>

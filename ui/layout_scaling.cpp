@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/layout_scaling.h"
 
-#include "app/message_layout.h"
+#include "shell/message_layout.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/timer_speed_button.h"
 
-#include "core/errors.h"
+#include "rules/errors.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

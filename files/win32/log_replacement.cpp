@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "files/log_replacement.h"
 
-#include "core/errors.h"
+#include "rules/errors.h"
 #include "files/win32/handle.h"
 #include "files/win32/replacement_file.h"
 #include "files/win32/wide_text.h"

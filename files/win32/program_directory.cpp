@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "files/program_directory.h"
 
-#include "core/code_page.h"
+#include "rules/code_page.h"
 #include "files/win32/wide_text.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "files/scratch_file.h"
 
-#include "core/errors.h"
+#include "rules/errors.h"
 #include "files/win32/handle.h"
 #include "files/win32/wide_text.h"
 

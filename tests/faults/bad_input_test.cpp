@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Paths that are not a plain log: each gets a clear error and leaves everything as it was, or,
 // when it names a log after all, is patched like any other.
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

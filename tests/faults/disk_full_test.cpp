@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Writes that stop short (a full file system at an exact byte, one failing system call of any kind)
 // leave the old log byte for byte, report the error and leave no temporary file.
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // The log's body is copied by the kernel in chunks. A chunk that fails keeps the old log; a kernel
 // that cannot copy between the two files, or copies nothing, hands over to a copy through a buffer
 // that must pick up exactly where the kernel stopped.
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

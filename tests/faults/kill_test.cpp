@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A patch killed with SIGKILL at any moment leaves the log exactly as it was or exactly patched,
 // and the next patch of that log works and leaves nothing else behind.
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A log that others touch while it is patched: a writer appending to it, a second patcher at the
 // same time.
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

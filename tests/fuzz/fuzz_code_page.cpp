@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Extension and directory rules under both code pages and both path flavours, checked against a
 // model that first cuts the path into characters and then searches backwards.
-#include "core/code_page.h"
+#include "rules/code_page.h"
 
 #include <cstddef>
 #include <cstdint>

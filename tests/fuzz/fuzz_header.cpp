@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The header text for any four 32-bit values: seven CR LF lines that read back to the same values.
-#include "core/header_settings.h"
+#include "rules/header_settings.h"
 
 #include <charconv>
 #include <cstdint>

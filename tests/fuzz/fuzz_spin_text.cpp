@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The spin field's text reader against a model built on the C library's number parsers.
-#include "ui/spin_text.h"
+#include "rules/spin_text.h"
 
 #include <cerrno>
 #include <cstdint>

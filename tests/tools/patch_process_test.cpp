@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The patcher as a separate process, where a test needs what only a process can have: a file
 // size limit, injected system call failures, another user, its own mount of a small disk.
-#include "core/header_settings.h"
-#include "tests/core/child_process.h"
-#include "tests/core/test_folder.h"
+#include "rules/header_settings.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_folder.h"
 
 #include <fcntl.h>
 #include <fstream>

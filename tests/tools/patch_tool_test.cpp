@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/header_settings.h"
-#include "tests/core/test_folder.h"
+#include "rules/header_settings.h"
+#include "tests/support/test_folder.h"
 #include "tools/patch_tool.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/errors.h"
-#include "core/header_settings.h"
+#include "rules/errors.h"
+#include "rules/header_settings.h"
 #include "files/log_replacement.h"
 #include "win32_test_support.h"
 

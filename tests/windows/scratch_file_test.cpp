@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/errors.h"
+#include "rules/errors.h"
 #include "files/scratch_file.h"
 #include "win32_test_support.h"
 

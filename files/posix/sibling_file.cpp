@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+#include "files/posix/sibling_file.h"
+
+#include <cerrno>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr std::string_view kTag = ".mrfyc-";
+constexpr std::size_t kUniqueLength = 6;
+constexpr std::size_t kMaxBaseLength = 200; // leaves room for the dot, tag and suffix
+constexpr std::string_view kAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kAttempts = 100;
+
+std::string UniqueName(std::string_view targetName)
+{
+    unsigned char random[kUniqueLength] = {};
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        // Only uniqueness matters, and O_EXCL guards it: the clock will do.
+        timespec now = {};
+        static_cast<void>(::clock_gettime(CLOCK_REALTIME, &now)); // a zero time seeds too
+        auto seed =
+            static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(::getpid());
+        for (unsigned char &byte : random) {
+            byte = static_cast<unsigned char>(seed);
+            seed = seed * 6364136223846793005UL + 1442695040888963407UL;
+        }
+    }
+    std::string name = SiblingFile::NamePrefix(targetName);
+    for (const unsigned char byte : random)
+        name += kAlphabet[byte % kAlphabet.size()];
+    return name;
+}
+
+bool IsOurName(std::string_view name, std::string_view prefix)
+{
+    if (name.size() != prefix.size() + kUniqueLength || !name.starts_with(prefix))
+        return false;
+    return name.substr(prefix.size()).find_first_not_of(kAlphabet) == std::string_view::npos;
+}
+
+bool MeansFolderNotWritable(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+bool SameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+SiblingFile::~SiblingFile()
+{
+    if (!m_committed)
+        RemoveName();
+}
+
+std::string SiblingFile::NamePrefix(std::string_view targetName)
+{
+    std::string prefix(".");
+    prefix += targetName.substr(0, kMaxBaseLength);
+    prefix += kTag;
+    return prefix;
+}
+
+SiblingFile::Result SiblingFile::Create()
+{
+    const Result result = CreateUnnamed();
+    // EISDIR and EOPNOTSUPP: the kernel or the file system has no O_TMPFILE.
+    if (result != Result::Failed || (errno != EOPNOTSUPP && errno != EISDIR))
+        return result;
+    return CreateNamed();
+}
+
+SiblingFile::Result SiblingFile::CreateUnnamed()
+{
+    m_file = FileDescriptor(::openat(m_folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (!m_file.IsValid())
+        return MeansFolderNotWritable(errno) ? Result::FolderNotWritable : Result::Failed;
+    if (::flock(m_file.Get(), LOCK_EX) != 0) {
+        m_file.Close();
+        return Result::Failed;
+    }
+    return Result::Created;
+}
+
+SiblingFile::Result SiblingFile::CreateNamed()
+{
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string name = UniqueName(m_targetName);
+        FileDescriptor file(::openat(m_folder, name.c_str(),
+                                     O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!file.IsValid()) {
+            if (errno == EEXIST)
+                continue;
+            return MeansFolderNotWritable(errno) ? Result::FolderNotWritable : Result::Failed;
+        }
+        m_name = std::move(name);
+        m_file = std::move(file);
+        if (::flock(m_file.Get(), LOCK_EX) != 0) {
+            RemoveName();
+            return Result::Failed;
+        }
+        // Between the creation and the lock another run may have taken the file for a stale one
+        // and removed it; then the name is no longer ours.
+        struct stat byName = {};
+        struct stat byFile = {};
+        if (::fstatat(m_folder, m_name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 &&
+            ::fstat(m_file.Get(), &byFile) == 0 && SameFile(byName, byFile))
+            return Result::Created;
+        m_name.clear();
+        m_file.Close();
+    }
+    errno = EEXIST;
+    return Result::Failed;
+}
+
+bool SiblingFile::LinkUnnamed()
+{
+    // A link cannot replace a name, so the file gets a unique name first and is renamed after.
+    const std::string procPath = "/proc/self/fd/" + std::to_string(m_file.Get());
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string name = UniqueName(m_targetName);
+        int linked =
+            ::linkat(AT_FDCWD, procPath.c_str(), m_folder, name.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked != 0 && errno != EEXIST) // no /proc: root may link the descriptor itself
+            linked = ::linkat(m_file.Get(), "", m_folder, name.c_str(), AT_EMPTY_PATH);
+        if (linked == 0) {
+            m_name = std::move(name);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool SiblingFile::CommitOver()
+{
+    if (m_name.empty() && !LinkUnnamed())
+        return false;
+    if (::renameat(m_folder, m_name.c_str(), m_folder, m_targetName.c_str()) != 0)
+        return false;
+    m_committed = true;
+    m_name.clear();
+    return true;
+}
+
+void SiblingFile::RemoveName()
+{
+    if (m_name.empty())
+        return;
+    // Nothing more can be done when this fails; the name stays recognisable as stale and the
+    // next run removes it.
+    static_cast<void>(::unlinkat(m_folder, m_name.c_str(), 0));
+    m_name.clear();
+}
+
+void SiblingFile::RemoveStale(int folder, std::string_view targetName, uid_t targetOwner)
+{
+    const int listFd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0)
+        return;
+    DIR *list = ::fdopendir(listFd);
+    if (list == nullptr) {
+        ::close(listFd);
+        return;
+    }
+    const std::string prefix = NamePrefix(targetName);
+    while (const dirent *entry = ::readdir(list)) {
+        if (!IsOurName(entry->d_name, prefix))
+            continue;
+        FileDescriptor stale(::openat(folder, entry->d_name,
+                                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat status = {};
+        if (!stale.IsValid() || ::fstat(stale.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            (status.st_uid != ::geteuid() && status.st_uid != targetOwner))
+            continue;
+        // A run still writing holds the lock; only a file nobody holds is left over.
+        // The name must still be the file that was looked at.
+        struct stat named = {};
+        if (::flock(stale.Get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(named, status))
+            static_cast<void>(::unlinkat(folder, entry->d_name, 0));
+    }
+    ::closedir(list);
+}
+
+} // namespace mrfyc

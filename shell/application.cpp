@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+#include "shell/application.h"
+
+#include "shell/error_report.h"
+#include "rules/errors.h"
+
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QSessionManager>
+#include <QTranslator>
+
+#include <new>
+
+// The icon lives in this static library; naming its resource keeps the linker from dropping it.
+static void InitialiseResources()
+{
+    Q_INIT_RESOURCE(mrfyc);
+}
+
+namespace mrfyc {
+
+namespace {
+
+constexpr QStringView kTitle = u"mrfyc";
+
+void SendReleaseOutside(QWidget *widget)
+{
+    // A point left of and above the widget: a button releases without clicking.
+    const QPointF outside(-1, -1);
+    QMouseEvent release(QEvent::MouseButtonRelease, outside, widget->mapToGlobal(outside),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+// Qt's own texts (the file dialog, the fields' context menu) in the user's language.
+void InstallQtTranslations(QCoreApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+} // namespace
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The display name is left unset on purpose: on X11 Qt would append it to every window
+    // title, and the main window's title bar shows its own caption only.
+    setApplicationName(kTitle.toString());
+    setDesktopFileName(kTitle.toString());
+    InstallQtTranslations(*this);
+    InitialiseResources();
+    setWindowIcon(QIcon(QStringLiteral(":/mrfyc/mrfyc.png")));
+#ifndef QT_NO_SESSIONMANAGER
+    connect(this, &QGuiApplication::commitDataRequest, this, &TApplication::EndSession);
+#endif
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        NoteMouseButtons(receiver, *event);
+        return QApplication::notify(receiver, event);
+    } catch (const Exception &error) {
+        ReportError(error);
+    } catch (const std::bad_alloc &) {
+        ReportError(EOutOfMemory(std::string(kOutOfMemoryText)));
+    } catch (const std::exception &error) {
+        // Not one of the program's own kinds; still reported rather than ending the program.
+        ReportError(Exception(error.what()));
+    }
+    return false;
+}
+
+void TApplication::EndSession()
+{
+    exit(0);
+}
+
+void TApplication::NoteMouseButtons(QObject *receiver, const QEvent &event)
+{
+    if (!receiver->isWidgetType())
+        return;
+    if (event.type() == QEvent::MouseButtonPress)
+        m_pressedWidget = static_cast<QWidget *>(receiver);
+    else if (event.type() == QEvent::MouseButtonRelease &&
+             static_cast<const QMouseEvent &>(event).buttons() == Qt::NoButton)
+        m_pressedWidget.clear();
+}
+
+QString ApplicationTitle()
+{
+    // The application name stands in for the display name while that is unset.
+    return qApp ? QGuiApplication::applicationDisplayName() : kTitle.toString();
+}
+
+void CancelMouseCapture()
+{
+    if (QWidget *grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    auto *application = qobject_cast<TApplication *>(qApp);
+    if (!application || !application->PressedWidget())
+        return;
+    SendReleaseOutside(application->PressedWidget());
+}
+
+} // namespace mrfyc

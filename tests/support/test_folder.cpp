@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#include "tests/support/test_folder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mrfyc::test {
+
+namespace fs = std::filesystem;
+
+TestFolder::TestFolder()
+{
+    const char *base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/mrfyc-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr || ::chmod(pattern.c_str(), 0755) != 0)
+        throw std::runtime_error("cannot create a test folder");
+    m_path = pattern + "/";
+}
+
+TestFolder::~TestFolder()
+{
+    // Folders a test made read-only must be opened up before anything in them can go.
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(m_path, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error))
+            ::chmod(it->path().c_str(), 0700);
+    }
+    fs::remove_all(m_path, error);
+}
+
+void WriteFile(const std::string &path, std::string_view contents, mode_t mode)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    file.close();
+    if (!file || ::chmod(path.c_str(), mode) != 0)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> ListFolder(const std::string &path)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry &entry : fs::directory_iterator(path))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string DescribeFolder(const std::string &path)
+{
+    std::string text;
+    for (const std::string &name : ListFolder(path)) {
+        struct stat status = {};
+        if (::lstat((path + "/" + name).c_str(), &status) != 0)
+            throw std::runtime_error("cannot describe " + name);
+        text += name + " " + std::to_string(status.st_mode) + " " + std::to_string(status.st_uid) +
+                ":" + std::to_string(status.st_gid) + "\n";
+    }
+    return text;
+}
+
+std::string PatternBytes(std::size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1;
+    for (char &byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+} // namespace mrfyc::test

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "files/log_patch.h"
 
-#include "rules/code_page.h"
-#include "rules/errors.h"
 #include "files/posix/file_descriptor.h"
 #include "files/posix/safe_file_replace.h"
+#include "rules/code_page.h"
+#include "rules/errors.h"
 
 #include <cerrno>
 #include <chrono>

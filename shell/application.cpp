@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "shell/application.h"
 
-#include "shell/error_report.h"
 #include "rules/errors.h"
+#include "shell/error_report.h"
 
 #include <QIcon>
 #include <QLibraryInfo>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "shell/error_report.h"
 
-#include "shell/application.h"
 #include "rules/errors.h"
 #include "rules/full_stop.h"
+#include "shell/application.h"
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "shell/message_form.h"
 
-#include "shell/beep.h"
 #include "rules/errors.h"
+#include "shell/beep.h"
 
 #include <QApplication>
 #include <QClipboard>

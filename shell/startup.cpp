@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "shell/startup.h"
 
-#include "shell/application.h"
 #include "rules/errors.h"
+#include "shell/application.h"
 
 #include <QFileInfo>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "rules/errors.h"
 #include "files/log_patch.h"
+#include "rules/errors.h"
 #include "tools/patch_tool.h"
 
 #include <csignal>

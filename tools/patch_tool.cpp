@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tools/patch_tool.h"
 
+#include "files/log_patch.h"
 #include "rules/errors.h"
 #include "rules/full_stop.h"
 #include "rules/log_file_selection.h"
-#include "files/log_patch.h"
 
 #include <array>
 #include <charconv>

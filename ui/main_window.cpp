@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/main_window.h"
 
-#include "shell/notice.h"
-#include "rules/log_file_selection.h"
 #include "files/log_patch.h"
+#include "rules/log_file_selection.h"
+#include "shell/notice.h"
 #include "ui/layout_scaling.h"
 #include "ui/menu_access_key.h"
 #include "ui/open_file_dialog.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/spin_edit.h"
 
+#include "rules/spin_text.h"
 #include "shell/beep.h"
 #include "ui/spin_button.h"
-#include "rules/spin_text.h"
 #include "ui/timer_speed_button.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "files/posix/safe_file_replace.h"
 
-#include "rules/code_page.h"
-#include "rules/errors.h"
 #include "files/posix/file_copy.h"
 #include "files/posix/sibling_file.h"
+#include "rules/code_page.h"
+#include "rules/errors.h"
 
 #include <algorithm>
 #include <cerrno>

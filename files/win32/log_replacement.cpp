@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "files/log_replacement.h"
 
-#include "rules/errors.h"
 #include "files/win32/handle.h"
 #include "files/win32/replacement_file.h"
 #include "files/win32/wide_text.h"
+#include "rules/errors.h"
 
 #include <cstdio>
 #include <new>

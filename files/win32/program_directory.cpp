@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "files/program_directory.h"
 
-#include "rules/code_page.h"
 #include "files/win32/wide_text.h"
+#include "rules/code_page.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "files/scratch_file.h"
 
-#include "rules/errors.h"
 #include "files/win32/handle.h"
 #include "files/win32/wide_text.h"
+#include "rules/errors.h"
 
 #include <new>
 #include <stdexcept>

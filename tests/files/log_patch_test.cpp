@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "rules/errors.h"
 #include "files/log_patch.h"
 #include "files/posix/safe_file_replace.h"
+#include "rules/errors.h"
 #include "tests/support/test_folder.h"
 
 #include <cerrno>

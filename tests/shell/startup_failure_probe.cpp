@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A program that fails while its main window is built: RunProgram must show the failure and end
 // with exit code 1. The box's caption and text go to stdout so the test can check them.
-#include "shell/startup.h"
 #include "rules/errors.h"
+#include "shell/startup.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "rules/errors.h"
 #include "shell/application.h"
 #include "shell/command_line.h"
 #include "shell/error_report.h"
 #include "shell/startup.h"
-#include "rules/errors.h"
 
 #include "modal_helper.h"
 

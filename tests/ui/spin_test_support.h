@@ -7,10 +7,10 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QtTest>
 
+#include "rules/errors.h"
 #include "shell/application.h"
 #include "shell/beep.h"
 #include "shell/error_report.h"
-#include "rules/errors.h"
 #include "ui/spin_button.h"
 #include "ui/spin_edit.h"
 #include "ui/timer_speed_button.h"

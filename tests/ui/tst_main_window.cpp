@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
+#include "rules/log_file_selection.h"
 #include "shell/application.h"
 #include "shell/error_report.h"
 #include "shell/notice.h"
-#include "rules/log_file_selection.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
 #include "ui/spin_button.h"

@@ -6,11 +6,11 @@
 //   hold-scratch PATH EVENT MS  writes the scratch file PATH, sets EVENT, keeps it MS ms, closes
 //   prepend PATH TEXT         puts TEXT in front of PATH; exit 0, or 1 with the message
 //   program-dir               prints the program's folder
-#include "rules/errors.h"
 #include "files/log_replacement.h"
 #include "files/program_directory.h"
 #include "files/scratch_file.h"
 #include "files/win32/wide_text.h"
+#include "rules/errors.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "files/log_replacement.h"
 #include "rules/errors.h"
 #include "rules/header_settings.h"
-#include "files/log_replacement.h"
 #include "win32_test_support.h"
 
 #include <gtest/gtest.h>

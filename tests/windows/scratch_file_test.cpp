@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "rules/errors.h"
 #include "files/scratch_file.h"
+#include "rules/errors.h"
 #include "win32_test_support.h"
 
 #include <gtest/gtest.h>

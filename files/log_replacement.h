@@ -10,7 +10,7 @@ namespace mrfyc {
 // Puts bytes in front of a log's contents without ever leaving it half-written: the new contents
 // are streamed into a new file in the log's own folder, flushed, and only then put in place.
 // Any failure leaves the old log byte for byte and no new file behind. Failures throw the error
-// kinds of core/errors.h, naming the path as the user gave it.
+// kinds of rules/errors.h, naming the path as the user gave it.
 class LogReplacement
 {
 public:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "files/log_patch.h"
+#include "files/program_directory.h"
 #include "rules/errors.h"
 #include "tools/patch_tool.h"
 

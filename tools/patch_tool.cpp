@@ -132,11 +132,14 @@ bool PatchOne(const std::string &file, const THeaderSettings &settings,
     TLogFileSelection selection;
     std::optional<std::string> notice;
     const NoticeFunction keepNotice = [&notice](const std::string &text) { notice = text; };
+    bool patched = false;
     try {
-        if (selection.ApplyDropRule(file, keepNotice))
-            PatchLogFile(
-                selection.CurrentLogPath(), [&settings] { return settings; }, programDirectory,
-                keepNotice);
+        if (selection.ApplyDropRule(file, keepNotice)) {
+            const PatchOutcome outcome =
+                PatchLogFile(selection.CurrentLogPath(), settings, programDirectory);
+            patched = outcome == PatchOutcome::Patched;
+            notice = NoticeText(outcome);
+        }
     } catch (const Exception &error) {
         err << file << ": " << WithFullStop(error.Message()) << '\n';
         return false;
@@ -144,7 +147,6 @@ bool PatchOne(const std::string &file, const THeaderSettings &settings,
         err << file << ": " << WithFullStop(kOutOfMemoryText) << '\n';
         return false;
     }
-    const bool patched = notice == kNoticePatched;
     (patched ? out : err) << file << ": " << notice.value_or("") << '\n';
     return patched;
 }

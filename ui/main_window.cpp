@@ -2,6 +2,7 @@
 #include "ui/main_window.h"
 
 #include "files/log_patch.h"
+#include "files/program_directory.h"
 #include "rules/log_file_selection.h"
 #include "shell/notice.h"
 #include "ui/layout_scaling.h"
@@ -137,17 +138,14 @@ void TForm1::OpenClick(QObject *)
 
 void TForm1::btnPutClick(QObject *)
 {
-    const auto readSettings = [this] {
-        // Read in this order: width, height, line count, quality.
-        THeaderSettings settings;
-        settings.ImageWidth = UdW->Value();
-        settings.ImageHeight = UdH->Value();
-        settings.LineCount = Udl->Value();
-        settings.Quality = UdQ->Value();
-        return settings;
-    };
+    THeaderSettings settings;
+    settings.ImageWidth = UdW->Value();
+    settings.ImageHeight = UdH->Value();
+    settings.LineCount = Udl->Value();
+    settings.Quality = UdQ->Value();
     // Errors go on to the event loop's report; the label, path and fields stay as they are.
-    PatchLogFile(m_selection.CurrentLogPath(), readSettings, ProgramDirectory(), ShowNoticeBytes);
+    ShowNoticeBytes(
+        NoticeText(PatchLogFile(m_selection.CurrentLogPath(), settings, ProgramDirectory())));
 }
 
 void TForm1::ScaleToScreen(int pixelsPerInch)

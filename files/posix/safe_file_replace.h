@@ -16,7 +16,7 @@ namespace mrfyc {
 // the owner could not be kept) is the file rewritten in place, with its new size reserved first
 // and every failure but a kill undone. Once open, the file and its folder are reached only
 // through their descriptors, so renaming folders on the way cannot redirect the writes.
-// Failures throw the error kinds of core/errors.h, naming the path as given.
+// Failures throw the error kinds of rules/errors.h, naming the path as given.
 class SafeFileReplace
 {
 public:

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "files/log_patch.h"
-#include "files/posix/safe_file_replace.h"
+#include "files/log_replacement.h"
 #include "rules/errors.h"
 #include "tests/support/test_folder.h"
 
@@ -42,26 +42,17 @@ protected:
 
     void Patch(const std::string &log, const THeaderSettings &settings = {})
     {
-        PatchLogFile(
-            log,
-            [this, settings] {
-                ++m_settingsRead;
-                return settings;
-            },
-            m_folder.Path("program/"),
-            [this](const std::string &text) { m_notices.push_back(text); });
+        m_outcomes.push_back(PatchLogFile(log, settings, m_folder.Path("program/")));
     }
 
     TestFolder m_folder;
-    std::vector<std::string> m_notices;
-    int m_settingsRead = 0;
+    std::vector<PatchOutcome> m_outcomes;
 };
 
 TEST_F(PatchLogFileTest, NoPathOnlyTellsAndTouchesNothing)
 {
     Patch("");
-    EXPECT_EQ(m_notices, std::vector<std::string>{kNoticeNoFile});
-    EXPECT_EQ(m_settingsRead, 0);
+    EXPECT_EQ(m_outcomes, std::vector<PatchOutcome>{PatchOutcome::NoFileChosen});
     EXPECT_TRUE(ListFolder(m_folder.Path("program")).empty());
 }
 
@@ -83,15 +74,15 @@ TEST_P(PatchContents, PutTheNewestHeaderFirst)
     Patch(Log(name), second);
     EXPECT_TRUE(ReadFile(Log(name)) == BuildHeaderText(second) + kDefaultHeader + old);
     EXPECT_EQ(ReadFile(Scratch()), BuildHeaderText(second));
-    EXPECT_EQ(m_notices, (std::vector<std::string>{kNoticePatched, kNoticePatched}));
-    EXPECT_EQ(m_settingsRead, 2);
+    EXPECT_EQ(m_outcomes,
+              (std::vector<PatchOutcome>{PatchOutcome::Patched, PatchOutcome::Patched}));
     EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{name});
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PatchContents,
-                         testing::Values(0, 1, 5000, SafeFileReplace::kBlockSize - 107,
-                                         SafeFileReplace::kBlockSize,
-                                         3 * SafeFileReplace::kBlockSize + 12345));
+                         testing::Values(0, 1, 5000, LogReplacement::kBlockSize - 107,
+                                         LogReplacement::kBlockSize,
+                                         3 * LogReplacement::kBlockSize + 12345));
 
 struct TFailureCase
 {
@@ -131,7 +122,7 @@ TEST_P(PatchFailure, NamesThePathAndLeavesTheLog)
                       (row.Kind == "EFOpenError" ? " は開けません" : " を作成できません"));
     }
     ::close(lock);
-    EXPECT_TRUE(m_notices.empty());
+    EXPECT_TRUE(m_outcomes.empty());
     EXPECT_EQ(DescribeFolder(m_folder.Path("logs")), before);
     EXPECT_EQ(RegularFileContents(Log()), contents);
     if (!row.NamesScratch) { // the scratch file comes before the log
@@ -293,9 +284,7 @@ TEST_F(PatchLogFileTest, NoProgramFolderRefusesTheScratchFile)
     char *previous = ::getcwd(nullptr, 0);
     ASSERT_EQ(::chdir(m_folder.Path("logs").c_str()), 0);
     try {
-        PatchLogFile(
-            Log(), [] { return THeaderSettings{}; }, "",
-            [this](const std::string &text) { m_notices.push_back(text); });
+        PatchLogFile(Log(), THeaderSettings{}, "");
         ADD_FAILURE() << "no error";
     } catch (const EFCreateError &error) {
         EXPECT_EQ(error.Message(), "ファイル Temp.txt を作成できません");

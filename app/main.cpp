@@ -17,15 +17,15 @@ int main(int argc, char *argv[])
     if (const std::optional<int> exitCode = mrfyc::AnswerInformationOptions(argc, argv))
         return *exitCode;
     // The current log path lives from start to exit, beyond the window that shows it.
-    mrfyc::TLogFileSelection selection;
+    mrfyc::LogFileSelection selection;
     return mrfyc::RunProgram(argc, argv, [&selection, &argc, argv] {
-        mrfyc::Form1 = new mrfyc::TForm1(selection);
+        auto *form = new mrfyc::TForm1(selection);
         // The application has taken its own options out of argv by now. The file is taken once
         // the loop runs, so that a refusal's notice comes after the window is shown.
         if (std::optional<std::string> file = mrfyc::FileArgument(argc, argv)) {
-            QTimer::singleShot(0, mrfyc::Form1,
-                               [file = std::move(*file)] { mrfyc::Form1->OpenFromOutside(file); });
+            QTimer::singleShot(0, form,
+                               [form, file = std::move(*file)] { form->OpenFromOutside(file); });
         }
-        return mrfyc::Form1;
+        return form;
     });
 }

@@ -9,7 +9,7 @@ bool IsAcceptedLogExtension(std::string_view path, CodePage codePage, PathFlavou
     return extension == ".mrfy" || extension == ".tmp";
 }
 
-void TLogFileSelection::ApplyOpenRule(const std::string &picked)
+void LogFileSelection::ApplyOpenRule(const std::string &picked)
 {
     m_currentLogPath = picked;
     // Replaces what the label showed: appending would run two paths together into a name that
@@ -17,7 +17,7 @@ void TLogFileSelection::ApplyOpenRule(const std::string &picked)
     m_labelText = "ファイル名：" + picked;
 }
 
-bool TLogFileSelection::ApplyDropRule(const std::string &dropped, const NoticeFunction &showNotice)
+bool LogFileSelection::ApplyDropRule(const std::string &dropped, const NoticeFunction &showNotice)
 {
     if (!IsAcceptedLogExtension(dropped)) {
         showNotice(kNoticeUnsupported);

@@ -14,7 +14,7 @@ bool IsAcceptedLogExtension(std::string_view path, CodePage codePage = NativeCod
 
 // Owns the current log path and the text of the file label, and applies the open and drop rules
 // that change them. One instance lives from start-up to exit.
-class TLogFileSelection
+class LogFileSelection
 {
 public:
     const std::string &CurrentLogPath() const { return m_currentLogPath; }

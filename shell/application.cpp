@@ -2,11 +2,12 @@
 #include "shell/application.h"
 
 #include "rules/errors.h"
-#include "shell/error_report.h"
+#include "rules/full_stop.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QSessionManager>
 #include <QTranslator>
@@ -43,6 +44,27 @@ void InstallQtTranslations(QCoreApplication &application)
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+}
+
+std::function<void(const QString &)> &Hook()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
+void ShowErrorBox(const QString &text)
+{
+    QPointer<QWidget> active = QApplication::activeWindow();
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    // Owned by the active window, so the box opens on its monitor and has no task-bar entry.
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, active);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    if (active)
+        active->activateWindow();
+    if (focus)
+        focus->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace
@@ -107,6 +129,24 @@ void CancelMouseCapture()
     if (!application || !application->PressedWidget())
         return;
     SendReleaseOutside(application->PressedWidget());
+}
+
+void ReportError(const Exception &error)
+{
+    CancelMouseCapture();
+    if (dynamic_cast<const EAbort *>(&error))
+        return;
+    const QString text = QString::fromLocal8Bit(WithFullStop(error.Message()));
+    if (Hook()) {
+        Hook()(text);
+        return;
+    }
+    ShowErrorBox(text);
+}
+
+void SetErrorReportHook(std::function<void(const QString &shownText)> hook)
+{
+    Hook() = std::move(hook);
 }
 
 } // namespace mrfyc

@@ -5,7 +5,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 namespace mrfyc {
+
+class Exception;
 
 // The Qt application with the event loop's error report: every error kind that escapes an event
 // handler is reported and the loop goes on.
@@ -37,5 +41,12 @@ QString ApplicationTitle();
 // Releases an explicit mouse grab and lets a widget that holds the mouse after a press (a held
 // button or arrow) see the button go up outside of it, so that it neither clicks nor repeats.
 void CancelMouseCapture();
+
+// The event loop's report of an error that escaped a handler: releases a mouse grab, then (unless
+// the error is an EAbort) shows the critical box titled with the application title.
+void ReportError(const Exception &error);
+
+// Test seam: while set, the text that would be shown goes to the hook instead of the modal box.
+void SetErrorReportHook(std::function<void(const QString &shownText)> hook);
 
 } // namespace mrfyc

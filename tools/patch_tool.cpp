@@ -33,7 +33,7 @@ constexpr std::string_view kUsage =
     "written beside this program. Exit status: 0 when every FILE was patched, 1 when any was\n"
     "not, 2 for a usage error.\n";
 
-struct TValueOption
+struct ValueOption
 {
     std::string_view Name;
     std::int32_t Minimum;
@@ -43,10 +43,10 @@ struct TValueOption
 
 // The ranges of the window's fields.
 constexpr std::array kValueOptions{
-    TValueOption{"--width", 0, 65536, &THeaderSettings::ImageWidth},
-    TValueOption{"--height", 0, 65536, &THeaderSettings::ImageHeight},
-    TValueOption{"--lines", 0, 2147483647, &THeaderSettings::LineCount},
-    TValueOption{"--quality", 1, 9, &THeaderSettings::Quality},
+    ValueOption{"--width", 0, 65536, &THeaderSettings::ImageWidth},
+    ValueOption{"--height", 0, 65536, &THeaderSettings::ImageHeight},
+    ValueOption{"--lines", 0, 2147483647, &THeaderSettings::LineCount},
+    ValueOption{"--quality", 1, 9, &THeaderSettings::Quality},
 };
 
 class UsageError
@@ -59,7 +59,7 @@ private:
     std::string m_text;
 };
 
-struct TCommandLine
+struct CommandLine
 {
     THeaderSettings Settings;
     std::vector<std::string> Files;
@@ -67,7 +67,7 @@ struct TCommandLine
     bool Version = false;
 };
 
-std::int32_t ParseValue(const TValueOption &option, std::string_view text)
+std::int32_t ParseValue(const ValueOption &option, std::string_view text)
 {
     long long value = 0;
     const char *end = text.data() + text.size();
@@ -82,18 +82,18 @@ std::int32_t ParseValue(const TValueOption &option, std::string_view text)
     return static_cast<std::int32_t>(value);
 }
 
-const TValueOption *FindValueOption(std::string_view name)
+const ValueOption *FindValueOption(std::string_view name)
 {
-    for (const TValueOption &option : kValueOptions) {
+    for (const ValueOption &option : kValueOptions) {
         if (option.Name == name)
             return &option;
     }
     return nullptr;
 }
 
-TCommandLine ParseCommandLine(const std::vector<std::string> &arguments)
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
 {
-    TCommandLine commandLine;
+    CommandLine commandLine;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
@@ -107,7 +107,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &arguments)
             commandLine.Version = true;
         } else {
             const std::size_t equals = argument.find('=');
-            const TValueOption *option = FindValueOption(argument.substr(0, equals));
+            const ValueOption *option = FindValueOption(argument.substr(0, equals));
             if (option == nullptr)
                 throw UsageError("unknown option '" + std::string(argument) + "'");
             std::string_view value;
@@ -129,7 +129,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &arguments)
 bool PatchOne(const std::string &file, const THeaderSettings &settings,
               const std::string &programDirectory, std::ostream &out, std::ostream &err)
 {
-    TLogFileSelection selection;
+    LogFileSelection selection;
     std::optional<std::string> notice;
     const NoticeFunction keepNotice = [&notice](const std::string &text) { notice = text; };
     bool patched = false;
@@ -156,7 +156,7 @@ bool PatchOne(const std::string &file, const THeaderSettings &settings,
 int RunPatchTool(const std::vector<std::string> &arguments, const std::string &programDirectory,
                  std::ostream &out, std::ostream &err)
 {
-    TCommandLine commandLine;
+    CommandLine commandLine;
     try {
         commandLine = ParseCommandLine(arguments);
     } catch (const UsageError &error) {

@@ -25,8 +25,6 @@
 
 namespace mrfyc {
 
-TForm1 *Form1 = nullptr;
-
 namespace {
 
 // The layout was made for this screen and font: 96 pixels per inch, characters 12 pixels high.
@@ -81,14 +79,16 @@ std::string ToBytes(const QString &path)
 
 } // namespace
 
-TForm1::TForm1(TLogFileSelection &selection, QWidget *parent)
+TForm1::TForm1(LogFileSelection &selection, QWidget *parent)
     : QMainWindow(parent), m_selection(selection)
 {
     // Before the controls exist, so that each takes the font once rather than again when the
     // window's font reaches it.
     setFont(WindowFont(kDesignFontHeight));
     setupUi(this);
-    OpenDialog1 = new TOpenFileDialog(this);
+    // The height caption keeps its layout name; its member is named apart from QWidget::height().
+    lblHeight->setObjectName(QStringLiteral("height"));
+    OpenDialog1 = new OpenFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setFilter(QStringLiteral("ミルフィログファイル (*.tmp *.mrfy)"));
 
@@ -97,15 +97,17 @@ TForm1::TForm1(TLogFileSelection &selection, QWidget *parent)
     ScaleToScreen(onScreen ? qRound(onScreen->logicalDotsPerInchY()) : kDesignPixelsPerInch);
     SetUpMenu();
 
-    connect(Open, &QAction::triggered, this, [this] { OpenClick(Open); });
-    connect(btnPut, &QPushButton::clicked, this, [this] { btnPutClick(btnPut); });
+    connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
+    connect(btnPut, &QPushButton::clicked, this, [this] { btnPutClick(); });
     btnPut->installEventFilter(this);
     // Drops anywhere on the window belong to the window, not to the field under the pointer.
     for (QWidget *field : {UdH, UdW, Udl, UdQ})
         field->setAcceptDrops(false);
     // Each caption names its field, for the keyboard and for assistive technology.
-    for (const auto &[caption, field] :
-         {std::pair<QLabel *, QWidget *>{height, UdH}, {lblw, UdW}, {Label3, Udl}, {Label1, UdQ}}) {
+    for (const auto &[caption, field] : {std::pair<QLabel *, QWidget *>{lblHeight, UdH},
+                                         {lblw, UdW},
+                                         {Label3, Udl},
+                                         {Label1, UdQ}}) {
         caption->setBuddy(field);
         field->setAccessibleName(caption->text());
     }
@@ -114,21 +116,10 @@ TForm1::TForm1(TLogFileSelection &selection, QWidget *parent)
     move(kOuterPosition);
     resize(kOuterSize);
     btnPut->setFocus();
-    FormCreate(this);
-}
-
-TForm1::~TForm1()
-{
-    if (Form1 == this)
-        Form1 = nullptr;
-}
-
-void TForm1::FormCreate(QObject *)
-{
     setAcceptDrops(true);
 }
 
-void TForm1::OpenClick(QObject *)
+void TForm1::OpenClick()
 {
     if (!OpenDialog1->Execute(this))
         return;
@@ -136,7 +127,7 @@ void TForm1::OpenClick(QObject *)
     ShowSelection();
 }
 
-void TForm1::btnPutClick(QObject *)
+void TForm1::btnPutClick()
 {
     THeaderSettings settings;
     settings.ImageWidth = UdW->Value();
@@ -224,7 +215,7 @@ void TForm1::SetUpMenu()
 void TForm1::FitLabelsAndScrollArea()
 {
     // The captions take the size of their text; the file label keeps its box.
-    for (QLabel *caption : {height, lblw, Label3, Label1})
+    for (QLabel *caption : {lblHeight, lblw, Label3, Label1})
         caption->resize(caption->sizeHint());
     // The scroll bars appear once the client area is smaller than what the controls reach.
     QRect reach;

@@ -13,8 +13,8 @@ class QDropEvent;
 
 namespace mrfyc {
 
-class TLogFileSelection;
-class TOpenFileDialog;
+class LogFileSelection;
+class OpenFileDialog;
 
 // The program's one window: the file label, the four header fields, the OK button, the menu
 // command 開く and the drop target. It holds no patching logic; it hands user actions to the
@@ -24,17 +24,12 @@ class TForm1 : public QMainWindow, public Ui::TForm1
     Q_OBJECT
 
 public:
-    explicit TForm1(TLogFileSelection &selection, QWidget *parent = nullptr);
-    ~TForm1() override;
+    explicit TForm1(LogFileSelection &selection, QWidget *parent = nullptr);
 
-    // The caption label named "height" in the layout; the window's own height is QWidget::height().
-    using Ui::TForm1::height;
+    OpenFileDialog *OpenDialog1 = nullptr;
 
-    TOpenFileDialog *OpenDialog1 = nullptr;
-
-    void FormCreate(QObject *sender);
-    void OpenClick(QObject *sender);
-    void btnPutClick(QObject *sender);
+    void OpenClick();
+    void btnPutClick();
 
     // A file handed over from outside (the command line): taken as a dropped one is.
     void OpenFromOutside(const std::string &path);
@@ -57,11 +52,8 @@ private:
     void ShowSelection();
     bool HandleButtonKey(QKeyEvent *event);
 
-    TLogFileSelection &m_selection;
+    LogFileSelection &m_selection;
     bool m_outerSizeFitted = false;
 };
-
-// The one main window, set by start-up.
-extern TForm1 *Form1;
 
 } // namespace mrfyc

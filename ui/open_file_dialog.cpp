@@ -32,14 +32,14 @@ QWidget *KeyTarget(QWidget *owner)
 
 } // namespace
 
-TOpenFileDialog::TOpenFileDialog(QObject *parent) : QObject(parent) {}
+OpenFileDialog::OpenFileDialog(QObject *parent) : QObject(parent) {}
 
-TOpenFileDialog::~TOpenFileDialog()
+OpenFileDialog::~OpenFileDialog()
 {
     delete m_dialog;
 }
 
-bool TOpenFileDialog::Execute(QWidget *owner)
+bool OpenFileDialog::Execute(QWidget *owner)
 {
     delete m_dialog;
     m_dialog = new QFileDialog(owner);
@@ -70,7 +70,7 @@ bool TOpenFileDialog::Execute(QWidget *owner)
     return true;
 }
 
-bool TOpenFileDialog::eventFilter(QObject *watched, QEvent *event)
+bool OpenFileDialog::eventFilter(QObject *watched, QEvent *event)
 {
     const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
     if (!key || !IsInClosedDialog(watched))
@@ -84,7 +84,7 @@ bool TOpenFileDialog::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-bool TOpenFileDialog::IsInClosedDialog(QObject *object) const
+bool OpenFileDialog::IsInClosedDialog(QObject *object) const
 {
     if (!m_dialog || m_dialog->isVisible() || !object->isWidgetType())
         return false;

@@ -19,7 +19,7 @@ namespace mrfyc {
 // The open-file dialog of the main window: a Qt file dialog object (not the static helper) that
 // remembers the last confirmed file for the next opening and stands centred across and one third
 // down the monitor of the active window.
-class TOpenFileDialog : public QObject
+class OpenFileDialog : public QObject
 {
     Q_OBJECT
 
@@ -28,10 +28,9 @@ public:
     // (filter, preselected file and position already set). nullopt cancels.
     using Answerer = std::function<std::optional<QString>(QFileDialog &dialog)>;
 
-    explicit TOpenFileDialog(QObject *parent = nullptr);
-    ~TOpenFileDialog() override;
+    explicit OpenFileDialog(QObject *parent = nullptr);
+    ~OpenFileDialog() override;
 
-    QString Filter() const { return m_filter; }
     void setFilter(const QString &filter) { m_filter = filter; }
     QString FileName() const { return m_fileName; }
 

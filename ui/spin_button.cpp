@@ -81,26 +81,6 @@ void TSpinButton::setFocusedButton(TTimerSpeedButton *button)
     UpdateFocusRectangles();
 }
 
-QImage TSpinButton::UpGlyph() const
-{
-    return m_upButton->Glyph();
-}
-
-void TSpinButton::setUpGlyph(const QImage &glyph)
-{
-    m_upButton->setGlyph(glyph.isNull() ? DefaultUpGlyph() : glyph);
-}
-
-QImage TSpinButton::DownGlyph() const
-{
-    return m_downButton->Glyph();
-}
-
-void TSpinButton::setDownGlyph(const QImage &glyph)
-{
-    m_downButton->setGlyph(glyph.isNull() ? DefaultDownGlyph() : glyph);
-}
-
 void TSpinButton::setTabStop(bool tabStop)
 {
     // No click focus: a press reaches the pair through its arrows, which decide where the focus

@@ -30,12 +30,6 @@ public:
     QWidget *FocusControl() const { return m_focusControl; }
     void setFocusControl(QWidget *control) { m_focusControl = control; }
 
-    // A null image brings back the default bitmap ("SpinUp" or "SpinDown").
-    QImage UpGlyph() const;
-    void setUpGlyph(const QImage &glyph);
-    QImage DownGlyph() const;
-    void setDownGlyph(const QImage &glyph);
-
     bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
     void setTabStop(bool tabStop);
 

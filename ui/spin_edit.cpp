@@ -125,12 +125,12 @@ void TSpinEdit::ShowNumber(std::int32_t bounded)
     setText(number);
 }
 
-void TSpinEdit::StepUp(QObject *)
+void TSpinEdit::StepUp()
 {
     Step(m_increment);
 }
 
-void TSpinEdit::StepDown(QObject *)
+void TSpinEdit::StepDown()
 {
     Step(-static_cast<std::int64_t>(m_increment));
 }
@@ -219,9 +219,9 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
 {
     QPointer<TSpinEdit> self(this);
     if (event->key() == Qt::Key_Up) {
-        StepUp(this);
+        StepUp();
     } else if (event->key() == Qt::Key_Down) {
-        StepDown(this);
+        StepDown();
     }
     if (!self) {
         return;

@@ -52,8 +52,8 @@ public:
     std::int32_t ClampValue(std::int64_t value) const;
 
     virtual bool AcceptsChar(QChar character) const;
-    virtual void StepUp(QObject *sender = nullptr);
-    virtual void StepDown(QObject *sender = nullptr);
+    virtual void StepUp();
+    virtual void StepDown();
 
     TSpinButton *Button() const { return m_button; }
 

@@ -24,7 +24,6 @@ public:
     ~TTimerSpeedButton() override;
 
     // The glyph; the colour of its bottom-left pixel is drawn transparent.
-    QImage Glyph() const { return m_glyph; }
     void setGlyph(const QImage &glyph);
 
     bool AllowRepeat() const { return m_allowRepeat; }

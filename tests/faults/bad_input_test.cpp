@@ -54,7 +54,7 @@ class BadInput : public ::testing::TestWithParam<BadInputCase>
 TEST_P(BadInput, ClearErrorAndNothingChangedOrPatched)
 {
     const BadInputCase &test = GetParam();
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::string folder = scratch / "logs";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string path = test.make(folder);

@@ -32,7 +32,7 @@ struct Log
     ino_t inode = 0;
 };
 
-Log MakeLog(const TScratchDir &scratch, std::uint64_t size)
+Log MakeLog(const ScratchDir &scratch, std::uint64_t size)
 {
     Log log{scratch / "logs", scratch / "logs/a.mrfy", size, 0};
     ::mkdir(log.folder.c_str(), 0755);
@@ -83,7 +83,7 @@ TEST_P(FullDisk, NoSpaceLeftKeepsTheOldLog)
     if (!CanMountPrivately())
         GTEST_SKIP() << "unshare -Urm with a tmpfs mount is refused here";
     const FullCase &test = GetParam();
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::uint64_t size = 768 * kPage + 1 - kDefaultHeader.size();
     const Log log = MakeLog(scratch, size);
     const std::uint64_t logPages = (size + kPage - 1) / kPage;
@@ -143,7 +143,7 @@ struct TracedCall
 };
 
 // Calls that write, sync, create or rename; the ones that touch the log's folder or "Temp.txt".
-std::vector<TracedCall> TraceWrites(const TScratchDir &scratch, const Log &log,
+std::vector<TracedCall> TraceWrites(const ScratchDir &scratch, const Log &log,
                                     std::size_t &renameLine)
 {
     const std::string trace = scratch / "trace";
@@ -194,7 +194,7 @@ TEST(InjectedFailure, EveryFailingWriteSyncOrRenameKeepsTheOldLog)
     if (!StraceWorks())
         GTEST_SKIP() << "strace is not installed or may not trace here";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::uint64_t size = (3 << 20) + 11;
     Log log = MakeLog(scratch, size);
     const std::string pristine = scratch / "pristine.mrfy";

@@ -36,7 +36,7 @@ ino_t InodeOf(const std::string &path)
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
-TracedLog MakeLog(const TScratchDir &scratch)
+TracedLog MakeLog(const ScratchDir &scratch)
 {
     TracedLog log{scratch / "logs", scratch / "logs/a.mrfy", 0};
     ::mkdir(log.folder.c_str(), 0755);
@@ -46,7 +46,7 @@ TracedLog MakeLog(const TScratchDir &scratch)
 }
 
 // Runs the patcher under strace with one injection; the trace shows which calls it hit.
-RunResult PatchInjected(const TScratchDir &scratch, const TracedLog &log, const std::string &inject,
+RunResult PatchInjected(const ScratchDir &scratch, const TracedLog &log, const std::string &inject,
                         std::string &trace)
 {
     const std::string traceFile = scratch / "trace";
@@ -102,7 +102,7 @@ protected:
         m_log = MakeLog(m_scratch);
     }
 
-    TScratchDir m_scratch;
+    ScratchDir m_scratch;
     TracedLog m_log;
 };
 

@@ -113,7 +113,7 @@ void KillAt(pid_t child, const std::string &program, bool traced, const std::str
 
 // Which openat call makes the unnamed new file; failing it with EOPNOTSUPP makes the patcher
 // fall back to a named one, as on a file system without O_TMPFILE.
-int UnnamedFileCall(const TScratchDir &scratch, const std::string &log)
+int UnnamedFileCall(const ScratchDir &scratch, const std::string &log)
 {
     const std::string trace = scratch / "trace";
     const RunResult run = WaitChild(StartChild({"/usr/bin/strace", "-f", "-qq", "-o", trace, "-e",
@@ -139,7 +139,7 @@ struct KillRun
 
 // Kills the patch of log at each fraction of its new size, checks the log, then patches it to the
 // end and checks that nothing else is left in its folder.
-void KillAtEach(const TScratchDir &scratch, const std::vector<double> &fractions,
+void KillAtEach(const ScratchDir &scratch, const std::vector<double> &fractions,
                 const std::string &log, std::uint64_t size, const std::vector<std::string> &prefix,
                 KillRun &run)
 {
@@ -180,7 +180,7 @@ void KillAtEach(const TScratchDir &scratch, const std::vector<double> &fractions
 
 TEST(KilledMidWrite, LogIsOldOrPatchedAtEveryPointAndTheNextPatchCleansUp)
 {
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::string folder = scratch / "logs";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string log = folder + "/big.mrfy";
@@ -210,7 +210,7 @@ TEST(KilledMidWrite, NamedNewFileLeftByAKillIsRemovedByTheNextPatch)
     if (::access(("/proc/" + self + "/task/" + self + "/children").c_str(), R_OK) != 0)
         GTEST_SKIP() << "this kernel does not list a process's children in /proc";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::string folder = scratch / "logs";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string log = folder + "/named.tmp";

@@ -38,7 +38,7 @@ protected:
         WritePattern(log, size, kSeed);
     }
 
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::string folder = scratch / "logs";
     const std::string log = folder + "/chat.mrfy";
     const std::uint64_t size = 64 << 20;
@@ -241,7 +241,7 @@ TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
     if (!StraceWorks())
         GTEST_SKIP() << "strace is not installed or may not trace here";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
-    TScratchDir scratch;
+    ScratchDir scratch;
     const std::string folder = scratch / "d";
     const std::string moved = scratch / "moved";
     const std::uint64_t size = 1 << 20;

@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PatchContents,
                                          LogReplacement::kBlockSize,
                                          3 * LogReplacement::kBlockSize + 12345));
 
-struct TFailureCase
+struct FailureCase
 {
     const char *Name;
     void (*Make)(const std::string &folder); // makes the entries below the test folder
@@ -95,13 +95,13 @@ struct TFailureCase
     int SystemError = -1;      // the errno behind the error, -1 where none is fixed
 };
 
-class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface<TFailureCase>
+class PatchFailure : public PatchLogFileTest, public testing::WithParamInterface<FailureCase>
 {
 };
 
 TEST_P(PatchFailure, NamesThePathAndLeavesTheLog)
 {
-    const TFailureCase &row = GetParam();
+    const FailureCase &row = GetParam();
     if (row.NeedsRoot && ::geteuid() != 0)
         GTEST_SKIP() << "needs root";
     row.Make(m_folder.Path());
@@ -140,70 +140,70 @@ void WriteLog(const std::string &folder, mode_t mode = 0644)
 INSTANTIATE_TEST_SUITE_P(
     Cases, PatchFailure,
     testing::Values(
-        TFailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError", false, false, false,
-                     ENOENT},
-        TFailureCase{"Folder",
-                     [](const std::string &f) {
-                         ASSERT_EQ(::mkdir((f + "logs/log.mrfy").c_str(), 0755), 0);
-                     },
-                     "EFOpenError"},
-        TFailureCase{"Locked", [](const std::string &f) { WriteLog(f); }, "EFOpenError", false,
-                     true, false, EWOULDBLOCK},
-        TFailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); }, "EFCreateError",
-                     false, false, false, EACCES},
-        TFailureCase{"ReadOnlyThroughALink",
-                     [](const std::string &f) {
-                         WriteFile(f + "logs/real.mrfy", "old", 0444);
-                         ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
-                     },
-                     "EFCreateError"},
-        TFailureCase{"ScratchIsAFifo",
-                     [](const std::string &f) {
-                         WriteLog(f);
-                         ASSERT_EQ(::mkfifo((f + "program/Temp.txt").c_str(), 0666), 0);
-                     },
-                     "EFCreateError", true},
+        FailureCase{"MissingLog", [](const std::string &) {}, "EFOpenError", false, false, false,
+                    ENOENT},
+        FailureCase{"Folder",
+                    [](const std::string &f) {
+                        ASSERT_EQ(::mkdir((f + "logs/log.mrfy").c_str(), 0755), 0);
+                    },
+                    "EFOpenError"},
+        FailureCase{"Locked", [](const std::string &f) { WriteLog(f); }, "EFOpenError", false, true,
+                    false, EWOULDBLOCK},
+        FailureCase{"ReadOnly", [](const std::string &f) { WriteLog(f, 0444); }, "EFCreateError",
+                    false, false, false, EACCES},
+        FailureCase{"ReadOnlyThroughALink",
+                    [](const std::string &f) {
+                        WriteFile(f + "logs/real.mrfy", "old", 0444);
+                        ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
+                    },
+                    "EFCreateError"},
+        FailureCase{"ScratchIsAFifo",
+                    [](const std::string &f) {
+                        WriteLog(f);
+                        ASSERT_EQ(::mkfifo((f + "program/Temp.txt").c_str(), 0666), 0);
+                    },
+                    "EFCreateError", true},
         // Following it would put the header into the log before the patch starts.
-        TFailureCase{"ScratchIsASymlink",
-                     [](const std::string &f) {
-                         WriteLog(f);
-                         ASSERT_EQ(::symlink("../logs/log.mrfy", (f + "program/Temp.txt").c_str()),
-                                   0);
-                     },
-                     "EFCreateError", true, false, false, ELOOP},
+        FailureCase{"ScratchIsASymlink",
+                    [](const std::string &f) {
+                        WriteLog(f);
+                        ASSERT_EQ(::symlink("../logs/log.mrfy", (f + "program/Temp.txt").c_str()),
+                                  0);
+                    },
+                    "EFCreateError", true, false, false, ELOOP},
         // Another user's link may lead a patch by root to any file of root's.
-        TFailureCase{"SomeoneElsesSymlink",
-                     [](const std::string &f) {
-                         WriteFile(f + "logs/real.mrfy", "old");
-                         ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
-                         ASSERT_EQ(::lchown((f + "logs/log.mrfy").c_str(), kNobody, kNobody), 0);
-                     },
-                     "EFOpenError", false, false, true, EACCES},
-        TFailureCase{"SomeoneElsesSymlinkInAChain",
-                     [](const std::string &f) {
-                         WriteFile(f + "logs/real.mrfy", "old");
-                         ASSERT_EQ(::symlink("real.mrfy", (f + "logs/mid").c_str()), 0);
-                         ASSERT_EQ(::symlink("mid", (f + "logs/log.mrfy").c_str()), 0);
-                         ASSERT_EQ(::lchown((f + "logs/mid").c_str(), kNobody, kNobody), 0);
-                     },
-                     "EFOpenError", false, false, true}),
-    [](const testing::TestParamInfo<TFailureCase> &info) { return info.param.Name; });
+        FailureCase{"SomeoneElsesSymlink",
+                    [](const std::string &f) {
+                        WriteFile(f + "logs/real.mrfy", "old");
+                        ASSERT_EQ(::symlink("real.mrfy", (f + "logs/log.mrfy").c_str()), 0);
+                        ASSERT_EQ(::lchown((f + "logs/log.mrfy").c_str(), kNobody, kNobody), 0);
+                    },
+                    "EFOpenError", false, false, true, EACCES},
+        FailureCase{"SomeoneElsesSymlinkInAChain",
+                    [](const std::string &f) {
+                        WriteFile(f + "logs/real.mrfy", "old");
+                        ASSERT_EQ(::symlink("real.mrfy", (f + "logs/mid").c_str()), 0);
+                        ASSERT_EQ(::symlink("mid", (f + "logs/log.mrfy").c_str()), 0);
+                        ASSERT_EQ(::lchown((f + "logs/mid").c_str(), kNobody, kNobody), 0);
+                    },
+                    "EFOpenError", false, false, true}),
+    [](const testing::TestParamInfo<FailureCase> &info) { return info.param.Name; });
 
-struct TKeptCase
+struct KeptCase
 {
     mode_t Mode;
     bool OwnedByNobody;
     bool ThroughLinks = false; // log -> ../other/middle -> ../real/log.mrfy
 };
 
-class KeptAsTheyWere : public PatchLogFileTest, public testing::WithParamInterface<TKeptCase>
+class KeptAsTheyWere : public PatchLogFileTest, public testing::WithParamInterface<KeptCase>
 {
 };
 
 // Owner, mode and links stay; the new file goes beside the final target.
 TEST_P(KeptAsTheyWere, OwnerModeAndLinks)
 {
-    const TKeptCase &row = GetParam();
+    const KeptCase &row = GetParam();
     if (row.OwnedByNobody && ::geteuid() != 0)
         GTEST_SKIP() << "needs root";
     const std::string target = m_folder.Path(row.ThroughLinks ? "real/log.mrfy" : "logs/log.mrfy");
@@ -234,9 +234,9 @@ TEST_P(KeptAsTheyWere, OwnerModeAndLinks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KeptAsTheyWere,
-                         testing::Values(TKeptCase{0666, false}, TKeptCase{06775, false},
-                                         TKeptCase{04640, true}, TKeptCase{0604, false, true},
-                                         TKeptCase{0644, true, true}));
+                         testing::Values(KeptCase{0666, false}, KeptCase{06775, false},
+                                         KeptCase{04640, true}, KeptCase{0604, false, true},
+                                         KeptCase{0644, true, true}));
 
 // The new file of a killed run is recognised by its name and the missing lock.
 TEST_F(PatchLogFileTest, LeftOverFilesOfAKilledRunAreRemovedAndLiveOnesKept)

@@ -41,7 +41,7 @@ TEST(SelectionRules, SetPathAndLabel)
         {"drop /logs/a.tmp open /logs/b.mrfy", "/logs/b.mrfy", "ファイル名：/logs/b.mrfy", ""},
         {"drop " + longPath, longPath, longPath, ""}};
     for (const auto &row : rows) {
-        TLogFileSelection selection;
+        LogFileSelection selection;
         std::string notices;
         std::istringstream steps(row.Steps);
         for (std::string rule, path; steps >> rule >> path;) {

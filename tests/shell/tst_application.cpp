@@ -2,7 +2,6 @@
 #include "rules/errors.h"
 #include "shell/application.h"
 #include "shell/command_line.h"
-#include "shell/error_report.h"
 #include "shell/startup.h"
 
 #include "modal_helper.h"

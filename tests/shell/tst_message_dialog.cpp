@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "shell/application.h"
 #include "shell/beep.h"
-#include "shell/error_report.h"
 #include "shell/message_dialog.h"
 #include "shell/message_form.h"
 #include "shell/message_layout.h"

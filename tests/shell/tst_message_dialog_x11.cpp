@@ -27,7 +27,7 @@ WId FocusedXWindow()
 }
 
 // The window under the dialog: a stray Alt+F4 after the dialog has gone must not close it.
-class TMainWindow : public QWidget
+class MainWindow : public QWidget
 {
 protected:
     void closeEvent(QCloseEvent *event) override { event->ignore(); }
@@ -47,7 +47,7 @@ private slots:
     void outerFrameCentredInQuickSuccession();
 
 private:
-    TMainWindow m_mainWindow;
+    MainWindow m_mainWindow;
 };
 
 void TestMessageDialogX11::initTestCase()

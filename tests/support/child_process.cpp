@@ -47,7 +47,7 @@ std::string ReadAll(int fd)
 
 } // namespace
 
-TChildResult RunChild(const std::vector<std::string> &argv, std::optional<rlim_t> fileSizeLimit)
+ChildResult RunChild(const std::vector<std::string> &argv, std::optional<rlim_t> fileSizeLimit)
 {
     int out[2];
     int err[2];

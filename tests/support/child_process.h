@@ -8,7 +8,7 @@
 
 namespace mrfyc::test {
 
-struct TChildResult
+struct ChildResult
 {
     int ExitCode = -1; // -1 when the child did not exit normally, 127 when it could not start
     std::string Out;
@@ -18,7 +18,7 @@ struct TChildResult
 
 // Runs argv[0] (searched in PATH) with LeakSanitizer off, since it cannot run under ptrace. A
 // file size limit comes with SIGXFSZ ignored, so that a write past it fails with EFBIG.
-TChildResult RunChild(const std::vector<std::string> &argv,
-                      std::optional<rlim_t> fileSizeLimit = {});
+ChildResult RunChild(const std::vector<std::string> &argv,
+                     std::optional<rlim_t> fileSizeLimit = {});
 
 } // namespace mrfyc::test

@@ -97,7 +97,7 @@ std::string CreateErrorLine(std::string_view path)
     return "ファイル " + std::string(path) + " を作成できません.";
 }
 
-TScratchDir::TScratchDir()
+ScratchDir::ScratchDir()
 {
     const std::string base = ScratchBase();
     ::mkdir(base.c_str(), 0755);
@@ -113,7 +113,7 @@ TScratchDir::TScratchDir()
     CopyFile(MRFYC_PATCH_EXE, Patcher(), 0755);
 }
 
-TScratchDir::~TScratchDir()
+ScratchDir::~ScratchDir()
 {
     ::nftw(m_path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
@@ -204,7 +204,7 @@ RunResult WaitChild(const Child &child, std::chrono::milliseconds timeout)
     return result;
 }
 
-RunResult RunPatcher(const TScratchDir &scratch, const std::vector<std::string> &paths,
+RunResult RunPatcher(const ScratchDir &scratch, const std::vector<std::string> &paths,
                      const ChildOptions &options, std::chrono::milliseconds timeout)
 {
     std::vector<std::string> argv{scratch.Patcher()};

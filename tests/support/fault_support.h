@@ -46,13 +46,13 @@ struct RunResult
 
 // A private folder under the build tree, removed with everything in it at the end. It holds a
 // copy of mrfyc-patch in bin/, so each test has its own "Temp.txt" beside the program.
-class TScratchDir
+class ScratchDir
 {
 public:
-    TScratchDir();
-    ~TScratchDir();
-    TScratchDir(const TScratchDir &) = delete;
-    TScratchDir &operator=(const TScratchDir &) = delete;
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
 
     const std::string &Path() const { return m_path; }
     std::string operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
@@ -71,7 +71,7 @@ Child StartChild(const std::vector<std::string> &argv, const ChildOptions &optio
 // timed out.
 RunResult WaitChild(const Child &child, std::chrono::milliseconds timeout);
 // Runs the patcher on paths and captures what it prints.
-RunResult RunPatcher(const TScratchDir &scratch, const std::vector<std::string> &paths,
+RunResult RunPatcher(const ScratchDir &scratch, const std::vector<std::string> &paths,
                      const ChildOptions &options = {},
                      std::chrono::milliseconds timeout = std::chrono::seconds(120));
 

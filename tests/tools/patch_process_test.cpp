@@ -57,7 +57,7 @@ protected:
     }
 
     // The words of command, tokens resolved, followed by the patcher and the log.
-    TChildResult Patch(const std::string &command = "", std::optional<rlim_t> limit = {})
+    ChildResult Patch(const std::string &command = "", std::optional<rlim_t> limit = {})
     {
         std::vector<std::string> argv;
         std::istringstream words(command);
@@ -86,7 +86,7 @@ protected:
 
     // Patched, with "Temp.txt" beside the patcher, or failed with the text and the old log
     // intact; no new file left either way.
-    void ExpectOutcome(const TChildResult &result, const std::string &outcome)
+    void ExpectOutcome(const ChildResult &result, const std::string &outcome)
     {
         const bool patched = outcome == kPatched;
         if (patched) {
@@ -113,7 +113,7 @@ TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
         GTEST_SKIP() << "not enough free space for the new log";
     ASSERT_EQ(::truncate(Log().c_str(), kSize - 3), 0); // sparse beyond the pattern bytes
     std::ofstream(Log(), std::ios::binary | std::ios::app) << "END";
-    const TChildResult result = Patch();
+    const ChildResult result = Patch();
     ASSERT_EQ(result.ExitCode, 0) << result.Err;
     EXPECT_LT(result.MaxResidentKiB, 64 * 1024);
     const int log = ::open(Log().c_str(), O_RDONLY | O_CLOEXEC);
@@ -133,7 +133,7 @@ TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
     WriteFile(Scratch(), "");
     const int holder = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    const TChildResult waited = Patch("timeout 1");
+    const ChildResult waited = Patch("timeout 1");
     ::close(holder);
     EXPECT_EQ(waited.ExitCode, 124) << "the patch did not wait";
     EXPECT_TRUE(ReadFile(Log()) == m_old);
@@ -148,7 +148,7 @@ TEST_F(PatchProcess, ScratchFileLockNeverLetGoEndsTheWait)
     WriteFile(Scratch(), "");
     const int holder = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_SH), 0);
-    const TChildResult result = Patch("timeout 60");
+    const ChildResult result = Patch("timeout 60");
     ::close(holder);
     ExpectOutcome(result, "ファイル {scratch} を作成できません.");
     EXPECT_EQ(ReadFile(Scratch()), "");
@@ -162,7 +162,7 @@ TEST_F(PatchProcess, WithoutProcTheScratchFileStaysBesideTheProgram)
         GTEST_SKIP() << "needs a private mount namespace (root and unshare)";
     const std::string plain = m_folder.Path("bin/mrfyc-patch-plain");
     WriteFile(plain, ReadFile(MRFYC_PLAIN_PATCH_PATH), 0755);
-    const TChildResult result =
+    const ChildResult result =
         RunChild({"unshare", "-m", "sh", "-c", "umount -l /proc && cd \"$1\" && exec \"$2\" \"$3\"",
                   "sh", m_folder.Path("logs"), plain, Log()});
     EXPECT_EQ(result.ExitCode, 0) << result.Err;
@@ -184,8 +184,8 @@ TEST_F(PatchProcess, TightAddressSpaceEndsInOrder)
     int refused = 0;
     for (int kib = 4096; kib <= 9216; kib += 16) {
         WriteFile(log, "old");
-        const TChildResult result = RunChild({"sh", "-c", "ulimit -v \"$1\" && exec \"$2\" \"$3\"",
-                                              "sh", std::to_string(kib), plain, log});
+        const ChildResult result = RunChild({"sh", "-c", "ulimit -v \"$1\" && exec \"$2\" \"$3\"",
+                                             "sh", std::to_string(kib), plain, log});
         SCOPED_TRACE("ulimit -v " + std::to_string(kib) + ": " + result.Err);
         const std::string contents = ReadFile(log);
         switch (result.ExitCode) {
@@ -211,7 +211,7 @@ TEST_F(PatchProcess, TightAddressSpaceEndsInOrder)
     EXPECT_GT(refused, 0) << "the limits never ran the patcher out of memory";
 }
 
-struct TRunCase
+struct RunCase
 {
     const char *Name;
     const char *Strace; // strace's options, "" to run without
@@ -219,7 +219,7 @@ struct TRunCase
     const char *Outcome;
 };
 
-class FailingRun : public PatchProcess, public testing::WithParamInterface<TRunCase>
+class FailingRun : public PatchProcess, public testing::WithParamInterface<RunCase>
 {
 };
 
@@ -228,7 +228,7 @@ class FailingRun : public PatchProcess, public testing::WithParamInterface<TRunC
 // descriptors of it), so "the second open of the scratch file" is exact.
 TEST_P(FailingRun, GivesTheStepsErrorAndKeepsTheLog)
 {
-    const TRunCase &row = GetParam();
+    const RunCase &row = GetParam();
     const std::string strace = *row.Strace ? std::string("strace -f -o /dev/null ") : "";
     if (!strace.empty() && !Works({"strace", "-f", "-o", "/dev/null", "true"}))
         GTEST_SKIP() << "strace is not installed or may not trace";
@@ -242,52 +242,52 @@ TEST_P(FailingRun, GivesTheStepsErrorAndKeepsTheLog)
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingRun,
     testing::Values(
-        TRunCase{"LimitInScratchFile", "", 50, kWriteError},
-        TRunCase{"LimitInFirstBlock", "", 200, kWriteError},
-        TRunCase{"LimitInMiddle", "", kHeader.size() + kLogSize / 2, kWriteError},
-        TRunCase{"LimitAtLastByte", "", kHeader.size() + kLogSize - 1, kWriteError},
-        TRunCase{"LimitJustEnough", "", kHeader.size() + kLogSize, kPatched},
-        TRunCase{"ShortHeader", "-einject=write:retval=1:when=2", {}, kWriteError},
-        TRunCase{"ShortLastBlock",
-                 "-einject=copy_file_range:error=EXDEV -einject=write:retval=1:when=15",
-                 {},
-                 kWriteError},
-        TRunCase{"Fdatasync", "-einject=fdatasync:error=EIO", {}, kWriteError},
-        TRunCase{"Rename", "-einject=renameat:error=EIO", {}, kWriteError},
-        TRunCase{"Mode", "-einject=fchmod:error=EIO", {}, kWriteError},
-        TRunCase{"Owner", "-einject=fchown:error=EIO", {}, kWriteError},
-        TRunCase{"ScratchCreate",
-                 "-P {scratch} -einject=openat:error=EACCES:when=1",
-                 {},
-                 "ファイル {scratch} を作成できません."},
-        TRunCase{"ScratchOpen",
-                 "-P {scratch} -einject=openat:error=EACCES:when=2",
-                 {},
-                 "ファイル {scratch} は開けません."},
-        TRunCase{"ScratchEndsEarly", "-P {scratch} -einject=read:retval=0", {}, kReadError},
-        TRunCase{"LogOpen",
-                 "-P {logs} -einject=openat:error=EACCES:when=2",
-                 {},
-                 "ファイル {log} は開けません."},
-        TRunCase{"LogOpenForWriting",
-                 "-P {logs} -einject=openat:error=EROFS:when=3",
-                 {},
-                 "ファイル {log} を作成できません."},
-        TRunCase{"LogMiddleRead",
-                 "-P {log} -einject=copy_file_range:error=ENOSYS "
-                 "-einject=pread64:error=EIO:when=2",
-                 {},
-                 kReadError},
-        TRunCase{"LogEndsEarly",
-                 "-P {log} -einject=copy_file_range:error=ENOSYS "
-                 "-einject=pread64:retval=0:when=2",
-                 {},
-                 kReadError},
-        TRunCase{
+        RunCase{"LimitInScratchFile", "", 50, kWriteError},
+        RunCase{"LimitInFirstBlock", "", 200, kWriteError},
+        RunCase{"LimitInMiddle", "", kHeader.size() + kLogSize / 2, kWriteError},
+        RunCase{"LimitAtLastByte", "", kHeader.size() + kLogSize - 1, kWriteError},
+        RunCase{"LimitJustEnough", "", kHeader.size() + kLogSize, kPatched},
+        RunCase{"ShortHeader", "-einject=write:retval=1:when=2", {}, kWriteError},
+        RunCase{"ShortLastBlock",
+                "-einject=copy_file_range:error=EXDEV -einject=write:retval=1:when=15",
+                {},
+                kWriteError},
+        RunCase{"Fdatasync", "-einject=fdatasync:error=EIO", {}, kWriteError},
+        RunCase{"Rename", "-einject=renameat:error=EIO", {}, kWriteError},
+        RunCase{"Mode", "-einject=fchmod:error=EIO", {}, kWriteError},
+        RunCase{"Owner", "-einject=fchown:error=EIO", {}, kWriteError},
+        RunCase{"ScratchCreate",
+                "-P {scratch} -einject=openat:error=EACCES:when=1",
+                {},
+                "ファイル {scratch} を作成できません."},
+        RunCase{"ScratchOpen",
+                "-P {scratch} -einject=openat:error=EACCES:when=2",
+                {},
+                "ファイル {scratch} は開けません."},
+        RunCase{"ScratchEndsEarly", "-P {scratch} -einject=read:retval=0", {}, kReadError},
+        RunCase{"LogOpen",
+                "-P {logs} -einject=openat:error=EACCES:when=2",
+                {},
+                "ファイル {log} は開けません."},
+        RunCase{"LogOpenForWriting",
+                "-P {logs} -einject=openat:error=EROFS:when=3",
+                {},
+                "ファイル {log} を作成できません."},
+        RunCase{"LogMiddleRead",
+                "-P {log} -einject=copy_file_range:error=ENOSYS "
+                "-einject=pread64:error=EIO:when=2",
+                {},
+                kReadError},
+        RunCase{"LogEndsEarly",
+                "-P {log} -einject=copy_file_range:error=ENOSYS "
+                "-einject=pread64:retval=0:when=2",
+                {},
+                kReadError},
+        RunCase{
             "NoUnnamedFiles", "-P {logs} -einject=openat:error=EOPNOTSUPP:when=5", {}, kPatched}),
-    [](const testing::TestParamInfo<TRunCase> &info) { return info.param.Name; });
+    [](const testing::TestParamInfo<RunCase> &info) { return info.param.Name; });
 
-struct TNobodyCase
+struct NobodyCase
 {
     const char *Name;
     mode_t Mode;
@@ -298,7 +298,7 @@ struct TNobodyCase
     const char *Strace = "";      // strace's options, "" to run without
 };
 
-class AsNobodyUser : public PatchProcess, public testing::WithParamInterface<TNobodyCase>
+class AsNobodyUser : public PatchProcess, public testing::WithParamInterface<NobodyCase>
 {
 };
 
@@ -308,7 +308,7 @@ TEST_P(AsNobodyUser, KeepsTheLogOrPatchesItWithOwnerAndMode)
 {
     if (const std::string why = WhyNotAsNobody(); !why.empty())
         GTEST_SKIP() << why;
-    const TNobodyCase &row = GetParam();
+    const NobodyCase &row = GetParam();
     ASSERT_EQ(::chmod(m_folder.Path("logs").c_str(), row.LogsFolderMode), 0);
     if (row.OwnedByNobody) {
         ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
@@ -330,72 +330,72 @@ TEST_P(AsNobodyUser, KeepsTheLogOrPatchesItWithOwnerAndMode)
 INSTANTIATE_TEST_SUITE_P(
     Cases, AsNobodyUser,
     testing::Values(
-        TNobodyCase{"InPlaceSetuid", 06775, true, kPatched},
-        TNobodyCase{"InPlaceSizeLimit", 0644, true, kWriteError, kLogSize + 50},
+        NobodyCase{"InPlaceSetuid", 06775, true, kPatched},
+        NobodyCase{"InPlaceSizeLimit", 0644, true, kWriteError, kLogSize + 50},
         // Writing to a file one does not own is allowed, giving a new file its owner is not.
-        TNobodyCase{"SomeoneElsesLog", 0666, false, kPatched, {}, 0777},
+        NobodyCase{"SomeoneElsesLog", 0666, false, kPatched, {}, 0777},
         // A write by nobody would clear the bits, and only the owner may set them again.
-        TNobodyCase{
+        NobodyCase{
             "SomeoneElsesSetuidLog", 06666, false, "ファイル {log} を作成できません.", {}, 0777},
         // Reads of the move (four blocks, from the end) and writes (the four blocks, then the
         // header) failing at the first, a middle and the last: the move is undone.
-        TNobodyCase{"InPlaceFirstReadFails",
-                    0644,
-                    true,
-                    kReadError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pread64:error=EIO:when=1"},
-        TNobodyCase{"InPlaceMiddleReadFails",
-                    0644,
-                    true,
-                    kReadError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pread64:error=EIO:when=2"},
-        TNobodyCase{"InPlaceLastReadFails",
-                    0644,
-                    true,
-                    kReadError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pread64:error=EIO:when=4"},
-        TNobodyCase{"InPlaceFirstWriteFails",
-                    0644,
-                    true,
-                    kWriteError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pwrite64:error=EIO:when=1"},
-        TNobodyCase{"InPlaceMiddleWriteFails",
-                    0644,
-                    true,
-                    kWriteError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pwrite64:error=EIO:when=2"},
-        TNobodyCase{"InPlaceLastWriteFails",
-                    0644,
-                    true,
-                    kWriteError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pwrite64:error=EIO:when=4"},
-        TNobodyCase{"InPlaceHeaderWriteFails",
-                    06775,
-                    true,
-                    kWriteError,
-                    {},
-                    0755,
-                    "-P {log} -einject=pwrite64:error=EIO:when=5"},
-        TNobodyCase{"InPlaceFinalFlushFails",
-                    0644,
-                    true,
-                    kWriteError,
-                    {},
-                    0755,
-                    "-P {log} -einject=fdatasync:error=EIO:when=1"}),
-    [](const testing::TestParamInfo<TNobodyCase> &info) { return info.param.Name; });
+        NobodyCase{"InPlaceFirstReadFails",
+                   0644,
+                   true,
+                   kReadError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pread64:error=EIO:when=1"},
+        NobodyCase{"InPlaceMiddleReadFails",
+                   0644,
+                   true,
+                   kReadError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pread64:error=EIO:when=2"},
+        NobodyCase{"InPlaceLastReadFails",
+                   0644,
+                   true,
+                   kReadError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pread64:error=EIO:when=4"},
+        NobodyCase{"InPlaceFirstWriteFails",
+                   0644,
+                   true,
+                   kWriteError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pwrite64:error=EIO:when=1"},
+        NobodyCase{"InPlaceMiddleWriteFails",
+                   0644,
+                   true,
+                   kWriteError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pwrite64:error=EIO:when=2"},
+        NobodyCase{"InPlaceLastWriteFails",
+                   0644,
+                   true,
+                   kWriteError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pwrite64:error=EIO:when=4"},
+        NobodyCase{"InPlaceHeaderWriteFails",
+                   06775,
+                   true,
+                   kWriteError,
+                   {},
+                   0755,
+                   "-P {log} -einject=pwrite64:error=EIO:when=5"},
+        NobodyCase{"InPlaceFinalFlushFails",
+                   0644,
+                   true,
+                   kWriteError,
+                   {},
+                   0755,
+                   "-P {log} -einject=fdatasync:error=EIO:when=1"}),
+    [](const testing::TestParamInfo<NobodyCase> &info) { return info.param.Name; });
 
 // A private mount of a 1 MiB tmpfs, filled up, with the log in a folder of root's: nobody
 // rewrites it in place. The log's size is a whole number of pages, so the header needs a page
@@ -421,7 +421,7 @@ TEST_F(PatchProcess, InPlaceOnAFullDiskFailsAndKeepsTheLog)
         GTEST_SKIP() << "unshare is not installed or refused";
     ASSERT_EQ(::mkdir(m_folder.Path("disk").c_str(), 0755), 0);
     WriteFile(m_folder.Path("expected"), PatternBytes(200 * 4096), 0644);
-    const TChildResult result =
+    const ChildResult result =
         RunChild({"unshare", "-m", "sh", "-c", kFullDiskScript, "sh", m_folder.Path("disk"),
                   Patcher(), m_folder.Path("expected")});
     if (result.ExitCode == 77)

@@ -10,7 +10,6 @@
 #include "rules/errors.h"
 #include "shell/application.h"
 #include "shell/beep.h"
-#include "shell/error_report.h"
 #include "ui/spin_button.h"
 #include "ui/spin_edit.h"
 #include "ui/timer_speed_button.h"

@@ -2,7 +2,6 @@
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
 #include "rules/log_file_selection.h"
 #include "shell/application.h"
-#include "shell/error_report.h"
 #include "shell/notice.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
@@ -115,7 +114,7 @@ private:
     void Drop(const QMimeData &mime);
     void DropFile(const QString &path) { Drop(*MimeWithFiles({path})); }
 
-    std::unique_ptr<TLogFileSelection> m_selection;
+    std::unique_ptr<LogFileSelection> m_selection;
     QPointer<TForm1> m_form;
     QStringList m_notices;
     QStringList m_errors;
@@ -127,9 +126,8 @@ void TestMainWindow::init()
     m_errors.clear();
     SetNoticeHook([this](const QString &text) { m_notices << text; });
     SetErrorReportHook([this](const QString &text) { m_errors << text; });
-    m_selection = std::make_unique<TLogFileSelection>();
+    m_selection = std::make_unique<LogFileSelection>();
     m_form = new TForm1(*m_selection);
-    Form1 = m_form;
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
 }
@@ -137,7 +135,6 @@ void TestMainWindow::init()
 void TestMainWindow::cleanup()
 {
     delete m_form;
-    QVERIFY(!Form1);
     m_selection.reset();
     SetNoticeHook({});
     SetErrorReportHook({});
@@ -273,9 +270,9 @@ void TestMainWindow::scalesControlsWithTheFontOnOtherScreens()
     }
     // Neighbours still line up: the two field columns keep a common left edge.
     QCOMPARE(m_form->UdH->x(), m_form->Udl->x());
-    QCOMPARE(m_form->height->x(), m_form->UdH->x());
-    QCOMPARE(m_form->height->size(),
-             m_form->height->fontMetrics().size(Qt::TextSingleLine, QStringLiteral("高さ")));
+    QCOMPARE(m_form->lblHeight->x(), m_form->UdH->x());
+    QCOMPARE(m_form->lblHeight->size(),
+             m_form->lblHeight->fontMetrics().size(Qt::TextSingleLine, QStringLiteral("高さ")));
     // The window keeps its size, so the grown controls are reached by scrolling.
     QTRY_VERIFY(m_form->ScrollBox->verticalScrollBar()->isVisible());
 }

@@ -36,7 +36,7 @@ class FailingSpinEdit : public TSpinEdit
 {
 public:
     using TSpinEdit::TSpinEdit;
-    void StepUp(QObject *) override { throw Exception("step failed"); }
+    void StepUp() override { throw Exception("step failed"); }
 };
 
 // One tick of the arrow's own repeat timer, delivered now.

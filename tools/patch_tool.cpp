@@ -6,7 +6,7 @@
 #include "rules/full_stop.h"
 #include "rules/log_file_selection.h"
 
-#include <array>
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <new>
@@ -18,14 +18,7 @@ namespace {
 
 constexpr std::string_view kProgramName = "mrfyc-patch";
 
-constexpr std::string_view kUsage =
-    "Usage: mrfyc-patch [--width N] [--height N] [--lines N] [--quality N] FILE...\n"
-    "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
-    "\n"
-    "  --width N    image width, 0 to 65536 (default 900)\n"
-    "  --height N   image height, 0 to 65536 (default 1200)\n"
-    "  --lines N    line count, 0 to 2147483647 (default 6000)\n"
-    "  --quality N  quality, 1 to 9 (default 1)\n"
+constexpr std::string_view kUsageTail =
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -33,21 +26,26 @@ constexpr std::string_view kUsage =
     "written beside this program. Exit status: 0 when every FILE was patched, 1 when any was\n"
     "not, 2 for a usage error.\n";
 
-struct ValueOption
-{
-    std::string_view Name;
-    std::int32_t Minimum;
-    std::int32_t Maximum;
-    std::int32_t THeaderSettings::*Field;
-};
+// The options' column in the help text, as wide as the longest "--option N" and two spaces.
+constexpr std::size_t kOptionColumn = 13;
 
-// The ranges of the window's fields.
-constexpr std::array kValueOptions{
-    ValueOption{"--width", 0, 65536, &THeaderSettings::ImageWidth},
-    ValueOption{"--height", 0, 65536, &THeaderSettings::ImageHeight},
-    ValueOption{"--lines", 0, 2147483647, &THeaderSettings::LineCount},
-    ValueOption{"--quality", 1, 9, &THeaderSettings::Quality},
-};
+std::string Usage()
+{
+    std::string usage = "Usage: mrfyc-patch";
+    for (const HeaderField &field : kHeaderFields)
+        usage += " [" + std::string(field.Option) + " N]";
+    usage += " FILE...\n"
+             "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
+             "\n";
+    for (const HeaderField &field : kHeaderFields) {
+        std::string option = "  " + std::string(field.Option) + " N";
+        option.resize(std::max(option.size() + 1, kOptionColumn + 2), ' ');
+        usage += option + std::string(field.Meaning) + ", " + std::to_string(field.Minimum) +
+                 " to " + std::to_string(field.Maximum) + " (default " +
+                 std::to_string(field.Default) + ")\n";
+    }
+    return usage + std::string(kUsageTail);
+}
 
 class UsageError
 {
@@ -67,28 +65,28 @@ struct CommandLine
     bool Version = false;
 };
 
-std::int32_t ParseValue(const ValueOption &option, std::string_view text)
+std::int32_t ParseValue(const HeaderField &option, std::string_view text)
 {
     long long value = 0;
     const char *end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error == std::errc::invalid_argument || stop != end)
         throw UsageError("invalid value '" + std::string(text) + "' for " +
-                         std::string(option.Name) + ": not a number");
+                         std::string(option.Option) + ": not a number");
     if (error == std::errc::result_out_of_range || value < option.Minimum || value > option.Maximum)
-        throw UsageError("value '" + std::string(text) + "' for " + std::string(option.Name) +
+        throw UsageError("value '" + std::string(text) + "' for " + std::string(option.Option) +
                          " is out of range (" + std::to_string(option.Minimum) + " to " +
                          std::to_string(option.Maximum) + ")");
     return static_cast<std::int32_t>(value);
 }
 
-const ValueOption *FindValueOption(std::string_view name)
+std::optional<HeaderFieldIndex> FindValueOption(std::string_view name)
 {
-    for (const ValueOption &option : kValueOptions) {
-        if (option.Name == name)
-            return &option;
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index) {
+        if (kHeaderFields[index].Option == name)
+            return static_cast<HeaderFieldIndex>(index);
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
@@ -107,8 +105,9 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
             commandLine.Version = true;
         } else {
             const std::size_t equals = argument.find('=');
-            const ValueOption *option = FindValueOption(argument.substr(0, equals));
-            if (option == nullptr)
+            const std::optional<HeaderFieldIndex> field =
+                FindValueOption(argument.substr(0, equals));
+            if (!field)
                 throw UsageError("unknown option '" + std::string(argument) + "'");
             std::string_view value;
             if (equals != std::string_view::npos)
@@ -117,7 +116,7 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
                 value = arguments[++i];
             else
                 throw UsageError("option '" + std::string(argument) + "' needs a value");
-            commandLine.Settings.*(option->Field) = ParseValue(*option, value);
+            commandLine.Settings.Field(*field) = ParseValue(kHeaderFields[*field], value);
         }
     }
     if (!commandLine.Help && !commandLine.Version && commandLine.Files.empty())
@@ -165,7 +164,7 @@ int RunPatchTool(const std::vector<std::string> &arguments, const std::string &p
         return kPatchToolUsageError;
     }
     if (commandLine.Help) {
-        out << kUsage;
+        out << Usage();
         return kPatchToolAllPatched;
     }
     if (commandLine.Version) {

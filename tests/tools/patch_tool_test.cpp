@@ -86,8 +86,20 @@ TEST_F(PatchTool, HelpAndVersionPatchNothing)
 {
     WriteFile(Log(), "old");
     EXPECT_EQ(Run({"--help", Log()}), 0);
-    EXPECT_TRUE(m_out.str().starts_with("Usage: mrfyc-patch [--width N] [--height N] [--lines N] "
-                                        "[--quality N] FILE...\n"));
+    EXPECT_EQ(m_out.str(),
+              "Usage: mrfyc-patch [--width N] [--height N] [--lines N] [--quality N] FILE...\n"
+              "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
+              "\n"
+              "  --width N    image width, 0 to 65536 (default 900)\n"
+              "  --height N   image height, 0 to 65536 (default 1200)\n"
+              "  --lines N    line count, 0 to 2147483647 (default 6000)\n"
+              "  --quality N  quality, 1 to 9 (default 1)\n"
+              "  --help       show this help and exit\n"
+              "  --version    show the version and exit\n"
+              "\n"
+              "Each FILE is replaced only once its new contents are safely on disk. \"Temp.txt\" "
+              "is\nwritten beside this program. Exit status: 0 when every FILE was patched, 1 when "
+              "any was\nnot, 2 for a usage error.\n");
     m_out.str("");
     EXPECT_EQ(Run({"--version"}), 0);
     EXPECT_EQ(m_out.str(), "mrfyc-patch " MRFYC_VERSION "\n");

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
+#include "rules/header_settings.h"
 #include "rules/log_file_selection.h"
 #include "shell/application.h"
 #include "shell/notice.h"
@@ -87,6 +88,8 @@ private slots:
     void startsWithDefaultsAndFocusOnOk();
     void controlsAtTheirPlaces_data();
     void controlsAtTheirPlaces();
+    void fieldsFollowTheHeaderTable_data();
+    void fieldsFollowTheHeaderTable();
     void resizingMovesNothingAndScrollBarsReachTheControls();
     void scalesControlsWithTheFontOnOtherScreens();
 
@@ -220,6 +223,26 @@ void TestMainWindow::controlsAtTheirPlaces()
     } else {
         QCOMPARE(size, row.bounds.size());
     }
+}
+
+// The layout's fields and the header's table must agree on ranges and defaults.
+void TestMainWindow::fieldsFollowTheHeaderTable_data()
+{
+    QTest::addColumn<int>("field");
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
+        QTest::newRow(std::string(kHeaderFields[index].Control).c_str()) << static_cast<int>(index);
+}
+
+void TestMainWindow::fieldsFollowTheHeaderTable()
+{
+    QFETCH(int, field);
+    const HeaderField &row = kHeaderFields[static_cast<std::size_t>(field)];
+    auto *edit = m_form->findChild<TSpinEdit *>(QString::fromUtf8(row.Control));
+    QVERIFY(edit);
+    QCOMPARE(edit->MinValue(), row.Minimum);
+    QCOMPARE(edit->MaxValue(), row.Maximum);
+    QCOMPARE(edit->Value(), row.Default);
+    QCOMPARE(edit->Value(), THeaderSettings{}.Field(static_cast<HeaderFieldIndex>(field)));
 }
 
 void TestMainWindow::resizingMovesNothingAndScrollBarsReachTheControls()

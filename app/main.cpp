@@ -22,10 +22,9 @@ int main(int argc, char *argv[])
         auto *form = new mrfyc::TForm1(selection);
         // The application has taken its own options out of argv by now. The file is taken once
         // the loop runs, so that a refusal's notice comes after the window is shown.
-        if (std::optional<std::string> file = mrfyc::FileArgument(argc, argv)) {
+        if (std::optional<std::string> file = mrfyc::FileArgument(argc, argv))
             QTimer::singleShot(0, form,
                                [form, file = std::move(*file)] { form->OpenFromOutside(file); });
-        }
         return form;
     });
 }

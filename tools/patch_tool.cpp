@@ -82,10 +82,9 @@ std::int32_t ParseValue(const HeaderField &option, std::string_view text)
 
 std::optional<HeaderFieldIndex> FindValueOption(std::string_view name)
 {
-    for (std::size_t index = 0; index < kHeaderFields.size(); ++index) {
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
         if (kHeaderFields[index].Option == name)
             return static_cast<HeaderFieldIndex>(index);
-    }
     return std::nullopt;
 }
 

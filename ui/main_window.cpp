@@ -97,7 +97,8 @@ TForm1::TForm1(LogFileSelection &selection, QWidget *parent)
     ScaleToScreen(onScreen ? qRound(onScreen->logicalDotsPerInchY()) : kDesignPixelsPerInch);
     SetUpMenu();
 
-    connect(Open, &QAction::triggered, this, [this] { OpenClick(); });
+    connect(
+        Open, &QAction::triggered, this, [this] { OpenClick(); });
     connect(btnPut, &QPushButton::clicked, this, [this] { btnPutClick(); });
     btnPut->installEventFilter(this);
     // Drops anywhere on the window belong to the window, not to the field under the pointer.

@@ -21,8 +21,8 @@ bool IsSingleByteCharacter(QChar character)
 
 bool HasDoubleByteCharacter(const QString &caption)
 {
-    return std::any_of(caption.cbegin(), caption.cend(),
-                       [](QChar c) { return !IsSingleByteCharacter(c); });
+    return std::any_of(
+        caption.cbegin(), caption.cend(), [](QChar c) { return !IsSingleByteCharacter(c); });
 }
 
 // The keys a caption marks itself: the character after a single "&" ("&&" is a literal "&").
@@ -91,9 +91,8 @@ QStringList AssignMenuAccessKeys(const QStringList &captions, bool doubleByteSys
         TakeMarkedKeys(caption, used);
     QStringList result;
     result.reserve(captions.size());
-    for (const QString &caption : captions) {
+    for (const QString &caption : captions)
         result.append(caption.contains(u'&') ? caption : WithKey(caption, doubleByteSystem, used));
-    }
     return result;
 }
 

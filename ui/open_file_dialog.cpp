@@ -58,12 +58,10 @@ bool OpenFileDialog::Execute(QWidget *owner)
     dialog.move(CentredOneThirdDown(ActiveMonitor(owner), dialog.size()));
 
     std::optional<QString> answer;
-    if (m_answerer) {
+    if (m_answerer)
         answer = m_answerer(dialog);
-    } else if (dialog.exec() == QDialog::Accepted && m_dialog &&
-               !dialog.selectedFiles().isEmpty()) {
+    else if (dialog.exec() == QDialog::Accepted && m_dialog && !dialog.selectedFiles().isEmpty())
         answer = dialog.selectedFiles().constFirst();
-    }
     if (!answer || answer->isEmpty())
         return false;
     m_fileName = *answer;

@@ -33,7 +33,8 @@ TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent)
     m_upButton = CreateArrow(DefaultUpGlyph());
     m_downButton = CreateArrow(DefaultDownGlyph());
     m_focusedButton = m_upButton;
-    connect(m_upButton, &TTimerSpeedButton::OnClick, this, [this] { emit OnUpClick(this); });
+    connect(
+        m_upButton, &TTimerSpeedButton::OnClick, this, [this] { emit OnUpClick(this); });
     connect(m_downButton, &TTimerSpeedButton::OnClick, this, [this] { emit OnDownClick(this); });
     resize(20, 25);
     PlaceArrows();
@@ -74,9 +75,8 @@ TTimerSpeedButton *TSpinButton::CreateArrow(const QImage &glyph)
 
 void TSpinButton::setFocusedButton(TTimerSpeedButton *button)
 {
-    if (button != m_upButton && button != m_downButton) {
+    if (button != m_upButton && button != m_downButton)
         return;
-    }
     m_focusedButton = button;
     UpdateFocusRectangles();
 }
@@ -98,15 +98,13 @@ void TSpinButton::setRepeatTiming(int delay, int interval)
 
 void TSpinButton::ArrowPressed(QObject *arrow, Qt::MouseButton button)
 {
-    if (button != Qt::LeftButton) {
+    if (button != Qt::LeftButton)
         return;
-    }
     setFocusedButton(static_cast<TTimerSpeedButton *>(arrow));
     QWidget *control = m_focusControl;
     if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control)) {
-        if (!control->hasFocus()) {
+        if (!control->hasFocus())
             control->setFocus(Qt::OtherFocusReason);
-        }
     } else if (TabStop() && CanTakeFocus(this) && !hasFocus()) {
         setFocus(Qt::MouseFocusReason);
     }

@@ -50,9 +50,8 @@ QString TypedCharacters(const QKeyEvent &event)
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     const bool commandChord =
         modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
-    if (text.isEmpty() || commandChord || text.front().category() == QChar::Other_Control) {
+    if (text.isEmpty() || commandChord || text.front().category() == QChar::Other_Control)
         return {};
-    }
     return text;
 }
 
@@ -107,21 +106,18 @@ std::int32_t TSpinEdit::ClampValue(std::int64_t value) const
             std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
                                      std::numeric_limits<std::int32_t>::max()));
     }
-    if (value < m_minValue) {
+    if (value < m_minValue)
         return m_minValue;
-    }
-    if (value > m_maxValue) {
+    if (value > m_maxValue)
         return m_maxValue;
-    }
     return static_cast<std::int32_t>(value);
 }
 
 void TSpinEdit::ShowNumber(std::int32_t bounded)
 {
     const QString number = QString::number(bounded);
-    if (number == text()) {
+    if (number == text())
         return;
-    }
     setText(number);
 }
 
@@ -148,12 +144,10 @@ void TSpinEdit::Step(std::int64_t delta)
 bool TSpinEdit::AcceptsChar(QChar character) const
 {
     const char16_t code = character.unicode();
-    if (code < 32) {
+    if (code < 32)
         return code != kCarriageReturn && (m_editorEnabled || code != kBackspace);
-    }
-    if (!m_editorEnabled) {
+    if (!m_editorEnabled)
         return false;
-    }
     return (code >= u'0' && code <= u'9') || code == u'+' || code == u'-' ||
            character == DecimalSeparator();
 }
@@ -183,49 +177,41 @@ bool TSpinEdit::MayEditText() const
 
 void TSpinEdit::paste()
 {
-    if (MayEditText()) {
+    if (MayEditText())
         QLineEdit::paste();
-    }
 }
 
 void TSpinEdit::cut()
 {
-    if (MayEditText()) {
+    if (MayEditText())
         QLineEdit::cut();
-    }
 }
 
 bool TSpinEdit::IsRefusedEditKey(const QKeyEvent &event) const
 {
-    if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut)) {
+    if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut))
         return !MayEditText();
-    }
-    if (m_editorEnabled) {
+    if (m_editorEnabled)
         return false;
-    }
     // Without the editor the text changes only by steps: no deleting and no undoing either.
     for (QKeySequence::StandardKey edit :
          {QKeySequence::Delete, QKeySequence::DeleteEndOfWord, QKeySequence::DeleteStartOfWord,
           QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine, QKeySequence::Undo,
-          QKeySequence::Redo}) {
-        if (event.matches(edit)) {
+          QKeySequence::Redo})
+        if (event.matches(edit))
             return true;
-        }
-    }
     return event.key() == Qt::Key_Delete;
 }
 
 void TSpinEdit::keyPressEvent(QKeyEvent *event)
 {
     QPointer<TSpinEdit> self(this);
-    if (event->key() == Qt::Key_Up) {
+    if (event->key() == Qt::Key_Up)
         StepUp();
-    } else if (event->key() == Qt::Key_Down) {
+    else if (event->key() == Qt::Key_Down)
         StepDown();
-    }
-    if (!self) {
+    if (!self)
         return;
-    }
     if (IsRefusedEditKey(*event)) {
         event->accept();
         return;
@@ -289,13 +275,11 @@ void TSpinEdit::focusInEvent(QFocusEvent *event)
 
 void TSpinEdit::ResolveMouseEntry(bool pressInsideText, Qt::MouseButton button)
 {
-    if (!m_mouseEntryPending) {
+    if (!m_mouseEntryPending)
         return;
-    }
     m_mouseEntryPending = false;
-    if (m_autoSelect && !(pressInsideText && button == Qt::LeftButton)) {
+    if (m_autoSelect && !(pressInsideText && button == Qt::LeftButton))
         selectAll();
-    }
 }
 
 void TSpinEdit::focusOutEvent(QFocusEvent *event)
@@ -303,27 +287,23 @@ void TSpinEdit::focusOutEvent(QFocusEvent *event)
     m_mouseEntryPending = false;
     QLineEdit::focusOutEvent(event);
     const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason) {
+    if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
         return;
-    }
     QPointer<TSpinEdit> self(this);
     emit OnExit(this);
-    if (!self) {
+    if (!self)
         return;
-    }
     // Only a number outside the bounds is replaced; any other text stays as typed.
     const std::int32_t value = Value();
-    if (ClampValue(value) != value) {
+    if (ClampValue(value) != value)
         setValue(value);
-    }
 }
 
 bool TSpinEdit::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
         ResolveMouseEntry(false, static_cast<QMouseEvent *>(event)->button());
-    }
     return QLineEdit::eventFilter(watched, event);
 }
 
@@ -360,9 +340,8 @@ QMenu *TSpinEdit::CreateEditMenu()
                             bool enabled) {
         QString label = QCoreApplication::translate("QLineEdit", text);
         if (key != QKeySequence::UnknownKey &&
-            QGuiApplication::styleHints()->showShortcutsInContextMenus()) {
+            QGuiApplication::styleHints()->showShortcutsInContextMenus())
             label += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
-        }
         QAction *action = menu->addAction(label);
         action->setObjectName(QLatin1String(name));
         action->setIcon(QIcon::fromTheme(QLatin1String(name)));
@@ -433,9 +412,8 @@ void TSpinEdit::dropEvent(QDropEvent *event)
 
 void TSpinEdit::setAutoSize(bool autoSize)
 {
-    if (m_autoSize == autoSize) {
+    if (m_autoSize == autoSize)
         return;
-    }
     m_autoSize = autoSize;
     ApplyHeightRules();
 }
@@ -467,9 +445,8 @@ void TSpinEdit::ApplyHeightRules()
 {
     // Qt raises any smaller height to the minimum from here on.
     setMinimumHeight(MinimumHeight());
-    if (m_autoSize) {
+    if (m_autoSize)
         resize(width(), AutoSizeHeight());
-    }
 }
 
 int TSpinEdit::ClientInset() const
@@ -481,11 +458,10 @@ void TSpinEdit::PlaceButton()
 {
     const int pairWidth = m_button->width();
     const int inset = ClientInset();
-    if (hasFrame()) {
+    if (hasFrame())
         m_button->setGeometry(inset + width() - pairWidth - 5, inset, pairWidth, height() - 5);
-    } else {
+    else
         m_button->setGeometry(width() - pairWidth, 1, pairWidth, height() - 3);
-    }
     // The text area ends two pixels short of the client width less the pair, in widget
     // coordinates inset + clientWidth - pairWidth - 2.
     const int clientWidth = width() - 2 * inset;

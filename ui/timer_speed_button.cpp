@@ -27,17 +27,14 @@ int LeadingMargin(int space)
 
 QPixmap WithTransparentKey(const QImage &glyph)
 {
-    if (glyph.isNull()) {
+    if (glyph.isNull())
         return {};
-    }
     QImage image = glyph.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = image.pixel(0, image.height() - 1);
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) == key) {
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == key)
                 image.setPixel(x, y, qRgba(0, 0, 0, 0));
-            }
-        }
     }
     return QPixmap::fromImage(image);
 }
@@ -50,10 +47,9 @@ QPixmap InTextColour(const QPixmap &glyph, const QColor &text)
         return glyph;
     QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) == qRgb(0, 0, 0))
                 image.setPixel(x, y, text.rgb());
-        }
     }
     return QPixmap::fromImage(image);
 }
@@ -76,9 +72,8 @@ void TTimerSpeedButton::setGlyph(const QImage &glyph)
 
 void TTimerSpeedButton::setShowFocus(bool show)
 {
-    if (m_showFocus == show) {
+    if (m_showFocus == show)
         return;
-    }
     m_showFocus = show;
     update();
 }
@@ -111,9 +106,8 @@ bool TTimerSpeedButton::event(QEvent *event)
 {
     // A pressed arrow lets go when the capture goes elsewhere: a grab taken away, or a modal box
     // that deactivates the window.
-    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate) {
+    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate)
         CancelPress();
-    }
     return QWidget::event(event);
 }
 
@@ -135,9 +129,8 @@ void TTimerSpeedButton::paintEvent(QPaintEvent *)
 
     if (m_showFocus) {
         QRect focus = rect().adjusted(3, 3, -3, -3);
-        if (m_down) {
+        if (m_down)
             focus.translate(1, 1);
-        }
         painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(focus.adjusted(0, 0, -1, -1));
@@ -149,9 +142,8 @@ QPoint TTimerSpeedButton::GlyphPosition() const
     const QSize glyph = m_glyph.size();
     QPoint position(LeadingMargin(width() - glyph.width()),
                     LeadingMargin(height() - glyph.height()));
-    if (m_down) {
+    if (m_down)
         position += QPoint(1, 1);
-    }
     return position;
 }
 
@@ -160,39 +152,34 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
     event->accept();
     QPointer<TTimerSpeedButton> self(this);
     emit OnMouseDown(this, event->button());
-    if (!self) {
+    if (!self)
         return;
-    }
     if (event->button() == Qt::LeftButton) {
         m_held = true;
         SetDown(true);
     }
-    if (m_allowRepeat) {
+    if (m_allowRepeat)
         StartRepeat(m_repeatDelay);
-    }
 }
 
 void TTimerSpeedButton::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
-    if (m_held) {
+    if (m_held)
         SetDown(IsOver(event->position()));
-    }
 }
 
 void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     StopRepeat();
-    if (event->button() != Qt::LeftButton || !m_held) {
+    if (event->button() != Qt::LeftButton || !m_held)
         return;
-    }
     const bool over = IsOver(event->position());
     m_held = false;
     SetDown(false);
-    if (over) {
+    if (over)
         Click();
-    }
 }
 
 void TTimerSpeedButton::mouseDoubleClickEvent(QMouseEvent *event)
@@ -218,20 +205,17 @@ void TTimerSpeedButton::timerEvent(QTimerEvent *event)
         StopRepeat();
         return;
     }
-    if (m_timerInterval != m_repeatInterval) {
+    if (m_timerInterval != m_repeatInterval)
         StartRepeat(m_repeatInterval);
-    }
-    if (!m_down || !m_held) {
+    if (!m_down || !m_held)
         return;
-    }
     QPointer<TTimerSpeedButton> self(this);
     try {
         Click();
     } catch (...) {
         // The report of the failure must not be followed by more ticks.
-        if (self) {
+        if (self)
             StopRepeat();
-        }
         throw;
     }
 }
@@ -244,17 +228,15 @@ void TTimerSpeedButton::hideEvent(QHideEvent *event)
 
 void TTimerSpeedButton::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
         CancelPress();
-    }
     QWidget::changeEvent(event);
 }
 
 void TTimerSpeedButton::SetDown(bool down)
 {
-    if (m_down == down) {
+    if (m_down == down)
         return;
-    }
     m_down = down;
     update();
 }
@@ -263,9 +245,8 @@ void TTimerSpeedButton::StartRepeat(int interval)
 {
     StopRepeat();
     const int id = StartRepeatTimer(interval);
-    if (id == 0) {
+    if (id == 0)
         throw Exception(std::string(kTimerErrorText));
-    }
     m_timerId = id;
     m_timerInterval = interval;
 }

@@ -68,28 +68,28 @@ bool FileDescriptor::Close()
 
 bool FileDescriptor::WriteAll(const char *data, std::size_t size) const
 {
-    return TransferAll(data, size, 0,
-                       [this](const char *p, std::size_t n, off_t) { return ::write(m_fd, p, n); });
+    return TransferAll(
+        data, size, 0, [this](const char *p, std::size_t n, off_t) { return ::write(m_fd, p, n); });
 }
 
 bool FileDescriptor::WriteAllAt(const char *data, std::size_t size, off_t offset) const
 {
-    return TransferAll(data, size, offset, [this](const char *p, std::size_t n, off_t at) {
-        return ::pwrite(m_fd, p, n, at);
-    });
+    return TransferAll(
+        data, size, offset,
+        [this](const char *p, std::size_t n, off_t at) { return ::pwrite(m_fd, p, n, at); });
 }
 
 bool FileDescriptor::ReadExactly(char *data, std::size_t size) const
 {
-    return TransferAll(data, size, 0,
-                       [this](char *p, std::size_t n, off_t) { return ::read(m_fd, p, n); });
+    return TransferAll(
+        data, size, 0, [this](char *p, std::size_t n, off_t) { return ::read(m_fd, p, n); });
 }
 
 bool FileDescriptor::ReadExactlyAt(char *data, std::size_t size, off_t offset) const
 {
-    return TransferAll(data, size, offset, [this](char *p, std::size_t n, off_t at) {
-        return ::pread(m_fd, p, n, at);
-    });
+    return TransferAll(
+        data, size, offset,
+        [this](char *p, std::size_t n, off_t at) { return ::pread(m_fd, p, n, at); });
 }
 
 bool FileDescriptor::LockExclusive(bool wait) const

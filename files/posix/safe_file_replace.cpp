@@ -184,10 +184,9 @@ void SafeFileReplace::Open()
             continue;
         // A link in a folder others may write can lead anywhere; the kernel's rule for shared
         // folders says whose links may be followed.
-        for (const uid_t owner : linkOwners) {
+        for (const uid_t owner : linkOwners)
             if (owner != ::geteuid() && owner != m_status.st_uid)
                 ThrowOpenError(EACCES);
-        }
         return;
     }
     ThrowOpenError(EAGAIN);

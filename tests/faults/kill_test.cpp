@@ -123,10 +123,9 @@ int UnnamedFileCall(const ScratchDir &scratch, const std::string &log)
         return -1;
     std::ifstream lines(trace);
     std::string line;
-    for (int call = 1; std::getline(lines, line); ++call) {
+    for (int call = 1; std::getline(lines, line); ++call)
         if (line.find("O_TMPFILE") != std::string::npos)
             return call;
-    }
     return -1;
 }
 

@@ -69,20 +69,18 @@ std::string ModelExt(std::string_view path, CodePage codePage, PathFlavour flavo
 std::string ModelPath(std::string_view path, CodePage codePage, PathFlavour flavour)
 {
     const auto starts = CharacterStarts(path, codePage);
-    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it)
         if (IsSingle(path, *it, codePage) &&
             IsModelDelimiter(static_cast<unsigned char>(path[*it]), flavour))
             return std::string(path.substr(0, *it + 1));
-    }
     return {};
 }
 
 bool IsCharacterStart(std::string_view path, std::size_t at, CodePage codePage)
 {
-    for (const std::size_t start : CharacterStarts(path, codePage)) {
+    for (const std::size_t start : CharacterStarts(path, codePage))
         if (start == at)
             return true;
-    }
     return false;
 }
 
@@ -150,9 +148,8 @@ void Check(std::string_view path, CodePage codePage, PathFlavour flavour)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string_view path(reinterpret_cast<const char *>(data), size);
-    for (const CodePage codePage : {CodePage::Cp932, CodePage::Utf8}) {
+    for (const CodePage codePage : {CodePage::Cp932, CodePage::Utf8})
         for (const PathFlavour flavour : {PathFlavour::Windows, PathFlavour::Posix})
             Check(path, codePage, flavour);
-    }
     return 0;
 }

@@ -44,12 +44,11 @@ TEST(SelectionRules, SetPathAndLabel)
         LogFileSelection selection;
         std::string notices;
         std::istringstream steps(row.Steps);
-        for (std::string rule, path; steps >> rule >> path;) {
+        for (std::string rule, path; steps >> rule >> path;)
             if (rule == "open")
                 selection.ApplyOpenRule(path);
             else
                 selection.ApplyDropRule(path, [&](const std::string &text) { notices += text; });
-        }
         EXPECT_EQ(selection.CurrentLogPath(), row.Path) << row.Steps;
         EXPECT_EQ(selection.LabelText(), row.Label) << row.Steps;
         EXPECT_EQ(notices, row.Notices) << row.Steps;

@@ -88,10 +88,12 @@ void TestApplication::errorsEscapingHandlersAreReported()
     QEventLoop loop;
     bool laterEventRan = false;
     QTimer::singleShot(0, fail);
-    QTimer::singleShot(0, [&] {
-        laterEventRan = true;
-        loop.quit();
-    });
+    QTimer::singleShot(
+        0,
+        [&] {
+            laterEventRan = true;
+            loop.quit();
+        });
     QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
     QCOMPARE(loop.exec(), 0);
     QVERIFY(laterEventRan);

@@ -133,14 +133,13 @@ void TestMessageDialogX11::outerFrameCentredInQuickSuccession()
                 return window->frameGeometry().size() != window->size() &&
                        window->frameGeometry().topLeft() == centred(window->frameGeometry());
             };
-            if (!QTest::qWaitFor(placed, 3000)) {
+            if (!QTest::qWaitFor(placed, 3000))
                 misplaced << QStringLiteral("round %1: frame at %2,%3, margins %4,%5")
                                  .arg(round)
                                  .arg(window->frameGeometry().x())
                                  .arg(window->frameGeometry().y())
                                  .arg(window->frameMargins().left())
                                  .arg(window->frameMargins().top());
-            }
             modal->close();
         });
         ShowMessageDialog(QStringLiteral("修正しました"), QStringLiteral("mrfyc"));

@@ -62,10 +62,9 @@ ChildResult RunChild(const std::vector<std::string> &argv, std::optional<rlim_t>
     ::close(err[1]);
     int status = 0;
     rusage usage = {};
-    while (::wait4(child, &status, 0, &usage) < 0) {
+    while (::wait4(child, &status, 0, &usage) < 0)
         if (errno != EINTR)
             throw std::runtime_error("wait4 failed");
-    }
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out[0]), ReadAll(err[0]),
             usage.ru_maxrss};
 }

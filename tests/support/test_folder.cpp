@@ -29,10 +29,9 @@ TestFolder::~TestFolder()
     // Folders a test made read-only must be opened up before anything in them can go.
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(m_path, error);
-         it != fs::recursive_directory_iterator(); it.increment(error)) {
+         it != fs::recursive_directory_iterator(); it.increment(error))
         if (it->is_directory(error) && !it->is_symlink(error))
             ::chmod(it->path().c_str(), 0700);
-    }
     fs::remove_all(m_path, error);
 }
 

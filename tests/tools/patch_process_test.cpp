@@ -49,10 +49,9 @@ protected:
     {
         const std::pair<std::string, std::string> tokens[] = {
             {"{log}", Log()}, {"{logs}", m_folder.Path("logs")}, {"{scratch}", Scratch()}};
-        for (const auto &[token, path] : tokens) {
+        for (const auto &[token, path] : tokens)
             for (std::size_t at = 0; (at = text.find(token)) != std::string::npos;)
                 text.replace(at, token.size(), path);
-        }
         return text;
     }
 
@@ -89,9 +88,7 @@ protected:
     void ExpectOutcome(const ChildResult &result, const std::string &outcome)
     {
         const bool patched = outcome == kPatched;
-        if (patched) {
-            EXPECT_EQ(ReadFile(Scratch()), kHeader);
-        }
+        EXPECT_TRUE(!patched || ReadFile(Scratch()) == kHeader);
         EXPECT_EQ(result.ExitCode, patched ? 0 : 1);
         EXPECT_EQ(patched ? result.Out : result.Err, Log() + ": " + Resolve(outcome) + "\n");
         EXPECT_EQ(patched ? result.Err : result.Out, "");
@@ -310,9 +307,7 @@ TEST_P(AsNobodyUser, KeepsTheLogOrPatchesItWithOwnerAndMode)
         GTEST_SKIP() << why;
     const NobodyCase &row = GetParam();
     ASSERT_EQ(::chmod(m_folder.Path("logs").c_str(), row.LogsFolderMode), 0);
-    if (row.OwnedByNobody) {
-        ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
-    }
+    ASSERT_TRUE(!row.OwnedByNobody || ::chown(Log().c_str(), kNobody, kNobody) == 0);
     ASSERT_EQ(::chmod(Log().c_str(), row.Mode), 0);
     const std::string strace = *row.Strace ? std::string("strace -f -o /dev/null ") : "";
     if (!strace.empty() && !Works({"strace", "-f", "-o", "/dev/null", "true"}))

@@ -87,9 +87,8 @@ inline QFont FontOfHeight(int height)
     QFont font(QStringLiteral("IPAPGothic"));
     for (int pixels = 4; pixels < 64; ++pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).height() == height) {
+        if (QFontMetrics(font).height() == height)
             return font;
-        }
     }
     return {};
 }

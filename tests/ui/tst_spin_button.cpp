@@ -112,9 +112,8 @@ void TestSpinButton::init()
 void TestSpinButton::cleanup()
 {
     m_window.reset();
-    if (QWidget *popup = QApplication::activePopupWidget()) {
+    if (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
-    }
     QCOMPARE(m_errors.Take(), QStringList());
 }
 
@@ -176,16 +175,14 @@ void TestSpinButton::otherButtonsNeitherPressNorStep()
     const QPoint centre = m_up->rect().center();
     QTest::mousePress(m_up, button, {}, centre);
     QVERIFY(!m_up->IsDown());
-    if (m_up->RepeatTimerId() != 0) {
+    if (m_up->RepeatTimerId() != 0)
         Tick(m_up); // a timer the press started takes no step
-    }
     // The right button opens the field's own menu, which takes the release.
     QWidget *menu = QApplication::activePopupWidget();
     QCOMPARE(menu != nullptr, button == Qt::RightButton);
     QTest::mouseRelease(menu ? menu : m_up, button, {}, menu ? QPoint(-5, -5) : centre);
-    if (m_up->RepeatTimerId() != 0) {
+    if (m_up->RepeatTimerId() != 0)
         Tick(m_up);
-    }
     QCOMPARE(m_up->RepeatTimerId(), 0);
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
 }
@@ -412,9 +409,8 @@ void TestSpinButton::focusRectangleInsetByThree()
     arrow->show();
     const QRect inset = arrow->rect().adjusted(3, 3, -3, -3);
     for (bool pressed : {false, true}) {
-        if (pressed) {
+        if (pressed)
             QTest::mousePress(arrow, Qt::LeftButton, {}, arrow->rect().center());
-        }
         arrow->setShowFocus(false);
         const QImage plain = Render(arrow);
         arrow->setShowFocus(true);
@@ -422,11 +418,9 @@ void TestSpinButton::focusRectangleInsetByThree()
         const QRect expected = pressed ? inset.translated(1, 1) : inset;
         // The dots drawn with the focus lie on that rectangle's edges, its corners included.
         QRegion dots;
-        for (int y = 0; y < plain.height(); ++y) {
-            for (int x = 0; x < plain.width(); ++x) {
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
                 dots += plain.pixel(x, y) != focused.pixel(x, y) ? QRect(x, y, 1, 1) : QRect();
-            }
-        }
         QCOMPARE(dots.boundingRect(), expected);
         QVERIFY(!dots.intersects(expected.adjusted(1, 1, -1, -1)));
     }

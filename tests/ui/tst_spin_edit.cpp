@@ -49,15 +49,13 @@ void TriggerMenuCommand(TSpinEdit *edit, const QString &name, bool allowed)
     QAction *command = nullptr;
     for (QAction *action : menu->actions()) {
         const QString id = action->objectName();
-        if (id == "edit-paste" || id == "edit-cut" || id == "edit-delete") {
+        if (id == "edit-paste" || id == "edit-cut" || id == "edit-delete")
             QCOMPARE(action->isEnabled(), allowed);
-        }
         command = id == name ? action : command;
     }
     QVERIFY(command || !allowed);
-    if (command) {
+    if (command)
         command->trigger();
-    }
     menu->close();
 }
 
@@ -166,9 +164,8 @@ void TestSpinEdit::cleanup()
 {
     m_edit->disconnect(this); // the tests' own handlers end with the test
     m_window.reset();
-    if (QWidget *popup = QApplication::activePopupWidget()) {
+    if (QWidget *popup = QApplication::activePopupWidget())
         popup->close();
-    }
     QCOMPARE(m_errors.Take(), QStringList());
     QLocale::setDefault(QLocale::c());
 }
@@ -210,16 +207,14 @@ void TestSpinEdit::writesAndStepsAreBoundedWithoutWrapAround()
     m_edit->setText(row.before);
     QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
     BeepCounter beeps;
-    if (row.operation.startsWith(u'=')) {
+    if (row.operation.startsWith(u'='))
         m_edit->setProperty("Value", row.operation.mid(1).toInt());
-    } else {
+    else
         row.operation == "up" ? m_edit->StepUp() : m_edit->StepDown();
-    }
     QCOMPARE(m_edit->text(), row.after);
     QCOMPARE(changes.count(), row.before == row.after ? 0 : 1);
-    if (!changes.isEmpty()) {
+    if (!changes.isEmpty())
         QCOMPARE(changes.first().first().value<QObject *>(), m_edit);
-    }
     QCOMPARE(beeps.Count(), 0);
 }
 
@@ -293,9 +288,8 @@ void TestSpinEdit::typedCharactersAreFilteredWithOneBeepEach()
     m_edit->setEditorEnabled(row.editorEnabled);
     m_edit->setFocus();
     m_edit->end(false);
-    if (row.typed.startsWith("de:")) {
+    if (row.typed.startsWith("de:"))
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    }
     BeepCounter beeps;
     QSignalSpy changes(m_edit, &TSpinEdit::OnChange);
     if (row.typed.startsWith("im:")) {
@@ -343,9 +337,8 @@ void TestSpinEdit::pageHomeEndAndWheelNeverStep()
     m_edit->setValue(50);
     m_edit->setFocus();
     BeepCounter beeps;
-    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {
+    for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End})
         QTest::keyClick(m_edit, key);
-    }
     const QPointF centre = m_edit->rect().center();
     for (int delta : {120, -120}) {
         QWheelEvent wheel(centre, m_edit->mapToGlobal(centre), QPoint(), QPoint(0, delta),
@@ -381,8 +374,10 @@ void TestSpinEdit::exitRuleOnRealFocusChange()
     m_edit->setText(row.typed);
 
     QStringList order;
-    connect(m_edit, &TSpinEdit::OnExit, this, [&] { order << "exit:" + m_edit->text(); });
-    connect(m_edit, &TSpinEdit::OnChange, this, [&] { order << "change:" + m_edit->text(); });
+    connect(
+        m_edit, &TSpinEdit::OnExit, this, [&] { order << "exit:" + m_edit->text(); });
+    connect(
+        m_edit, &TSpinEdit::OnChange, this, [&] { order << "change:" + m_edit->text(); });
     connect(m_edit, &TSpinEdit::OnEnter, this, [&] { order << "enter"; });
     if (row.byMenu) {
         QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
@@ -398,12 +393,10 @@ void TestSpinEdit::exitRuleOnRealFocusChange()
     QCOMPARE(m_edit->text(), row.left);
     QCOMPARE(m_edit->Value(), row.value);
     QStringList expected;
-    if (!row.byMenu) {
+    if (!row.byMenu)
         expected << "exit:" + row.typed;
-    }
-    if (row.left != row.typed) {
+    if (row.left != row.typed)
         expected << "change:" + row.left;
-    }
     QCOMPARE(order, expected);
 }
 
@@ -438,15 +431,14 @@ void TestSpinEdit::entrySelection()
     TTimerSpeedButton *up = m_edit->Button()->UpButton();
     const QPoint inText(5, m_edit->height() / 2);
     const Qt::MouseButton button = route == "middle" ? Qt::MiddleButton : Qt::LeftButton;
-    if (route == "tab" || route == "backtab") {
+    if (route == "tab" || route == "backtab")
         QTest::keyClick(m_window->other, route == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
-    } else if (route == "program") {
+    else if (route == "program")
         m_edit->setFocus();
-    } else if (route == "arrow") {
+    else if (route == "arrow")
         QTest::mousePress(up, Qt::LeftButton, {}, up->rect().center());
-    } else {
+    else
         QTest::mousePress(m_edit, button, {}, inText);
-    }
     QVERIFY(m_edit->hasFocus());
     QCOMPARE(entered.count(), 1);
     QCOMPARE(m_edit->selectedText(), selected ? QStringLiteral("42") : QString());
@@ -529,9 +521,8 @@ void TestSpinEdit::pasteAndCutObeyEditorAndReadOnly()
         }
         if (!cut) {
             QCOMPARE(m_edit->text(), allowed ? QStringLiteral("$10") : initial);
-            if (route == Route::Drop) {
+            if (route == Route::Drop)
                 break; // a drop does not cut
-            }
         } else {
             QCOMPARE(m_edit->text(), allowed ? QString() : before);
             QCOMPARE(clipboard->text(), allowed ? before : QStringLiteral("unchanged"));
@@ -577,9 +568,8 @@ void TestSpinEdit::longTextIsNeverCut()
 void TestSpinEdit::middleClickPasteObeysEditor()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard->supportsSelection()) {
+    if (!clipboard->supportsSelection())
         QSKIP("This platform has no selection clipboard to paste with the middle button");
-    }
     m_edit->setText(QStringLiteral("5"));
     m_edit->setEditorEnabled(false);
     clipboard->setText(QStringLiteral("7"), QClipboard::Selection);
@@ -656,9 +646,8 @@ void TestSpinEdit::textAreaEndsLeftOfThePair()
     bool textNearTheEnd = false;
     for (int y = 3; y < 18; ++y) {
         QCOMPARE(image.pixel(102, y), base);
-        for (int x = 95; x < 102; ++x) {
+        for (int x = 95; x < 102; ++x)
             textNearTheEnd = textNearTheEnd || qGray(image.pixel(x, y)) < 128;
-        }
     }
     QVERIFY(textNearTheEnd);
 }

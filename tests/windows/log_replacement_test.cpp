@@ -123,9 +123,8 @@ TEST_P(Refusal, NamesThePathAndChangesNothing)
         EXPECT_NE(error.SystemError(), 0);
     }
     EXPECT_EQ(folder.Names(), before);
-    if (!oldContents.empty()) {
+    if (!oldContents.empty())
         EXPECT_EQ(test::ReadWhole(path), oldContents);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

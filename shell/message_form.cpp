@@ -3,6 +3,7 @@
 
 #include "rules/errors.h"
 #include "shell/beep.h"
+#include "shell/qt_geometry.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -90,9 +91,9 @@ TMessageForm::TMessageForm(const QString &text, const QString &caption, QWidget 
     metrics.captionWidth = CaptionWidth(QFontMetrics(font));
     m_layout = LayOutMessage(metrics);
 
-    setFixedSize(m_layout.client);
-    m_message->setGeometry(m_layout.label);
-    m_okButton->setGeometry(m_layout.button);
+    setFixedSize(ToQt(m_layout.client));
+    m_message->setGeometry(ToQt(m_layout.label));
+    m_okButton->setGeometry(ToQt(m_layout.button));
     m_okButton->setFocus();
 }
 
@@ -103,11 +104,11 @@ MessageMetrics TMessageForm::Measure(const QFont &font, const QString &text)
     result.ax = metrics.horizontalAdvance(kBaseString.toString()) / 52;
     result.ay = metrics.height();
     const QRect limit(0, 0, PrimaryScreenWidth() / 2, 0);
-    result.text =
+    result.text = FromQt(
         metrics
             .boundingRect(
                 limit, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs, text)
-            .size();
+            .size());
     return result;
 }
 
@@ -141,7 +142,7 @@ void TMessageForm::PlaceOnScreen(const QWidget *activeWindow)
         return;
     m_monitor = screen->geometry();
     winId();
-    move(CentredOn(m_monitor, size() + FrameSize(activeWindow)));
+    move(ToQt(CentredOn(FromQt(m_monitor), FromQt(size() + FrameSize(activeWindow)))));
 }
 
 QSize TMessageForm::FrameSize(const QWidget *activeWindow)
@@ -177,7 +178,7 @@ void TMessageForm::CorrectPlacement()
     // Where the frame really is, not only whether its size changed: a window placed before it
     // was framed had its client area put where the frame belongs, with the same frame size as
     // the guess. A window manager may also announce an estimate first and the real frame later.
-    const QPoint target = CentredOn(m_monitor, size() + frame);
+    const QPoint target = ToQt(CentredOn(FromQt(m_monitor), FromQt(size() + frame)));
     if (windowHandle()->framePosition() != target)
         move(target);
 }

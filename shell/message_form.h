@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "shell/message_layout.h"
+#include "rules/message_layout.h"
 
 #include <QBasicTimer>
 #include <QDialog>

@@ -3,6 +3,7 @@
 
 #include "files/log_patch.h"
 #include "files/program_directory.h"
+#include "rules/layout_scaling.h"
 #include "rules/log_file_selection.h"
 #include "shell/notice.h"
 #include "ui/layout_scaling.h"

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include "rules/message_layout.h"
 #include "shell/application.h"
 #include "shell/beep.h"
 #include "shell/message_dialog.h"
 #include "shell/message_form.h"
-#include "shell/message_layout.h"
 #include "shell/notice.h"
+#include "shell/qt_geometry.h"
 
 #include "modal_helper.h"
 
@@ -37,8 +38,6 @@ QWidget *KeyTarget(QWidget *modal)
 
 } // namespace
 
-Q_DECLARE_METATYPE(mrfyc::MessageMetrics)
-
 class TestMessageDialog : public QObject
 {
     Q_OBJECT
@@ -48,12 +47,6 @@ private slots:
     void init();
     void cleanup();
 
-    void mulDivRoundsHalvesAwayFromZero_data();
-    void mulDivRoundsHalvesAwayFromZero();
-    void layoutArithmetic_data();
-    void layoutArithmetic();
-    void centredAndNeverOffTheMonitor_data();
-    void centredAndNeverOffTheMonitor();
     void dialogGeometryFollowsTheLayout_data();
     void dialogGeometryFollowsTheLayout();
     void cachedCaptionWidthSurvivesFontChange();
@@ -95,82 +88,6 @@ void TestMessageDialog::cleanup()
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-void TestMessageDialog::mulDivRoundsHalvesAwayFromZero_data()
-{
-    QTest::addColumn<int>("number");
-    QTest::addColumn<int>("numerator");
-    QTest::addColumn<int>("denominator");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("quarter down") << 10 << 13 << 8 << 16;      // 16.25
-    QTest::newRow("half up") << 50 << 7 << 4 << 88;            // 87.5
-    QTest::newRow("three quarters up") << 14 << 13 << 8 << 23; // 22.75
-    QTest::newRow("negative half away") << -50 << 7 << 4 << -88;
-    QTest::newRow("no overflow") << 2000000000 << 3 << 4 << 1500000000;
-    QTest::newRow("divide by zero") << 5 << 5 << 0 << -1;
-}
-
-void TestMessageDialog::mulDivRoundsHalvesAwayFromZero()
-{
-    QFETCH(int, number);
-    QFETCH(int, numerator);
-    QFETCH(int, denominator);
-    QFETCH(int, expected);
-    QCOMPARE(MulDiv(number, numerator, denominator), expected);
-}
-
-void TestMessageDialog::layoutArithmetic_data()
-{
-    QTest::addColumn<MessageMetrics>("metrics");
-    QTest::addColumn<QSize>("client");
-    QTest::addColumn<QRect>("label");
-    QTest::addColumn<QRect>("button");
-    QTest::newRow("ax 6 ay 12") << MessageMetrics{6, 12, QSize(72, 12), 0} << QSize(99, 72)
-                                << QRect(12, 12, 72, 12) << QRect(12, 39, 75, 21);
-    // 16.25 -> 16, 87.5 -> 88, 22.75 -> 23; the button centred with the odd pixel to the left.
-    QTest::newRow("ax 7 ay 13") << MessageMetrics{7, 13, QSize(72, 13), 0} << QSize(116, 78)
-                                << QRect(14, 13, 72, 13) << QRect(14, 42, 88, 23);
-    QTest::newRow("short text: the minimum button")
-        << MessageMetrics{6, 12, QSize(10, 12), 20} << QSize(99, 72) << QRect(12, 12, 10, 12)
-        << QRect(12, 39, 75, 21);
-    QTest::newRow("long caption widens the button")
-        << MessageMetrics{6, 12, QSize(200, 24), 81} << QSize(224, 84) << QRect(12, 12, 200, 24)
-        << QRect(71, 51, 81, 21);
-}
-
-void TestMessageDialog::layoutArithmetic()
-{
-    QFETCH(MessageMetrics, metrics);
-    QFETCH(QSize, client);
-    QFETCH(QRect, label);
-    QFETCH(QRect, button);
-    const MessageLayout layout = LayOutMessage(metrics);
-    QCOMPARE(layout.client, client);
-    QCOMPARE(layout.label, label);
-    QCOMPARE(layout.button, button);
-}
-
-void TestMessageDialog::centredAndNeverOffTheMonitor_data()
-{
-    QTest::addColumn<QRect>("monitor");
-    QTest::addColumn<QSize>("outer");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("centred") << QRect(0, 0, 1280, 1024) << QSize(101, 80) << QPoint(589, 472);
-    QTest::newRow("taller than the screen")
-        << QRect(0, 0, 800, 800) << QSize(300, 1500) << QPoint(250, 0);
-    QTest::newRow("wider than the screen")
-        << QRect(0, 0, 800, 800) << QSize(900, 100) << QPoint(0, 350);
-    QTest::newRow("larger than a second monitor")
-        << QRect(1280, -200, 640, 480) << QSize(700, 500) << QPoint(1280, -200);
-}
-
-void TestMessageDialog::centredAndNeverOffTheMonitor()
-{
-    QFETCH(QRect, monitor);
-    QFETCH(QSize, outer);
-    QFETCH(QPoint, expected);
-    QCOMPARE(CentredOn(monitor, outer), expected);
-}
-
 void TestMessageDialog::dialogGeometryFollowsTheLayout_data()
 {
     QTest::addColumn<QString>("text");
@@ -188,18 +105,19 @@ void TestMessageDialog::dialogGeometryFollowsTheLayout()
     // IPAPGothic at 12 px: the A-Z a-z string is 364 px wide (7 per character) and 13 high.
     const QFontMetrics metrics(PixelFont(12));
     const int halfScreen = QGuiApplication::primaryScreen()->geometry().width() / 2;
-    MessageMetrics expected{7, 13, QSize(), metrics.size(Qt::TextSingleLine, "OK").width() + 8};
-    expected.text = metrics
-                        .boundingRect(QRect(0, 0, halfScreen, 0),
-                                      Qt::AlignLeft | Qt::TextWordWrap | Qt::TextExpandTabs, text)
-                        .size();
+    MessageMetrics expected{7, 13, {}, metrics.size(Qt::TextSingleLine, "OK").width() + 8};
+    expected.text =
+        FromQt(metrics
+                   .boundingRect(QRect(0, 0, halfScreen, 0),
+                                 Qt::AlignLeft | Qt::TextWordWrap | Qt::TextExpandTabs, text)
+                   .size());
     const MessageLayout layout = LayOutMessage(expected);
 
-    QCOMPARE(form.size(), layout.client);
-    QCOMPARE(form.minimumSize(), layout.client); // not resizable
-    QCOMPARE(form.maximumSize(), layout.client);
-    QCOMPARE(form.Message()->geometry(), layout.label);
-    QCOMPARE(form.OkButton()->geometry(), layout.button);
+    QCOMPARE(form.size(), ToQt(layout.client));
+    QCOMPARE(form.minimumSize(), ToQt(layout.client)); // not resizable
+    QCOMPARE(form.maximumSize(), ToQt(layout.client));
+    QCOMPARE(form.Message()->geometry(), ToQt(layout.label));
+    QCOMPARE(form.OkButton()->geometry(), ToQt(layout.button));
     QCOMPARE(form.findChild<QLabel *>("Message")->text(), text);
     QCOMPARE(form.Message()->textFormat(), Qt::PlainText);
     QCOMPARE(form.findChild<QPushButton *>("OK")->text(), QStringLiteral("OK"));

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // The window's pure rules: menu access keys, scaling arithmetic, dialog placement.
-#include "ui/layout_scaling.h"
 #include "ui/menu_access_key.h"
 #include "ui/open_file_dialog.h"
 
@@ -17,8 +16,6 @@ private slots:
     void accessKeys();
     void doubleByteLocale_data();
     void doubleByteLocale();
-    void scaleByEdgesKeepsNeighboursTouching_data();
-    void scaleByEdgesKeepsNeighboursTouching();
     void dialogCentredOneThirdDown_data();
     void dialogCentredOneThirdDown();
 };
@@ -72,28 +69,6 @@ void TestWindowRules::doubleByteLocale()
     QFETCH(QString, name);
     QFETCH(bool, expected);
     QCOMPARE(IsDoubleByteLocale(QLocale(name)), expected);
-}
-
-void TestWindowRules::scaleByEdgesKeepsNeighboursTouching_data()
-{
-    QTest::addColumn<QRect>("bounds");
-    QTest::addColumn<int>("multiplier");
-    QTest::addColumn<int>("divisor");
-    QTest::addColumn<QRect>("expected");
-    QTest::newRow("btnPut at 15/12")
-        << QRect(244, 168, 75, 25) << 15 << 12 << QRect(305, 210, 94, 31);
-    QTest::newRow("lblFile at 15/12") << QRect(4, 8, 349, 37) << 15 << 12 << QRect(5, 10, 436, 46);
-    QTest::newRow("shrinks at 9/12")
-        << QRect(244, 168, 75, 25) << 9 << 12 << QRect(183, 126, 56, 19);
-}
-
-void TestWindowRules::scaleByEdgesKeepsNeighboursTouching()
-{
-    QFETCH(QRect, bounds);
-    QFETCH(int, multiplier);
-    QFETCH(int, divisor);
-    QFETCH(QRect, expected);
-    QCOMPARE(ScaleByEdges(bounds, multiplier, divisor), expected);
 }
 
 void TestWindowRules::dialogCentredOneThirdDown_data()

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QPoint>
-#include <QRect>
-#include <QSize>
+#include "rules/geometry.h"
 
 namespace mrfyc {
 
@@ -16,7 +14,7 @@ struct MessageMetrics
 {
     int ax = 0;           // width of "A".."Z" "a".."z" divided by 52, remainder dropped
     int ay = 0;           // height of the same string
-    QSize text;           // the text laid out with word wrap at half the screen width
+    Size text;            // the text laid out with word wrap at half the screen width
     int captionWidth = 0; // the button caption's width plus 8
 };
 
@@ -27,15 +25,15 @@ struct MessageLayout
     int verticalSpacing = 0;
     int minimumButtonWidth = 0;
     int buttonHeight = 0;
-    QSize client;
-    QRect label;
-    QRect button;
+    Size client;
+    Rect label;
+    Rect button;
 };
 
 MessageLayout LayOutMessage(const MessageMetrics &metrics);
 
 // Top-left corner of a window of outer size `outer` centred on `monitor`, never left of or above
 // the monitor.
-QPoint CentredOn(const QRect &monitor, const QSize &outer);
+Point CentredOn(const Rect &monitor, const Size &outer);
 
 } // namespace mrfyc

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/message_layout.h"
+#include "rules/message_layout.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -30,24 +30,24 @@ MessageLayout LayOutMessage(const MessageMetrics &metrics)
     layout.buttonHeight = MulDiv(14, metrics.ay, 8);
 
     const int buttonWidth = std::max(layout.minimumButtonWidth, metrics.captionWidth);
-    const int textWidth = metrics.text.width();
-    const int textHeight = metrics.text.height();
+    const int textWidth = metrics.text.Width;
+    const int textHeight = metrics.text.Height;
 
-    layout.client = QSize(std::max(textWidth, buttonWidth) + 2 * layout.horizontalMargin,
-                          textHeight + layout.buttonHeight + layout.verticalSpacing +
-                              2 * layout.verticalMargin);
-    layout.label = QRect(layout.horizontalMargin, layout.verticalMargin, textWidth, textHeight);
-    layout.button = QRect((layout.client.width() - buttonWidth) / 2,
-                          textHeight + layout.verticalMargin + layout.verticalSpacing, buttonWidth,
-                          layout.buttonHeight);
+    layout.client =
+        Size{std::max(textWidth, buttonWidth) + 2 * layout.horizontalMargin,
+             textHeight + layout.buttonHeight + layout.verticalSpacing + 2 * layout.verticalMargin};
+    layout.label = Rect{layout.horizontalMargin, layout.verticalMargin, textWidth, textHeight};
+    layout.button = Rect{(layout.client.Width - buttonWidth) / 2,
+                         textHeight + layout.verticalMargin + layout.verticalSpacing, buttonWidth,
+                         layout.buttonHeight};
     return layout;
 }
 
-QPoint CentredOn(const QRect &monitor, const QSize &outer)
+Point CentredOn(const Rect &monitor, const Size &outer)
 {
-    const int left = monitor.left() + (monitor.width() - outer.width()) / 2;
-    const int top = monitor.top() + (monitor.height() - outer.height()) / 2;
-    return QPoint(std::max(left, monitor.left()), std::max(top, monitor.top()));
+    const int left = monitor.Left + (monitor.Width - outer.Width) / 2;
+    const int top = monitor.Top + (monitor.Height - outer.Height) / 2;
+    return Point{std::max(left, monitor.Left), std::max(top, monitor.Top)};
 }
 
 } // namespace mrfyc

@@ -11,10 +11,7 @@ namespace mrfyc {
 // Windows would run a double-byte code page, that is a Japanese, Chinese or Korean locale.
 bool IsDoubleByteLocale(const QLocale &locale = QLocale::system());
 
-// Gives every top-level caption without "&" an access key from "0-9A-Z", each key used once and
-// keys already marked elsewhere taken first. A caption with a double-byte character gets the
-// "(&K)" suffix on a double-byte system (falling back to the last free key); otherwise "&" goes
-// in front of the chosen character.
+// The rules' access keys for Qt captions.
 QStringList AssignMenuAccessKeys(const QStringList &captions, bool doubleByteSystem);
 
 } // namespace mrfyc

@@ -97,9 +97,10 @@ void TTimerSpeedButton::CancelPress()
     SetDown(false);
 }
 
-int TTimerSpeedButton::StartRepeatTimer(int interval)
+bool TTimerSpeedButton::StartRepeatTimer(int interval)
 {
-    return startTimer(interval, Qt::PreciseTimer);
+    m_timer.start(interval, Qt::PreciseTimer, this);
+    return m_timer.isActive();
 }
 
 bool TTimerSpeedButton::event(QEvent *event)
@@ -195,7 +196,7 @@ void TTimerSpeedButton::mouseDoubleClickEvent(QMouseEvent *event)
 
 void TTimerSpeedButton::timerEvent(QTimerEvent *event)
 {
-    if (m_timerId == 0 || event->timerId() != m_timerId) {
+    if (!m_timer.isActive() || event->timerId() != m_timer.timerId()) {
         QWidget::timerEvent(event);
         return;
     }
@@ -244,19 +245,14 @@ void TTimerSpeedButton::SetDown(bool down)
 void TTimerSpeedButton::StartRepeat(int interval)
 {
     StopRepeat();
-    const int id = StartRepeatTimer(interval);
-    if (id == 0)
+    if (!StartRepeatTimer(interval))
         throw Exception(std::string(kTimerErrorText));
-    m_timerId = id;
     m_timerInterval = interval;
 }
 
 void TTimerSpeedButton::StopRepeat()
 {
-    if (m_timerId != 0) {
-        killTimer(m_timerId);
-        m_timerId = 0;
-    }
+    m_timer.stop();
     m_timerInterval = 0;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QBasicTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -43,7 +44,7 @@ public:
     // The left button went down here and has not been released or cancelled since.
     bool IsHeld() const { return m_held; }
     // The repeat timer's id (0 while it is off) and its current interval.
-    int RepeatTimerId() const { return m_timerId; }
+    int RepeatTimerId() const { return m_timer.timerId(); }
     int RepeatTimerInterval() const { return m_timerInterval; }
 
     // Over the button in its own coordinates: 0 <= x < width and 0 <= y <= height.
@@ -60,9 +61,8 @@ signals:
     void OnMouseDown(QObject *sender, Qt::MouseButton button);
 
 protected:
-    // Starts a timer of this object and returns its id, 0 when none could be had. A seam for the
-    // failure path.
-    virtual int StartRepeatTimer(int interval);
+    // Starts the repeat timer; false when none could be had. A seam for the failure path.
+    virtual bool StartRepeatTimer(int interval);
 
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -88,7 +88,7 @@ private:
     bool m_held = false;
     int m_repeatDelay = 400;
     int m_repeatInterval = 100;
-    int m_timerId = 0;
+    QBasicTimer m_timer;
     int m_timerInterval = 0;
 };
 

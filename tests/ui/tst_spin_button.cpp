@@ -22,9 +22,9 @@ public:
     {}
 
 protected:
-    int StartRepeatTimer(int interval) override
+    bool StartRepeatTimer(int interval) override
     {
-        return ++m_calls == m_failAt ? 0 : TTimerSpeedButton::StartRepeatTimer(interval);
+        return ++m_calls != m_failAt && TTimerSpeedButton::StartRepeatTimer(interval);
     }
 
 private:

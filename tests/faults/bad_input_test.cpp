@@ -14,7 +14,7 @@
 #include <ostream>
 #include <string>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 namespace {
 
 constexpr std::string_view kOldLog = "old contents\r\nof a log\r\n";
@@ -43,7 +43,7 @@ void PrintTo(const BadInputCase &test, std::ostream *out)
 
 std::string MakeLogNamed(const std::string &folder, const std::string &name)
 {
-    WriteWhole(folder + "/" + name, kOldLog);
+    WriteFile(folder + "/" + name, kOldLog);
     return folder + "/" + name;
 }
 
@@ -61,7 +61,7 @@ TEST_P(BadInput, ClearErrorAndNothingChangedOrPatched)
     if (path.empty())
         GTEST_SKIP() << "this system cannot make the entry";
     const std::string patched = test.patchedFile ? folder + "/" + test.patchedFile : path;
-    const std::string oldContents = test.outcome == Outcome::Patched ? ReadWhole(patched) : "";
+    const std::string oldContents = test.outcome == Outcome::Patched ? ReadFile(patched) : "";
     auto before = Snapshot(folder);
 
     // A patcher that blocks (on a FIFO, say) is killed at the timeout and fails here.
@@ -74,7 +74,7 @@ TEST_P(BadInput, ClearErrorAndNothingChangedOrPatched)
         EXPECT_EQ(run.exitCode, 0) << run.output;
         EXPECT_NE(run.output.find(path), std::string::npos) << run.output;
         EXPECT_NE(run.output.find(kPatched), std::string::npos) << run.output;
-        EXPECT_EQ(ReadWhole(patched), std::string(kDefaultHeader) + oldContents);
+        EXPECT_EQ(ReadFile(patched), std::string(kDefaultHeader) + oldContents);
         // Everything else, a symbolic link included, stays as it was.
         auto after = Snapshot(folder);
         before.erase(patched.substr(folder.size() + 1));
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Outcome::Patched},
         BadInputCase{"EmptyLog",
                      [](const std::string &f) {
-                         WriteWhole(f + "/empty.mrfy", "");
+                         WriteFile(f + "/empty.mrfy", "");
                          return f + "/empty.mrfy";
                      },
                      Outcome::Patched},
@@ -175,4 +175,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 namespace {
 
 constexpr std::uint64_t kSeed = 0x66756c6cull;
@@ -110,16 +110,16 @@ TEST_P(FullDisk, NoSpaceLeftKeepsTheOldLog)
                                         out};
     const RunResult run = WaitChild(StartChild(argv), std::chrono::seconds(120));
     ASSERT_TRUE(run.exited && run.exitCode == 0) << "the private mount did not work";
-    ASSERT_EQ(std::stoull(ReadWhole(out + "/free")), test.freePages)
+    ASSERT_EQ(std::stoull(ReadFile(out + "/free")), test.freePages)
         << "the tmpfs does not have the free space the case needs";
 
-    const std::string output = ReadWhole(out + "/output");
-    EXPECT_EQ(ReadWhole(out + "/left"), "a.mrfy\n");
+    const std::string output = ReadFile(out + "/output");
+    EXPECT_EQ(ReadFile(out + "/left"), "a.mrfy\n");
     if (test.patches) {
-        EXPECT_EQ(ReadWhole(out + "/status"), "0\n") << output;
+        EXPECT_EQ(ReadFile(out + "/status"), "0\n") << output;
         EXPECT_TRUE(HoldsHeadersAndPattern(out + "/a.mrfy", 1, size, kSeed));
     } else {
-        EXPECT_EQ(ReadWhole(out + "/status"), "1\n") << output;
+        EXPECT_EQ(ReadFile(out + "/status"), "1\n") << output;
         EXPECT_NE(output.find(kWriteError), std::string::npos) << output;
         EXPECT_TRUE(HoldsHeadersAndPattern(out + "/a.mrfy", 0, size, kSeed));
     }
@@ -164,7 +164,7 @@ std::vector<TracedCall> TraceWrites(const ScratchDir &scratch, const Log &log,
 
     std::vector<TracedCall> calls;
     std::map<std::string, int> counts;
-    std::istringstream lines(ReadWhole(trace));
+    std::istringstream lines(ReadFile(trace));
     std::string line;
     renameLine = 0;
     for (std::size_t index = 1; std::getline(lines, line); ++index) {
@@ -234,7 +234,7 @@ TEST(InjectedFailure, EveryFailingWriteSyncOrRenameKeepsTheOldLog)
 
         ASSERT_TRUE(run.exited);
         std::printf("%s: exit %d, %s", inject.c_str(), run.exitCode, run.output.c_str());
-        EXPECT_EQ(ListNames(log.folder), std::vector<std::string>{"a.mrfy"});
+        EXPECT_EQ(ListFolder(log.folder), std::vector<std::string>{"a.mrfy"});
         // A sync or rename that fails can never be made good: it must be reported. Elsewhere a
         // second way round (linking the unnamed file by descriptor when /proc fails) may still
         // produce the right file.
@@ -262,4 +262,4 @@ TEST(InjectedFailure, EveryFailingWriteSyncOrRenameKeepsTheOldLog)
 }
 
 } // namespace
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

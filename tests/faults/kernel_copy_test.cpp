@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 namespace {
 
 constexpr std::uint64_t kSeed = 0x6b636f7079ull;
@@ -62,7 +62,7 @@ RunResult PatchInjected(const ScratchDir &scratch, const TracedLog &log, const s
                                         scratch.Patcher(),
                                         log.path};
     const RunResult run = WaitChild(StartChild(argv), std::chrono::seconds(120));
-    trace = ReadWhole(traceFile);
+    trace = ReadFile(traceFile);
     return run;
 }
 
@@ -148,7 +148,7 @@ TEST_P(FailedKernelCopy, KeepsTheOldLogAndReportsTheWrite)
     EXPECT_NE(run.output.find(kWriteError), std::string::npos) << run.output;
     EXPECT_TRUE(HoldsHeadersAndPattern(m_log.path, 0, kSize, kSeed));
     EXPECT_EQ(InodeOf(m_log.path), m_log.inode) << "the log was replaced";
-    EXPECT_EQ(ListNames(m_log.folder), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(ListFolder(m_log.folder), std::vector<std::string>{"a.mrfy"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Patcher, FailedKernelCopy,
@@ -189,7 +189,7 @@ TEST_P(KernelCopyHandOver, TheBufferCopiesTheRestByteForByte)
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(HoldsHeadersAndPattern(m_log.path, 1, kSize, kSeed))
         << "the copy through the buffer did not continue where the kernel stopped";
-    EXPECT_EQ(ListNames(m_log.folder), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(ListFolder(m_log.folder), std::vector<std::string>{"a.mrfy"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -205,4 +205,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 namespace {
 
 constexpr std::uint64_t kSeed = 0x6d7266796b696c6cull;
@@ -162,7 +162,7 @@ void KillAtEach(const ScratchDir &scratch, const std::vector<double> &fractions,
             << "killed at " << point.seen << " of " << patched << " bytes: the log holds "
             << FileSize(log) << " bytes that are neither the old log nor the patched one";
         run.headers = found;
-        const std::size_t left = ListNames(folder).size() - 1;
+        const std::size_t left = ListFolder(folder).size() - 1;
         run.leftBehind += static_cast<int>(left);
         std::printf("kill at %5.1f%%: new file %11lld bytes, log %s, files left beside it: %zu\n",
                     fraction * 100, point.seen, point.finished ? "patched (run ended)" : "intact",
@@ -171,7 +171,7 @@ void KillAtEach(const ScratchDir &scratch, const std::vector<double> &fractions,
         const RunResult next = RunPatcher(scratch, {log});
         ASSERT_TRUE(next.exited && next.exitCode == 0) << next.output;
         ++run.headers;
-        EXPECT_EQ(ListNames(folder), std::vector<std::string>{name})
+        EXPECT_EQ(ListFolder(folder), std::vector<std::string>{name})
             << "a killed run's temporary file outlived the next patch";
     }
     ASSERT_TRUE(HoldsHeadersAndPattern(log, run.headers, size, kSeed));
@@ -228,4 +228,4 @@ TEST(KilledMidWrite, NamedNewFileLeftByAKillIsRemovedByTheNextPatch)
 }
 
 } // namespace
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 namespace {
 
 constexpr std::uint64_t kSeed = 0x736861726564ull;
@@ -106,13 +106,13 @@ TEST_F(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppend
 
     ASSERT_TRUE(run.exited && run.exitCode == 0) << run.output;
     // The patched log: the header, the old log, then whole-or-partial records in order.
-    const std::string contents = ReadWhole(log);
+    const std::string contents = ReadFile(log);
     ASSERT_GE(contents.size(), kDefaultHeader.size() + size);
     const std::string head = contents.substr(0, kDefaultHeader.size());
     EXPECT_EQ(head, kDefaultHeader);
     const std::string pattern = scratch / "pattern";
     WritePattern(pattern, size, kSeed);
-    EXPECT_EQ(contents.compare(kDefaultHeader.size(), size, ReadWhole(pattern)), 0);
+    EXPECT_EQ(contents.compare(kDefaultHeader.size(), size, ReadFile(pattern)), 0);
     const std::uint64_t appended = contents.size() - kDefaultHeader.size() - size;
     std::string expected;
     for (std::uint64_t i = 0; expected.size() < appended; ++i)
@@ -145,7 +145,7 @@ TEST_F(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
     std::printf("two patchers at once: %d reported success, the log has %d header(s)\n", succeeded,
                 headers);
     EXPECT_TRUE(headers == 1 || headers == 2) << "the log is neither 1 nor 2 headers + old log";
-    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"chat.mrfy"});
     // Every "修正しました" stands for a header in the log; a patch that is told to have worked
     // must not be overwritten by one that read the log before it. One that cannot run beside
     // the other says the log cannot be opened, as a log locked against reading would.
@@ -163,7 +163,7 @@ int CountOpen(pid_t pid, const std::string &path)
     const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
     std::vector<std::string> names;
     try {
-        names = ListNames(fds);
+        names = ListFolder(fds);
     } catch (const std::runtime_error &) {
         return 0; // not started yet, or ended
     }
@@ -206,7 +206,7 @@ TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
         GTEST_SKIP() << "strace is not installed or may not trace here";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
     const std::string newer = folder + "/newer";
-    WriteWhole(newer, "the newer version");
+    WriteFile(newer, "the newer version");
     const Child tracer =
         StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
                     "inject=fdatasync:delay_enter=5000000", scratch.Patcher(), log});
@@ -224,8 +224,8 @@ TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
     ASSERT_TRUE(run.exited);
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find(OpenErrorLine(log)), std::string::npos) << run.output;
-    EXPECT_TRUE(ReadWhole(log) == "the newer version") << "the newer version was replaced";
-    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"chat.mrfy"});
+    EXPECT_TRUE(ReadFile(log) == "the newer version") << "the newer version was replaced";
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"chat.mrfy"});
 }
 
 // --- The log's folder swapped during a patch --------------------------------------------------
@@ -258,16 +258,16 @@ TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
     ASSERT_TRUE(opened) << "the patcher never opened the log";
     ASSERT_EQ(std::rename(folder.c_str(), moved.c_str()), 0);
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    WriteWhole(folder + "/a.mrfy", "someone else's file");
+    WriteFile(folder + "/a.mrfy", "someone else's file");
     const RunResult run = WaitChild(tracer, std::chrono::seconds(120));
 
     ASSERT_TRUE(run.exited);
-    EXPECT_EQ(ReadWhole(folder + "/a.mrfy"), "someone else's file") << run.output;
-    EXPECT_EQ(ListNames(folder), std::vector<std::string>{"a.mrfy"});
-    EXPECT_EQ(ListNames(moved), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(ReadFile(folder + "/a.mrfy"), "someone else's file") << run.output;
+    EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"a.mrfy"});
+    EXPECT_EQ(ListFolder(moved), std::vector<std::string>{"a.mrfy"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(HoldsHeadersAndPattern(moved + "/a.mrfy", 1, size, kSeed));
 }
 
 } // namespace
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

@@ -17,7 +17,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 
 namespace {
 
@@ -72,8 +72,8 @@ int RemoveEntry(const char *path, const struct stat *, int, struct FTW *)
 
 void CopyFile(const std::string &from, const std::string &to, mode_t mode)
 {
-    const std::string bytes = ReadWhole(from);
-    WriteWhole(to, bytes);
+    const std::string bytes = ReadFile(from);
+    WriteFile(to, bytes);
     if (::chmod(to.c_str(), mode) != 0)
         Fail("chmod " + to);
 }
@@ -271,55 +271,10 @@ bool HoldsHeadersAndPattern(const std::string &path, int headers, std::uint64_t 
     return CountHeadersBeforePattern(path, size, seed, headers) == headers;
 }
 
-std::string ReadWhole(const std::string &path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        Fail("open " + path);
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0)
-            Fail("read " + path);
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return bytes;
-}
-
-void WriteWhole(const std::string &path, std::string_view bytes)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        Fail("create " + path);
-    if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-        Fail("write " + path);
-    ::close(fd);
-}
-
-std::vector<std::string> ListNames(const std::string &dir)
-{
-    std::vector<std::string> names;
-    DIR *stream = ::opendir(dir.c_str());
-    if (stream == nullptr)
-        Fail("opendir " + dir);
-    while (const dirent *entry = ::readdir(stream)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(stream);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::map<std::string, std::string> Snapshot(const std::string &dir)
 {
     std::map<std::string, std::string> entries;
-    for (const std::string &name : ListNames(dir)) {
+    for (const std::string &name : ListFolder(dir)) {
         const std::string path = dir + "/" + name;
         struct stat info
         {
@@ -353,4 +308,4 @@ std::uint64_t FileSize(const std::string &path)
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "tests/support/test_folder.h"
+
 #include <sys/types.h>
 
 #include <chrono>
@@ -10,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mrfyc::faults {
+namespace mrfyc::test {
 
 // The header that mrfyc-patch writes with its default values, spelled out independently.
 inline constexpr std::string_view kDefaultHeader = "layer_count=2\r\n"
@@ -84,11 +86,8 @@ bool HoldsHeadersAndPattern(const std::string &path, int headers, std::uint64_t 
 int CountHeadersBeforePattern(const std::string &path, std::uint64_t size, std::uint64_t seed,
                               int maxHeaders);
 
-std::string ReadWhole(const std::string &path);
-void WriteWhole(const std::string &path, std::string_view bytes);
-std::vector<std::string> ListNames(const std::string &dir);
 // Type, mode, owner, size, contents digest or link target of every entry, by name.
 std::map<std::string, std::string> Snapshot(const std::string &dir);
 std::uint64_t FileSize(const std::string &path);
 
-} // namespace mrfyc::faults
+} // namespace mrfyc::test

@@ -2,7 +2,10 @@
 #include "tests/support/test_folder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,12 +47,27 @@ void WriteFile(const std::string &path, std::string_view contents, mode_t mode)
         throw std::runtime_error("cannot write " + path);
 }
 
+// Non-blocking, so that a FIFO planted where a file was expected reads as empty instead of hanging.
 std::string ReadFile(const std::string &path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw std::runtime_error("cannot read " + path + ": " + std::strerror(error));
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
 }
 
 std::vector<std::string> ListFolder(const std::string &path)

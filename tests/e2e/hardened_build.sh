@@ -29,7 +29,4 @@ for program in "$build/app/mrfyc" "$build/tools/mrfyc-patch"; do
     grep -q '__stack_chk_fail' <<<"$symbols" ||
         { echo "FAIL: $name has no stack protector"; failures=$((failures + 1)); }
 done
-# The fortified calls replace the plain ones where the compiler knows a buffer's size.
-grep -q '_chk@' <<<"$(readelf --dyn-syms -W "$build/tools/mrfyc-patch")" ||
-    { echo "FAIL: mrfyc-patch calls no fortified function"; failures=$((failures + 1)); }
 [ "$failures" -eq 0 ] && echo PASS

@@ -49,7 +49,10 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     try {
         const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-        return mrfyc::RunPatchTool(arguments, mrfyc::ProgramDirectory(), std::cout, std::cerr);
+        const mrfyc::MessageLanguage language =
+            mrfyc::ChooseMessageLanguage([](const char *name) { return std::getenv(name); });
+        return mrfyc::RunPatchTool(arguments, mrfyc::ProgramDirectory(), language, std::cout,
+                                   std::cerr);
     } catch (const std::bad_alloc &) {
         return OutOfMemory();
     }

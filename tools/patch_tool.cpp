@@ -2,9 +2,10 @@
 #include "tools/patch_tool.h"
 
 #include "core/errors.h"
-#include "core/full_stop.h"
 #include "core/log_file_selection.h"
 #include "core/log_patch.h"
+#include "tools/header_check.h"
+#include "tools/patch_messages.h"
 
 #include <array>
 #include <charconv>
@@ -15,23 +16,6 @@
 namespace mrfyc {
 
 namespace {
-
-constexpr std::string_view kProgramName = "mrfyc-patch";
-
-constexpr std::string_view kUsage =
-    "Usage: mrfyc-patch [--width N] [--height N] [--lines N] [--quality N] FILE...\n"
-    "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
-    "\n"
-    "  --width N    image width, 0 to 65536 (default 900)\n"
-    "  --height N   image height, 0 to 65536 (default 1200)\n"
-    "  --lines N    line count, 0 to 2147483647 (default 6000)\n"
-    "  --quality N  quality, 1 to 9 (default 1)\n"
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
-    "Each FILE is replaced only once its new contents are safely on disk. \"Temp.txt\" is\n"
-    "written beside this program. Exit status: 0 when every FILE was patched, 1 when any was\n"
-    "not, 2 for a usage error.\n";
 
 struct TValueOption
 {
@@ -59,26 +43,32 @@ private:
     std::string m_text;
 };
 
+enum class RunMode
+{
+    Patch,
+    Check,
+    SkipPatched
+};
+
 struct TCommandLine
 {
     THeaderSettings Settings;
     std::vector<std::string> Files;
+    RunMode Mode = RunMode::Patch;
     bool Help = false;
     bool Version = false;
 };
 
-std::int32_t ParseValue(const TValueOption &option, std::string_view text)
+std::int32_t ParseValue(const TValueOption &option, std::string_view text,
+                        const PatchMessages &messages)
 {
     long long value = 0;
     const char *end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error == std::errc::invalid_argument || stop != end)
-        throw UsageError("invalid value '" + std::string(text) + "' for " +
-                         std::string(option.Name) + ": not a number");
+        throw UsageError(messages.InvalidNumber(option.Name, text));
     if (error == std::errc::result_out_of_range || value < option.Minimum || value > option.Maximum)
-        throw UsageError("value '" + std::string(text) + "' for " + std::string(option.Name) +
-                         " is out of range (" + std::to_string(option.Minimum) + " to " +
-                         std::to_string(option.Maximum) + ")");
+        throw UsageError(messages.OutOfRange(option.Name, text, option.Minimum, option.Maximum));
     return static_cast<std::int32_t>(value);
 }
 
@@ -91,93 +81,174 @@ const TValueOption *FindValueOption(std::string_view name)
     return nullptr;
 }
 
-TCommandLine ParseCommandLine(const std::vector<std::string> &arguments)
+void SetMode(TCommandLine &commandLine, RunMode mode, const PatchMessages &messages)
+{
+    if (commandLine.Mode != RunMode::Patch && commandLine.Mode != mode)
+        throw UsageError(std::string(messages.CheckWithSkip()));
+    commandLine.Mode = mode;
+}
+
+// Reads one option; i moves past its value when the value is the next argument.
+void ParseOption(const std::vector<std::string> &arguments, std::size_t &i,
+                 TCommandLine &commandLine, const PatchMessages &messages)
+{
+    const std::string_view argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+        commandLine.Help = true;
+    } else if (argument == "--version" || argument == "-V") {
+        commandLine.Version = true;
+    } else if (argument == "--check") {
+        SetMode(commandLine, RunMode::Check, messages);
+    } else if (argument == "--skip-patched") {
+        SetMode(commandLine, RunMode::SkipPatched, messages);
+    } else {
+        const std::size_t equals = argument.find('=');
+        const TValueOption *option = FindValueOption(argument.substr(0, equals));
+        if (option == nullptr)
+            throw UsageError(messages.UnknownOption(argument));
+        std::string_view value;
+        if (equals != std::string_view::npos)
+            value = argument.substr(equals + 1);
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            throw UsageError(messages.NeedsValue(argument));
+        commandLine.Settings.*(option->Field) = ParseValue(*option, value, messages);
+    }
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string> &arguments,
+                              const PatchMessages &messages)
 {
     TCommandLine commandLine;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || !argument.starts_with('-')) {
+        if (optionsEnded || argument.size() < 2 || !argument.starts_with('-'))
             commandLine.Files.emplace_back(argument);
-        } else if (argument == "--") {
+        else if (argument == "--")
             optionsEnded = true;
-        } else if (argument == "--help") {
-            commandLine.Help = true;
-        } else if (argument == "--version") {
-            commandLine.Version = true;
-        } else {
-            const std::size_t equals = argument.find('=');
-            const TValueOption *option = FindValueOption(argument.substr(0, equals));
-            if (option == nullptr)
-                throw UsageError("unknown option '" + std::string(argument) + "'");
-            std::string_view value;
-            if (equals != std::string_view::npos)
-                value = argument.substr(equals + 1);
-            else if (i + 1 < arguments.size())
-                value = arguments[++i];
-            else
-                throw UsageError("option '" + std::string(argument) + "' needs a value");
-            commandLine.Settings.*(option->Field) = ParseValue(*option, value);
-        }
+        else
+            ParseOption(arguments, i, commandLine, messages);
     }
     if (!commandLine.Help && !commandLine.Version && commandLine.Files.empty())
-        throw UsageError("no FILE given");
+        throw UsageError(std::string(messages.NoFile()));
     return commandLine;
 }
 
-// Patches one file; true when it was patched.
-bool PatchOne(const std::string &file, const THeaderSettings &settings,
-              const std::string &programDirectory, std::ostream &out, std::ostream &err)
+enum class Outcome
 {
-    TLogFileSelection selection;
-    std::optional<std::string> notice;
-    const NoticeFunction keepNotice = [&notice](const std::string &text) { notice = text; };
-    try {
-        if (selection.ApplyDropRule(file, keepNotice))
-            PatchLogFile(
-                selection.CurrentLogPath(), [&settings] { return settings; }, programDirectory,
-                keepNotice);
-    } catch (const Exception &error) {
-        err << file << ": " << WithFullStop(error.Message()) << '\n';
-        return false;
-    } catch (const std::bad_alloc &) {
-        err << file << ": " << WithFullStop(kOutOfMemoryText) << '\n';
-        return false;
+    Done,
+    HasHeader,
+    Failed
+};
+
+class FileRun
+{
+public:
+    FileRun(const TCommandLine &commandLine, const std::string &programDirectory,
+            const PatchMessages &messages, std::ostream &out, std::ostream &err)
+        : m_commandLine(commandLine), m_programDirectory(programDirectory), m_messages(messages),
+          m_out(out), m_err(err)
+    {}
+
+    Outcome Run(const std::string &file)
+    {
+        try {
+            return RunUnguarded(file);
+        } catch (const Exception &error) {
+            m_err << m_messages.Failure(file, error) << '\n';
+        } catch (const std::bad_alloc &) {
+            m_err << m_messages.OutOfMemory(file) << '\n';
+        }
+        return Outcome::Failed;
     }
-    const bool patched = notice == kNoticePatched;
-    (patched ? out : err) << file << ": " << notice.value_or("") << '\n';
-    return patched;
+
+private:
+    Outcome RunUnguarded(const std::string &file)
+    {
+        TLogFileSelection selection;
+        std::optional<std::string> notice;
+        const NoticeFunction keepNotice = [&notice](const std::string &text) { notice = text; };
+        if (!selection.ApplyDropRule(file, keepNotice)) {
+            m_err << m_messages.Unsupported(file) << '\n';
+            return Outcome::Failed;
+        }
+        const std::string &path = selection.CurrentLogPath();
+        if (m_commandLine.Mode == RunMode::Check) {
+            const bool hasHeader = FileBeginsWithHeader(path);
+            Report(file, hasHeader ? m_messages.HasHeader() : m_messages.NoHeader());
+            return hasHeader ? Outcome::HasHeader : Outcome::Done;
+        }
+        // Not atomic with the patch: a second run at the same moment may still stack a header.
+        if (m_commandLine.Mode == RunMode::SkipPatched && FileBeginsWithHeader(path)) {
+            Report(file, m_messages.SkippedPatched());
+            return Outcome::Done;
+        }
+        const THeaderSettings &settings = m_commandLine.Settings;
+        PatchLogFile(
+            path, [&settings] { return settings; }, m_programDirectory, keepNotice);
+        if (notice != kNoticePatched) {
+            m_err << "mrfyc-patch: " << file << ": " << notice.value_or("") << '\n';
+            return Outcome::Failed;
+        }
+        Report(file, m_messages.Patched());
+        return Outcome::Done;
+    }
+
+    void Report(const std::string &file, std::string_view outcome)
+    {
+        m_out << file << ": " << outcome << '\n';
+    }
+
+    const TCommandLine &m_commandLine;
+    const std::string &m_programDirectory;
+    const PatchMessages &m_messages;
+    std::ostream &m_out;
+    std::ostream &m_err;
+};
+
+int ExitStatus(RunMode mode, bool anyFailed, bool anyHeader)
+{
+    if (mode != RunMode::Check)
+        return anyFailed ? kPatchToolSomeFailed : kPatchToolAllPatched;
+    if (anyFailed)
+        return kPatchToolCheckFailed;
+    return anyHeader ? kPatchToolSomeHeader : kPatchToolNoHeader;
 }
 
 } // namespace
 
 int RunPatchTool(const std::vector<std::string> &arguments, const std::string &programDirectory,
-                 std::ostream &out, std::ostream &err)
+                 MessageLanguage language, std::ostream &out, std::ostream &err)
 {
+    const PatchMessages messages(language);
     TCommandLine commandLine;
     try {
-        commandLine = ParseCommandLine(arguments);
+        commandLine = ParseCommandLine(arguments, messages);
     } catch (const UsageError &error) {
-        err << kProgramName << ": " << error.Text() << "\n"
-            << "Try '" << kProgramName << " --help'.\n";
+        err << "mrfyc-patch: " << error.Text() << '\n' << messages.TryHelp() << '\n';
         return kPatchToolUsageError;
     }
     if (commandLine.Help) {
-        out << kUsage;
+        out << messages.Help();
         return kPatchToolAllPatched;
     }
     if (commandLine.Version) {
-        out << kProgramName << ' ' << MRFYC_VERSION << '\n';
+        out << messages.Version();
         return kPatchToolAllPatched;
     }
-    bool allPatched = true;
+    FileRun run(commandLine, programDirectory, messages, out, err);
+    bool anyFailed = false;
+    bool anyHeader = false;
     for (const std::string &file : commandLine.Files) {
-        if (!PatchOne(file, commandLine.Settings, programDirectory, out, err))
-            allPatched = false;
+        const Outcome outcome = run.Run(file);
+        anyFailed = anyFailed || outcome == Outcome::Failed;
+        anyHeader = anyHeader || outcome == Outcome::HasHeader;
         out.flush();
         err.flush();
     }
-    return allPatched ? kPatchToolAllPatched : kPatchToolSomeFailed;
+    return ExitStatus(commandLine.Mode, anyFailed, anyHeader);
 }
 
 } // namespace mrfyc

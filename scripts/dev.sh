@@ -17,6 +17,7 @@ test_packages=(
     strace util-linux procps time
     clang clang-format libclang-rt-14-dev
     desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils
+    appstream man-db dpkg-dev locales libc-l10n
     g++-mingw-w64-x86-64-posix wine wine64
 )
 

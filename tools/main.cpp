@@ -26,14 +26,18 @@ void ReleaseReserve()
     std::set_new_handler(nullptr);
 }
 
+// Nothing more can be done when standard error refuses the text; the exit status still tells.
+void WriteToStandardError(std::string_view text)
+{
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+}
+
 // Written without allocating: there may be nothing left to allocate from.
 int OutOfMemory()
 {
-    constexpr std::string_view kProgram = "mrfyc-patch: ";
-    const std::string_view text = mrfyc::kOutOfMemoryText;
-    static_cast<void>(::write(STDERR_FILENO, kProgram.data(), kProgram.size()));
-    static_cast<void>(::write(STDERR_FILENO, text.data(), text.size()));
-    static_cast<void>(::write(STDERR_FILENO, ".\n", 2));
+    WriteToStandardError("mrfyc-patch: ");
+    WriteToStandardError(mrfyc::kOutOfMemoryText);
+    WriteToStandardError(".\n");
     return mrfyc::kPatchToolSomeFailed;
 }
 
@@ -49,7 +53,10 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     try {
         const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-        return mrfyc::RunPatchTool(arguments, mrfyc::ProgramDirectory(), std::cout, std::cerr);
+        const mrfyc::MessageLanguage language =
+            mrfyc::ChooseMessageLanguage([](const char *name) { return std::getenv(name); });
+        return mrfyc::RunPatchTool(arguments, mrfyc::ProgramDirectory(), language, std::cout,
+                                   std::cerr);
     } catch (const std::bad_alloc &) {
         return OutOfMemory();
     }

@@ -3,10 +3,10 @@
 
 #include "files/log_patch.h"
 #include "rules/errors.h"
-#include "rules/full_stop.h"
 #include "rules/log_file_selection.h"
+#include "tools/header_check.h"
+#include "tools/patch_messages.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <new>
@@ -15,37 +15,6 @@
 namespace mrfyc {
 
 namespace {
-
-constexpr std::string_view kProgramName = "mrfyc-patch";
-
-constexpr std::string_view kUsageTail =
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n"
-    "\n"
-    "Each FILE is replaced only once its new contents are safely on disk. \"Temp.txt\" is\n"
-    "written beside this program. Exit status: 0 when every FILE was patched, 1 when any was\n"
-    "not, 2 for a usage error.\n";
-
-// The options' column in the help text, as wide as the longest "--option N" and two spaces.
-constexpr std::size_t kOptionColumn = 13;
-
-std::string Usage()
-{
-    std::string usage = "Usage: mrfyc-patch";
-    for (const HeaderField &field : kHeaderFields)
-        usage += " [" + std::string(field.Option) + " N]";
-    usage += " FILE...\n"
-             "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
-             "\n";
-    for (const HeaderField &field : kHeaderFields) {
-        std::string option = "  " + std::string(field.Option) + " N";
-        option.resize(std::max(option.size() + 1, kOptionColumn + 2), ' ');
-        usage += option + std::string(field.Meaning) + ", " + std::to_string(field.Minimum) +
-                 " to " + std::to_string(field.Maximum) + " (default " +
-                 std::to_string(field.Default) + ")\n";
-    }
-    return usage + std::string(kUsageTail);
-}
 
 class UsageError
 {
@@ -57,29 +26,36 @@ private:
     std::string m_text;
 };
 
+enum class RunMode
+{
+    Patch,
+    Check,
+    SkipPatched
+};
+
 struct CommandLine
 {
     THeaderSettings Settings;
     std::vector<std::string> Files;
+    RunMode Mode = RunMode::Patch;
     bool Help = false;
     bool Version = false;
 };
 
-std::int32_t ParseValue(const HeaderField &option, std::string_view text)
+std::int32_t ParseValue(const HeaderField &option, std::string_view text,
+                        const PatchMessages &messages)
 {
     long long value = 0;
     const char *end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error == std::errc::invalid_argument || stop != end)
-        throw UsageError("invalid value '" + std::string(text) + "' for " +
-                         std::string(option.Option) + ": not a number");
+        throw UsageError(messages.InvalidNumber(option.Option, text));
     if (error == std::errc::result_out_of_range || value < option.Minimum || value > option.Maximum)
-        throw UsageError("value '" + std::string(text) + "' for " + std::string(option.Option) +
-                         " is out of range (" + std::to_string(option.Minimum) + " to " +
-                         std::to_string(option.Maximum) + ")");
+        throw UsageError(messages.OutOfRange(option.Option, text, option.Minimum, option.Maximum));
     return static_cast<std::int32_t>(value);
 }
 
+// The options are the header fields' own, with their ranges.
 std::optional<HeaderFieldIndex> FindValueOption(std::string_view name)
 {
     for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
@@ -88,96 +64,171 @@ std::optional<HeaderFieldIndex> FindValueOption(std::string_view name)
     return std::nullopt;
 }
 
-CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
+void SetMode(CommandLine &commandLine, RunMode mode, const PatchMessages &messages)
+{
+    if (commandLine.Mode != RunMode::Patch && commandLine.Mode != mode)
+        throw UsageError(std::string(messages.CheckWithSkip()));
+    commandLine.Mode = mode;
+}
+
+// Reads one option; i moves past its value when the value is the next argument.
+void ParseOption(const std::vector<std::string> &arguments, std::size_t &i,
+                 CommandLine &commandLine, const PatchMessages &messages)
+{
+    const std::string_view argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+        commandLine.Help = true;
+    } else if (argument == "--version" || argument == "-V") {
+        commandLine.Version = true;
+    } else if (argument == "--check") {
+        SetMode(commandLine, RunMode::Check, messages);
+    } else if (argument == "--skip-patched") {
+        SetMode(commandLine, RunMode::SkipPatched, messages);
+    } else {
+        const std::size_t equals = argument.find('=');
+        const std::optional<HeaderFieldIndex> field = FindValueOption(argument.substr(0, equals));
+        if (!field)
+            throw UsageError(messages.UnknownOption(argument));
+        std::string_view value;
+        if (equals != std::string_view::npos)
+            value = argument.substr(equals + 1);
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            throw UsageError(messages.NeedsValue(argument));
+        commandLine.Settings.Field(*field) = ParseValue(kHeaderFields[*field], value, messages);
+    }
+}
+
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments,
+                             const PatchMessages &messages)
 {
     CommandLine commandLine;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || !argument.starts_with('-')) {
+        if (optionsEnded || argument.size() < 2 || !argument.starts_with('-'))
             commandLine.Files.emplace_back(argument);
-        } else if (argument == "--") {
+        else if (argument == "--")
             optionsEnded = true;
-        } else if (argument == "--help") {
-            commandLine.Help = true;
-        } else if (argument == "--version") {
-            commandLine.Version = true;
-        } else {
-            const std::size_t equals = argument.find('=');
-            const std::optional<HeaderFieldIndex> field =
-                FindValueOption(argument.substr(0, equals));
-            if (!field)
-                throw UsageError("unknown option '" + std::string(argument) + "'");
-            std::string_view value;
-            if (equals != std::string_view::npos)
-                value = argument.substr(equals + 1);
-            else if (i + 1 < arguments.size())
-                value = arguments[++i];
-            else
-                throw UsageError("option '" + std::string(argument) + "' needs a value");
-            commandLine.Settings.Field(*field) = ParseValue(kHeaderFields[*field], value);
-        }
+        else
+            ParseOption(arguments, i, commandLine, messages);
     }
     if (!commandLine.Help && !commandLine.Version && commandLine.Files.empty())
-        throw UsageError("no FILE given");
+        throw UsageError(std::string(messages.NoFile()));
     return commandLine;
 }
 
-// Patches one file; true when it was patched.
-bool PatchOne(const std::string &file, const THeaderSettings &settings,
-              const std::string &programDirectory, std::ostream &out, std::ostream &err)
+enum class Outcome
 {
-    LogFileSelection selection;
-    std::optional<std::string> notice;
-    const NoticeFunction keepNotice = [&notice](const std::string &text) { notice = text; };
-    bool patched = false;
-    try {
-        if (selection.ApplyDropRule(file, keepNotice)) {
-            const PatchOutcome outcome =
-                PatchLogFile(selection.CurrentLogPath(), settings, programDirectory);
-            patched = outcome == PatchOutcome::Patched;
-            notice = NoticeText(outcome);
+    Done,
+    HasHeader,
+    Failed
+};
+
+class FileRun
+{
+public:
+    FileRun(const CommandLine &commandLine, const std::string &programDirectory,
+            const PatchMessages &messages, std::ostream &out, std::ostream &err)
+        : m_commandLine(commandLine), m_programDirectory(programDirectory), m_messages(messages),
+          m_out(out), m_err(err)
+    {}
+
+    Outcome Run(const std::string &file)
+    {
+        try {
+            return RunUnguarded(file);
+        } catch (const Exception &error) {
+            m_err << m_messages.Failure(file, error) << '\n';
+        } catch (const std::bad_alloc &) {
+            m_err << m_messages.OutOfMemory(file) << '\n';
         }
-    } catch (const Exception &error) {
-        err << file << ": " << WithFullStop(error.Message()) << '\n';
-        return false;
-    } catch (const std::bad_alloc &) {
-        err << file << ": " << WithFullStop(kOutOfMemoryText) << '\n';
-        return false;
+        return Outcome::Failed;
     }
-    (patched ? out : err) << file << ": " << notice.value_or("") << '\n';
-    return patched;
+
+private:
+    Outcome RunUnguarded(const std::string &file)
+    {
+        LogFileSelection selection;
+        const NoticeFunction ignoreNotice = [](const std::string &) {};
+        if (!selection.ApplyDropRule(file, ignoreNotice)) {
+            m_err << m_messages.Unsupported(file) << '\n';
+            return Outcome::Failed;
+        }
+        const std::string &path = selection.CurrentLogPath();
+        if (m_commandLine.Mode == RunMode::Check) {
+            const bool hasHeader = FileBeginsWithHeader(path);
+            Report(file, hasHeader ? m_messages.HasHeader() : m_messages.NoHeader());
+            return hasHeader ? Outcome::HasHeader : Outcome::Done;
+        }
+        // Not atomic with the patch: a second run at the same moment may still stack a header.
+        if (m_commandLine.Mode == RunMode::SkipPatched && FileBeginsWithHeader(path)) {
+            Report(file, m_messages.SkippedPatched());
+            return Outcome::Done;
+        }
+        const PatchOutcome outcome = PatchLogFile(path, m_commandLine.Settings, m_programDirectory);
+        if (outcome != PatchOutcome::Patched) {
+            m_err << "mrfyc-patch: " << file << ": " << NoticeText(outcome) << '\n';
+            return Outcome::Failed;
+        }
+        Report(file, m_messages.Patched());
+        return Outcome::Done;
+    }
+
+    void Report(const std::string &file, std::string_view outcome)
+    {
+        m_out << file << ": " << outcome << '\n';
+    }
+
+    const CommandLine &m_commandLine;
+    const std::string &m_programDirectory;
+    const PatchMessages &m_messages;
+    std::ostream &m_out;
+    std::ostream &m_err;
+};
+
+int ExitStatus(RunMode mode, bool anyFailed, bool anyHeader)
+{
+    if (mode != RunMode::Check)
+        return anyFailed ? kPatchToolSomeFailed : kPatchToolAllPatched;
+    if (anyFailed)
+        return kPatchToolCheckFailed;
+    return anyHeader ? kPatchToolSomeHeader : kPatchToolNoHeader;
 }
 
 } // namespace
 
 int RunPatchTool(const std::vector<std::string> &arguments, const std::string &programDirectory,
-                 std::ostream &out, std::ostream &err)
+                 MessageLanguage language, std::ostream &out, std::ostream &err)
 {
+    const PatchMessages messages(language);
     CommandLine commandLine;
     try {
-        commandLine = ParseCommandLine(arguments);
+        commandLine = ParseCommandLine(arguments, messages);
     } catch (const UsageError &error) {
-        err << kProgramName << ": " << error.Text() << "\n"
-            << "Try '" << kProgramName << " --help'.\n";
+        err << "mrfyc-patch: " << error.Text() << '\n' << messages.TryHelp() << '\n';
         return kPatchToolUsageError;
     }
     if (commandLine.Help) {
-        out << Usage();
+        out << messages.Help();
         return kPatchToolAllPatched;
     }
     if (commandLine.Version) {
-        out << kProgramName << ' ' << MRFYC_VERSION << '\n';
+        out << messages.Version();
         return kPatchToolAllPatched;
     }
-    bool allPatched = true;
+    FileRun run(commandLine, programDirectory, messages, out, err);
+    bool anyFailed = false;
+    bool anyHeader = false;
     for (const std::string &file : commandLine.Files) {
-        if (!PatchOne(file, commandLine.Settings, programDirectory, out, err))
-            allPatched = false;
+        const Outcome outcome = run.Run(file);
+        anyFailed = anyFailed || outcome == Outcome::Failed;
+        anyHeader = anyHeader || outcome == Outcome::HasHeader;
         out.flush();
         err.flush();
     }
-    return allPatched ? kPatchToolAllPatched : kPatchToolSomeFailed;
+    return ExitStatus(commandLine.Mode, anyFailed, anyHeader);
 }
 
 } // namespace mrfyc

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The installed tree as a packager and a desktop see it: stripped programs, the icon in every
-# size, a valid desktop entry and a MIME type that a file manager resolves to mrfyc.
+# The installed tree as a packager and a desktop see it: stripped programs, each with a manual
+# page that man reads without a warning, the icon in every size, valid AppStream metainfo, a
+# valid desktop entry and a MIME type that a file manager resolves to mrfyc.
 # Usage: check_install.sh CMAKE BUILD_DIR
 set -uo pipefail
 prefix=$(mktemp -d)
@@ -12,9 +13,40 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 share=$prefix/share
 
 for program in mrfyc mrfyc-patch; do
-    [ -x "$prefix/bin/$program" ] || { fail "no bin/$program"; continue; }
-    readelf -S "$prefix/bin/$program" | grep -q '\.symtab' && fail "bin/$program is not stripped"
+    [ -x "$prefix/bin/$program" ] || fail "no bin/$program"
 done
+# As lintian sees a package: every program stripped and with its manual page.
+for binary in "$prefix"/bin/*; do
+    program=$(basename "$binary")
+    if ! readelf -h "$binary" >/dev/null 2>&1; then
+        fail "bin/$program is no ELF file"
+    elif grep -q '\.symtab\|\.debug_' <<<"$(readelf -S "$binary")"; then
+        fail "bin/$program is not stripped"
+    fi
+    page=$share/man/man1/$program.1
+    if [ ! -f "$page" ]; then
+        fail "no manual page for $program"
+    else
+        warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+            man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man warns about $program.1: $warnings"
+        # Bold comes as overstrikes: "N\bNA\bA...".
+        # Whole outputs before grep -q, which would otherwise end the pipe early (pipefail).
+        text=$(man -l -Tutf8 "$page" 2>/dev/null | sed 's/.\x08//g')
+        grep -q "^ *$program - " <<<"$text" || fail "$program.1 has no NAME line"
+    fi
+done
+
+metainfo=$(find "$share/metainfo" -name '*.metainfo.xml' 2>/dev/null)
+if [ "$(echo "$metainfo" | grep -c .)" -ne 1 ]; then
+    fail "not exactly one metainfo file: $metainfo"
+else
+    appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli validate"
+    grep -q '<caption>' "$metainfo" || fail "metainfo has no screenshot caption"
+    grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "metainfo has no licence"
+    grep -q '<launchable type="desktop-id">mrfyc.desktop</launchable>' "$metainfo" ||
+        fail "metainfo does not launch mrfyc.desktop"
+fi
 
 for size in 16 32 48 64 128 256; do
     icon=$share/icons/hicolor/${size}x${size}/apps/mrfyc.png
@@ -59,6 +91,7 @@ if command -v xdg-mime >/dev/null; then
     type=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$files/a.mrfy")
     [ "$type" = application/x-mrfy-log ] || fail "xdg-mime: a.mrfy is $type"
 fi
-gio mime application/x-mrfy-log | grep -q 'mrfyc\.desktop' || fail "mrfyc not offered for the type"
+offered=$(gio mime application/x-mrfy-log 2>&1)
+grep -q "mrfyc\.desktop" <<<"$offered" || fail "mrfyc not offered for the type: $offered"
 
 [ "$failures" -eq 0 ] && echo "PASS"

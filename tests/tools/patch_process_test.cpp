@@ -33,6 +33,8 @@ class PatchProcess : public testing::Test
 protected:
     void SetUp() override
     {
+        // The window's texts; the children inherit the locale.
+        ::setenv("LC_ALL", "ja_JP.UTF-8", 1);
         ASSERT_EQ(::mkdir(m_folder.Path("bin").c_str(), 0777), 0);
         ASSERT_EQ(::chmod(m_folder.Path("bin").c_str(), 0777), 0); // past the umask
         ASSERT_EQ(::mkdir(m_folder.Path("logs").c_str(), 0755), 0);
@@ -40,6 +42,8 @@ protected:
         m_old = PatternBytes(kLogSize);
         WriteFile(Log(), m_old);
     }
+
+    void TearDown() override { ::unsetenv("LC_ALL"); }
 
     std::string Patcher() const { return m_folder.Path("bin/mrfyc-patch"); }
     std::string Scratch() const { return m_folder.Path("bin/Temp.txt"); }
@@ -90,10 +94,26 @@ protected:
         const bool patched = outcome == kPatched;
         EXPECT_TRUE(!patched || ReadFile(Scratch()) == kHeader);
         EXPECT_EQ(result.ExitCode, patched ? 0 : 1);
-        EXPECT_EQ(patched ? result.Out : result.Err, Log() + ": " + Resolve(outcome) + "\n");
+        if (patched) {
+            EXPECT_EQ(result.Out, Log() + ": " + outcome + "\n");
+        } else {
+            // A text that names the log stands alone; the system's reason is tested elsewhere.
+            const bool namesLog = outcome.find("{log}") != std::string::npos;
+            EXPECT_EQ(WithoutReason(result.Err),
+                      "mrfyc-patch: " + (namesLog ? "" : Log() + ": ") + Resolve(outcome) + "\n");
+        }
         EXPECT_EQ(patched ? result.Err : result.Out, "");
         EXPECT_TRUE(ReadFile(Log()) == (patched ? kHeader : "") + m_old) << "wrong log";
         EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+    }
+
+    // The line without a trailing " (reason)".
+    static std::string WithoutReason(const std::string &line)
+    {
+        const std::size_t open = line.rfind(" (");
+        if (open == std::string::npos || !line.ends_with(")\n"))
+            return line;
+        return line.substr(0, open) + "\n";
     }
 
     TestFolder m_folder;
@@ -423,6 +443,29 @@ TEST_F(PatchProcess, InPlaceOnAFullDiskFailsAndKeepsTheLog)
         GTEST_SKIP() << "no private mount allowed here";
     EXPECT_EQ(result.Out, "status=1\nintact\nx.mrfy\n") << result.Err;
     EXPECT_NE(result.Err.find(kWriteError), std::string::npos) << result.Err;
+}
+
+// The whole line in one language, the system's reason included: under a Japanese locale the C
+// library's own Japanese text, under any other the untranslated one. The locale is built into
+// the test folder, so the machine needs none of its own.
+TEST_F(PatchProcess, ReasonFollowsTheLocale)
+{
+    const std::string locales = m_folder.Path("locales");
+    ASSERT_EQ(::mkdir(locales.c_str(), 0755), 0);
+    if (!Works({"localedef", "-i", "ja_JP", "-f", "UTF-8", locales + "/ja_JP.UTF-8"}))
+        GTEST_SKIP() << "localedef cannot build ja_JP.UTF-8 here";
+    ::setenv("LOCPATH", locales.c_str(), 1);
+    const std::string missing = m_folder.Path("logs/missing.mrfy");
+    const ChildResult japanese = RunChild({Patcher(), "--check", missing});
+    ::setenv("LC_ALL", "en_US.UTF-8", 1);
+    const ChildResult english = RunChild({Patcher(), "--check", missing});
+    ::unsetenv("LOCPATH");
+    EXPECT_EQ(japanese.ExitCode, 2);
+    EXPECT_EQ(japanese.Err, "mrfyc-patch: ファイル " + missing +
+                                " は開けません. (そのようなファイルやディレクトリはありません)\n");
+    EXPECT_EQ(english.ExitCode, 2);
+    EXPECT_EQ(english.Err,
+              "mrfyc-patch: " + missing + ": cannot open (No such file or directory)\n");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/support/test_folder.h"
 #include "tools/patch_tool.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <utility>
@@ -13,9 +14,9 @@ namespace {
 class PatchTool : public testing::Test
 {
 protected:
-    int Run(std::vector<std::string> arguments)
+    int Run(std::vector<std::string> arguments, MessageLanguage language = MessageLanguage::English)
     {
-        return RunPatchTool(arguments, m_folder.Path(), m_out, m_err);
+        return RunPatchTool(arguments, m_folder.Path(), language, m_out, m_err);
     }
     std::string Log(std::string_view name = "a.mrfy") const { return m_folder.Path(name); }
 
@@ -24,22 +25,33 @@ protected:
     std::ostringstream m_err;
 };
 
-class PatchToolUsage : public PatchTool,
-                       public testing::WithParamInterface<std::pair<std::string, std::string>>
+struct UsageCase
+{
+    std::string Arguments;
+    std::string Text;
+    MessageLanguage Language = MessageLanguage::English;
+};
+
+class PatchToolUsage : public PatchTool, public testing::WithParamInterface<UsageCase>
 {
 };
+
+const std::string kTryHelp = "Try 'mrfyc-patch --help'.";
+const std::string kTryHelpJa = "詳しくは 'mrfyc-patch --help' を実行してください。";
 
 // The arguments are split at spaces; LOG stands for the log a.mrfy.
 TEST_P(PatchToolUsage, IsRefusedBeforeAnyFileIsTouched)
 {
     WriteFile(Log(), "old");
     std::vector<std::string> arguments;
-    std::istringstream words(GetParam().first);
+    std::istringstream words(GetParam().Arguments);
     for (std::string word; words >> word;)
         arguments.push_back(word == "LOG" ? Log() : word);
-    EXPECT_EQ(Run(arguments), 2);
+    const bool japanese = GetParam().Language == MessageLanguage::Japanese;
+    EXPECT_EQ(Run(arguments, GetParam().Language), 2);
     EXPECT_EQ(m_out.str(), "");
-    EXPECT_EQ(m_err.str(), "mrfyc-patch: " + GetParam().second + "\nTry 'mrfyc-patch --help'.\n");
+    EXPECT_EQ(m_err.str(),
+              "mrfyc-patch: " + GetParam().Text + "\n" + (japanese ? kTryHelpJa : kTryHelp) + "\n");
     EXPECT_EQ(ReadFile(Log()), "old");
     EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::string>{"a.mrfy"});
 }
@@ -47,64 +59,238 @@ TEST_P(PatchToolUsage, IsRefusedBeforeAnyFileIsTouched)
 INSTANTIATE_TEST_SUITE_P(
     Arguments, PatchToolUsage,
     testing::Values(
-        std::pair{"--width 65537 LOG", "value '65537' for --width is out of range (0 to 65536)"},
-        std::pair{"--height=-1 LOG", "value '-1' for --height is out of range (0 to 65536)"},
-        std::pair{"--lines 2147483648 LOG",
+        UsageCase{"--width 65537 LOG", "value '65537' for --width is out of range (0 to 65536)"},
+        UsageCase{"--height=-1 LOG", "value '-1' for --height is out of range (0 to 65536)"},
+        UsageCase{"--lines 2147483648 LOG",
                   "value '2147483648' for --lines is out of range (0 to 2147483647)"},
-        std::pair{"--lines 99999999999999999999999 LOG",
+        UsageCase{"--lines 99999999999999999999999 LOG",
                   "value '99999999999999999999999' for --lines is out of range (0 to 2147483647)"},
-        std::pair{"--quality 0 LOG", "value '0' for --quality is out of range (1 to 9)"},
-        std::pair{"--quality=10 LOG", "value '10' for --quality is out of range (1 to 9)"},
-        std::pair{"--width abc LOG", "invalid value 'abc' for --width: not a number"},
-        std::pair{"--width= LOG", "invalid value '' for --width: not a number"},
-        std::pair{"--width 1.5 LOG", "invalid value '1.5' for --width: not a number"},
-        std::pair{"--colour LOG", "unknown option '--colour'"},
-        std::pair{"LOG --width", "option '--width' needs a value"},
-        std::pair{"--width 5", "no FILE given"}));
+        UsageCase{"--quality 0 LOG", "value '0' for --quality is out of range (1 to 9)"},
+        UsageCase{"--quality=10 LOG", "value '10' for --quality is out of range (1 to 9)"},
+        UsageCase{"--width abc LOG", "invalid value 'abc' for --width: not a number"},
+        UsageCase{"--width= LOG", "invalid value '' for --width: not a number"},
+        UsageCase{"--width 1.5 LOG", "invalid value '1.5' for --width: not a number"},
+        UsageCase{"--colour LOG", "unknown option '--colour'"},
+        UsageCase{"LOG --width", "option '--width' needs a value"},
+        UsageCase{"--width 5", "no FILE given"},
+        UsageCase{"--check --skip-patched LOG",
+                  "--check and --skip-patched cannot be used together"},
+        UsageCase{"--skip-patched LOG --check",
+                  "--check and --skip-patched cannot be used together"},
+        UsageCase{"-x LOG", "unknown option '-x'"}, UsageCase{"--check", "no FILE given"},
+        UsageCase{"--width 65537 LOG", "--width の値 '65537' は範囲外です (0 から 65536 まで)",
+                  MessageLanguage::Japanese},
+        UsageCase{"--quality x LOG", "--quality の値 'x' は数ではありません",
+                  MessageLanguage::Japanese},
+        UsageCase{"--colour LOG", "不明なオプション '--colour'", MessageLanguage::Japanese},
+        UsageCase{"LOG --lines", "オプション '--lines' には値が必要です",
+                  MessageLanguage::Japanese},
+        UsageCase{"--width 5", "FILE が指定されていません", MessageLanguage::Japanese},
+        UsageCase{"--skip-patched --check LOG", "--check と --skip-patched は同時に使えません",
+                  MessageLanguage::Japanese}));
+
+struct ResultTexts
+{
+    MessageLanguage Language;
+    std::string Patched;
+    std::string MissingLine;     // after "mrfyc-patch: ", {log} for the missing log
+    std::string UnsupportedText; // after "mrfyc-patch: FILE: "
+};
+
+class PatchToolResults : public PatchTool, public testing::WithParamInterface<ResultTexts>
+{
+protected:
+    // The system's reason after a failure has tests of its own; here only the texts count.
+    static std::string WithoutReason(std::string lines)
+    {
+        for (std::size_t at;
+             (at = lines.find(" (No such file or directory)")) != std::string::npos;)
+            lines.erase(at, std::string_view(" (No such file or directory)").size());
+        return lines;
+    }
+};
 
 // The values at the ends of their ranges are taken; a file after "--" is a file even when it
-// looks like an option.
-TEST_F(PatchTool, GoesOnAfterAFailedFileAndSaysSo)
+// looks like an option. Every line is in the one language.
+TEST_P(PatchToolResults, GoesOnAfterAFailedFileAndSaysSo)
 {
+    const ResultTexts &texts = GetParam();
     WriteFile(Log("1.mrfy"), "one");
     WriteFile(Log("4.tmp"), "four");
     WriteFile(Log("3.txt"), "three");
     EXPECT_EQ(Run({"--width", "65536", Log("1.mrfy"), "--height=0", Log("2.mrfy"), "--lines",
-                   "2147483647", Log("3.txt"), "--quality", "9", Log("4.tmp"), "--", "--help"}),
+                   "2147483647", Log("3.txt"), "--quality", "9", Log("4.tmp"), "--", "--help"},
+                  texts.Language),
               1);
     const std::string header = BuildHeaderText({65536, 0, 2147483647, 9});
     EXPECT_EQ(ReadFile(m_folder.Path("Temp.txt")), header);
     EXPECT_EQ(ReadFile(Log("1.mrfy")), header + "one");
     EXPECT_EQ(ReadFile(Log("3.txt")), "three");
     EXPECT_EQ(ReadFile(Log("4.tmp")), header + "four");
-    EXPECT_EQ(m_out.str(), Log("1.mrfy") + ": 修正しました\n" + Log("4.tmp") + ": 修正しました\n");
-    EXPECT_EQ(m_err.str(), Log("2.mrfy") + ": ファイル " + Log("2.mrfy") + " は開けません.\n" +
-                               Log("3.txt") + ": 非対応の形式です\n--help: 非対応の形式です\n");
+    EXPECT_EQ(m_out.str(), Log("1.mrfy") + ": " + texts.Patched + "\n" + Log("4.tmp") + ": " +
+                               texts.Patched + "\n");
+    std::string missing = texts.MissingLine;
+    missing.replace(missing.find("{log}"), 5, Log("2.mrfy"));
+    EXPECT_EQ(WithoutReason(m_err.str()),
+              "mrfyc-patch: " + missing + "\nmrfyc-patch: " + Log("3.txt") + ": " +
+                  texts.UnsupportedText + "\nmrfyc-patch: --help: " + texts.UnsupportedText + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, PatchToolResults,
+    testing::Values(ResultTexts{MessageLanguage::English, "patched", "{log}: cannot open",
+                                "not a .mrfy or .tmp log, skipped"},
+                    ResultTexts{MessageLanguage::Japanese, "修正しました",
+                                "ファイル {log} は開けません.", "非対応の形式です"}));
+
+// The help texts are written by hand in two languages; the options, ranges and defaults they
+// name must be the header fields' own.
+TEST_F(PatchTool, HelpNamesEachFieldWithItsRangeAndDefault)
+{
+    for (const auto language : {MessageLanguage::English, MessageLanguage::Japanese}) {
+        m_out.str("");
+        ASSERT_EQ(Run({"--help"}, language), 0);
+        const bool english = language == MessageLanguage::English;
+        for (const HeaderField &field : kHeaderFields) {
+            const std::string line = "  " + std::string(field.Option) + " N ";
+            const std::string range =
+                std::to_string(field.Minimum) + (english ? " to " : " から ") +
+                std::to_string(field.Maximum) + (english ? " (default " : " (既定値 ") +
+                std::to_string(field.Default) + ")\n";
+            const std::size_t at = m_out.str().find(line);
+            ASSERT_NE(at, std::string::npos) << line;
+            EXPECT_EQ(m_out.str().substr(0, m_out.str().find('\n', at) + 1).ends_with(range), true)
+                << range;
+        }
+    }
 }
 
 TEST_F(PatchTool, HelpAndVersionPatchNothing)
 {
     WriteFile(Log(), "old");
-    EXPECT_EQ(Run({"--help", Log()}), 0);
-    EXPECT_EQ(m_out.str(),
-              "Usage: mrfyc-patch [--width N] [--height N] [--lines N] [--quality N] FILE...\n"
-              "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
-              "\n"
-              "  --width N    image width, 0 to 65536 (default 900)\n"
-              "  --height N   image height, 0 to 65536 (default 1200)\n"
-              "  --lines N    line count, 0 to 2147483647 (default 6000)\n"
-              "  --quality N  quality, 1 to 9 (default 1)\n"
-              "  --help       show this help and exit\n"
-              "  --version    show the version and exit\n"
-              "\n"
-              "Each FILE is replaced only once its new contents are safely on disk. \"Temp.txt\" "
-              "is\nwritten beside this program. Exit status: 0 when every FILE was patched, 1 when "
-              "any was\nnot, 2 for a usage error.\n");
+    for (const char *help : {"--help", "-h"}) {
+        m_out.str("");
+        EXPECT_EQ(Run({help, Log()}), 0);
+        EXPECT_TRUE(m_out.str().starts_with("Usage: mrfyc-patch [OPTION]... FILE...\n"));
+        EXPECT_NE(m_out.str().find("--skip-patched"), std::string::npos);
+    }
     m_out.str("");
-    EXPECT_EQ(Run({"--version"}), 0);
-    EXPECT_EQ(m_out.str(), "mrfyc-patch " MRFYC_VERSION "\n");
+    EXPECT_EQ(Run({"-h"}, MessageLanguage::Japanese), 0);
+    EXPECT_TRUE(m_out.str().starts_with("使い方: mrfyc-patch [オプション]... FILE...\n"));
+    for (const char *version : {"--version", "-V"}) {
+        m_out.str("");
+        EXPECT_EQ(Run({version}), 0);
+        EXPECT_TRUE(m_out.str().starts_with("mrfyc-patch (mrfyc) " MRFYC_VERSION "\n"));
+    }
     EXPECT_EQ(ReadFile(Log()), "old");
     EXPECT_EQ(m_err.str(), "");
+}
+
+const std::string kHeader = BuildHeaderText(THeaderSettings{});
+
+struct CheckCase
+{
+    const char *Name;
+    std::vector<std::string> Contents; // of a.mrfy, b.mrfy, ...; "-" for a missing file
+    int ExitStatus;
+    std::string Out; // {a}, {b}: the logs' paths
+};
+
+class PatchToolCheck : public PatchTool, public testing::WithParamInterface<CheckCase>
+{
+protected:
+    std::vector<std::string> MakeLogs()
+    {
+        std::vector<std::string> logs;
+        char name = 'a';
+        for (const std::string &contents : GetParam().Contents) {
+            logs.push_back(Log(std::string(1, name++) + ".mrfy"));
+            if (contents != "-")
+                WriteFile(logs.back(), contents);
+        }
+        return logs;
+    }
+    std::string Resolve(std::string text, const std::vector<std::string> &logs) const
+    {
+        for (std::size_t i = 0; i < logs.size(); ++i) {
+            const std::string token = "{" + std::string(1, static_cast<char>('a' + i)) + "}";
+            for (std::size_t at; (at = text.find(token)) != std::string::npos;)
+                text.replace(at, token.size(), logs[i]);
+        }
+        return text;
+    }
+};
+
+// Only reads: every log stays as it was and nothing is written beside the program.
+TEST_P(PatchToolCheck, ReportsHeadersWithoutWriting)
+{
+    const std::vector<std::string> logs = MakeLogs();
+    std::vector<std::string> arguments{"--check"};
+    arguments.insert(arguments.end(), logs.begin(), logs.end());
+    EXPECT_EQ(Run(arguments), GetParam().ExitStatus) << m_err.str();
+    EXPECT_EQ(m_out.str(), Resolve(GetParam().Out, logs));
+    for (std::size_t i = 0; i < logs.size(); ++i)
+        EXPECT_TRUE(GetParam().Contents[i] == "-" || ReadFile(logs[i]) == GetParam().Contents[i]);
+    const std::vector<std::string> names = ListFolder(m_folder.Path());
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Temp.txt"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PatchToolCheck,
+    testing::Values(
+        CheckCase{"NoHeader", {"log", ""}, 0, "{a}: no header\n{b}: no header\n"},
+        CheckCase{"OneHeader",
+                  {"log", kHeader + "log"},
+                  1,
+                  "{a}: no header\n{b}: begins with a header\n"},
+        CheckCase{"OtherValues", {BuildHeaderText({1, 2, 3, 4})}, 1, "{a}: begins with a header\n"},
+        CheckCase{"ShorterThanAHeader", {kHeader.substr(0, 40)}, 0, "{a}: no header\n"},
+        CheckCase{"MissingFile", {"-", kHeader}, 2, "{b}: begins with a header\n"},
+        CheckCase{"MissingWithoutHeader", {"log", "-"}, 2, "{a}: no header\n"}),
+    [](const testing::TestParamInfo<CheckCase> &info) { return info.param.Name; });
+
+TEST_F(PatchTool, CheckOfAFileItCannotReadGivesTheReason)
+{
+    EXPECT_EQ(Run({"--check", Log(), Log("b.txt")}), 2);
+    EXPECT_EQ(m_err.str(), "mrfyc-patch: " + Log() +
+                               ": cannot open (No such file or directory)\nmrfyc-patch: " +
+                               Log("b.txt") + ": not a .mrfy or .tmp log, skipped\n");
+}
+
+// A script run twice must not stack headers; without the option it does, as the window does.
+TEST_F(PatchTool, SkipPatchedLeavesPatchedLogsAlone)
+{
+    const std::string second = BuildHeaderText({1, 2, 3, 4});
+    WriteFile(Log("a.mrfy"), kHeader + "a");
+    WriteFile(Log("b.mrfy"), "b");
+    WriteFile(Log("c.mrfy"), kHeader.substr(0, 50));
+    const std::vector<std::string> arguments{"--skip-patched", "--width=1",   "--height=2",
+                                             "--lines=3",      "--quality=4", Log("a.mrfy"),
+                                             Log("b.mrfy"),    Log("c.mrfy")};
+    EXPECT_EQ(Run(arguments), 0) << m_err.str();
+    EXPECT_EQ(ReadFile(Log("a.mrfy")), kHeader + "a");
+    EXPECT_EQ(ReadFile(Log("b.mrfy")), second + "b");
+    EXPECT_EQ(ReadFile(Log("c.mrfy")), second + kHeader.substr(0, 50));
+    EXPECT_EQ(m_out.str(), Log("a.mrfy") + ": skipped, already begins with a header\n" +
+                               Log("b.mrfy") + ": patched\n" + Log("c.mrfy") + ": patched\n");
+    m_out.str("");
+    EXPECT_EQ(Run(arguments, MessageLanguage::Japanese), 0);
+    EXPECT_EQ(ReadFile(Log("b.mrfy")), second + "b");
+    EXPECT_EQ(m_out.str(), Log("a.mrfy") + ": ヘッダーがあるため飛ばしました\n" + Log("b.mrfy") +
+                               ": ヘッダーがあるため飛ばしました\n" + Log("c.mrfy") +
+                               ": ヘッダーがあるため飛ばしました\n");
+    m_out.str("");
+    EXPECT_EQ(Run({Log("b.mrfy")}), 0);
+    EXPECT_EQ(ReadFile(Log("b.mrfy")), kHeader + second + "b");
+    EXPECT_EQ(m_err.str(), "");
+}
+
+TEST_F(PatchTool, SkipPatchedReportsAFileItCannotRead)
+{
+    EXPECT_EQ(Run({"--skip-patched", Log()}), 1);
+    EXPECT_EQ(m_out.str(), "");
+    EXPECT_EQ(m_err.str(), "mrfyc-patch: " + Log() + ": cannot open (No such file or directory)\n");
+    EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::string>{});
 }
 
 } // namespace

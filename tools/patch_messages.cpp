@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tools/patch_messages.h"
 
-#include "core/full_stop.h"
-#include "core/notice_function.h"
+#include "rules/full_stop.h"
+#include "rules/notice_function.h"
 
 #include <clocale>
 #include <cstring>

@@ -2,8 +2,10 @@
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
 #include "rules/header_settings.h"
 #include "rules/log_file_selection.h"
+#include "rules/message_layout.h"
 #include "shell/application.h"
 #include "shell/notice.h"
+#include "shell/qt_geometry.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
 #include "ui/spin_button.h"
@@ -473,7 +475,8 @@ void TestMainWindow::pickCancelPickShowsTheLastConfirmedFile()
             QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
             QCOMPARE(dialog.parentWidget(), m_form.data());
             const QRect monitor = m_form->screen()->geometry();
-            QCOMPARE(dialog.pos(), CentredOneThirdDown(monitor, dialog.size()));
+            QCOMPARE(dialog.pos(),
+                     ToQt(CentredOneThirdDown(FromQt(monitor), FromQt(dialog.size()))));
         }();
         return answers.takeFirst();
     });

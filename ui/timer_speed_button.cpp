@@ -87,7 +87,7 @@ bool TTimerSpeedButton::IsOver(QPointF position) const
 
 void TTimerSpeedButton::Click()
 {
-    emit OnClick(this);
+    emit OnClick();
 }
 
 void TTimerSpeedButton::CancelPress()
@@ -152,7 +152,7 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
     QPointer<TTimerSpeedButton> self(this);
-    emit OnMouseDown(this, event->button());
+    emit OnMouseDown(event->button());
     if (!self)
         return;
     if (event->button() == Qt::LeftButton) {

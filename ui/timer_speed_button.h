@@ -56,9 +56,9 @@ public:
     void CancelPress();
 
 signals:
-    void OnClick(QObject *sender);
+    void OnClick();
     // Any mouse button pressed on the button, before it is drawn pressed.
-    void OnMouseDown(QObject *sender, Qt::MouseButton button);
+    void OnMouseDown(Qt::MouseButton button);
 
 protected:
     // Starts the repeat timer; false when none could be had. A seam for the failure path.

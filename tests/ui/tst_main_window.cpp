@@ -6,6 +6,7 @@
 #include "shell/application.h"
 #include "shell/notice.h"
 #include "shell/qt_geometry.h"
+#include "tests/support/expected_texts.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
 #include "ui/spin_button.h"
@@ -642,9 +643,7 @@ void TestMainWindow::okPatchesTheLogWithTheFieldValues()
 
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
     QCOMPARE(m_notices, QStringList{QStringLiteral("修正しました")});
-    const QByteArray header("layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\n"
-                            "image_width=800\r\nimage_height=1200\r\ncount_lines=123456\r\n"
-                            "quality=9\r\n");
+    const QByteArray header = QByteArray::fromStdString(ExpectedHeader(800, 1200, 123456, 9));
     QCOMPARE(ReadAll(log), header + old);
     // The scratch file sits beside the program, here the test executable.
     QCOMPARE(ReadAll(QCoreApplication::applicationDirPath() + QStringLiteral("/Temp.txt")), header);

@@ -99,6 +99,8 @@ void TTimerSpeedButton::CancelPress()
 
 bool TTimerSpeedButton::StartRepeatTimer(int interval)
 {
+    if (m_timerAnswerer && !m_timerAnswerer(interval))
+        return false;
     m_timer.start(interval, Qt::PreciseTimer, this);
     return m_timer.isActive();
 }

@@ -6,6 +6,7 @@
 #include "shell/application.h"
 #include "shell/notice.h"
 #include "shell/qt_geometry.h"
+#include "shell/test_seams.h"
 #include "tests/support/expected_texts.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
@@ -130,8 +131,8 @@ void TestMainWindow::init()
 {
     m_notices.clear();
     m_errors.clear();
-    SetNoticeHook([this](const QString &text) { m_notices << text; });
-    SetErrorReportHook([this](const QString &text) { m_errors << text; });
+    NoticeSeam().Set([this](const QString &text) { m_notices << text; });
+    ErrorReportSeam().Set([this](const QString &text) { m_errors << text; });
     m_selection = std::make_unique<LogFileSelection>();
     m_form = new TForm1(*m_selection);
     m_form->show();
@@ -142,8 +143,8 @@ void TestMainWindow::cleanup()
 {
     delete m_form;
     m_selection.reset();
-    SetNoticeHook({});
-    SetErrorReportHook({});
+    NoticeSeam().Set({});
+    ErrorReportSeam().Set({});
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 }

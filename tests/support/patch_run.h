@@ -19,10 +19,11 @@ namespace mrfyc::test {
 // {scratch} stand for the log, its folder and "Temp.txt".
 class PatchRun : public testing::Test
 {
-protected:
+public:
     static constexpr std::size_t kLogSize = 3 * 1024 * 1024 + 1000; // four blocks with the header
     static constexpr uid_t kNobody = 65534;
 
+protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -57,15 +57,15 @@ public:
     // Drops a press as if the mouse capture had been taken away: drawn raised, timer off, no click.
     void CancelPress();
 
-signals:
-    void OnClick();
-    // Any mouse button pressed on the button, before it is drawn pressed.
-    void OnMouseDown(Qt::MouseButton button);
-
     // Asked before each start of the repeat timer; false refuses it as a platform out of timers
     // would. For tests; none is set in the program.
     using TimerAnswerer = std::function<bool(int interval)>;
     void setTimerAnswerer(TimerAnswerer answerer) { m_timerAnswerer = std::move(answerer); }
+
+signals:
+    void OnClick();
+    // Any mouse button pressed on the button, before it is drawn pressed.
+    void OnMouseDown(Qt::MouseButton button);
 
 protected:
     bool event(QEvent *event) override;

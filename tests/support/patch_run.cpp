@@ -26,7 +26,10 @@ std::string WithoutReason(const std::string &line)
 
 void PatchRun::SetUp()
 {
-    // The window's texts; the children inherit the locale.
+    // The window's texts; the children inherit the locale. Tests that follow in the same process
+    // get theirs back.
+    if (const char *locale = std::getenv("LC_ALL"))
+        m_savedLocale = locale;
     ::setenv("LC_ALL", "ja_JP.UTF-8", 1);
     ASSERT_EQ(::mkdir(m_folder.Path("logs").c_str(), 0755), 0);
     m_old = PatternBytes(kLogSize);
@@ -35,7 +38,10 @@ void PatchRun::SetUp()
 
 void PatchRun::TearDown()
 {
-    ::unsetenv("LC_ALL");
+    if (m_savedLocale)
+        ::setenv("LC_ALL", m_savedLocale->c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
 }
 
 std::string PatchRun::Resolve(std::string text) const

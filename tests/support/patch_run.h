@@ -47,6 +47,9 @@ protected:
 
     PatcherFolder m_folder;
     std::string m_old;
+
+private:
+    std::optional<std::string> m_savedLocale;
 };
 
 // A patch as nobody of a log with this mode and owner in a folder with this mode.

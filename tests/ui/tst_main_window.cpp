@@ -644,7 +644,7 @@ void TestMainWindow::okPatchesTheLogWithTheFieldValues()
 
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
     QCOMPARE(m_notices, QStringList{QStringLiteral("修正しました")});
-    const QByteArray header = QByteArray::fromStdString(ExpectedHeader(800, 1200, 123456, 9));
+    const QByteArray header = QByteArray::fromStdString(test::ExpectedHeader(800, 1200, 123456, 9));
     QCOMPARE(ReadAll(log), header + old);
     // The scratch file sits beside the program, here the test executable.
     QCOMPARE(ReadAll(QCoreApplication::applicationDirPath() + QStringLiteral("/Temp.txt")), header);

@@ -50,4 +50,10 @@ Point CentredOn(const Rect &monitor, const Size &outer)
     return Point{std::max(left, monitor.Left), std::max(top, monitor.Top)};
 }
 
+Point CentredOneThirdDown(const Rect &monitor, const Size &dialog)
+{
+    return Point{monitor.Left + (monitor.Width - dialog.Width) / 2,
+                 monitor.Top + (monitor.Height - dialog.Height) / 3};
+}
+
 } // namespace mrfyc

@@ -36,4 +36,8 @@ MessageLayout LayOutMessage(const MessageMetrics &metrics);
 // the monitor.
 Point CentredOn(const Rect &monitor, const Size &outer);
 
+// Top-left corner of a dialog of size `dialog` centred across and one third down `monitor`. A
+// dialog larger than the monitor is not clamped: it starts left of or above the monitor.
+Point CentredOneThirdDown(const Rect &monitor, const Size &dialog);
+
 } // namespace mrfyc

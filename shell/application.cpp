@@ -3,6 +3,7 @@
 
 #include "rules/errors.h"
 #include "rules/full_stop.h"
+#include "shell/test_seams.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
@@ -44,12 +45,6 @@ void InstallQtTranslations(QCoreApplication &application)
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
-}
-
-std::function<void(const QString &)> &Hook()
-{
-    static std::function<void(const QString &)> hook;
-    return hook;
 }
 
 void ShowErrorBox(const QString &text)
@@ -137,16 +132,17 @@ void ReportError(const Exception &error)
     if (dynamic_cast<const EAbort *>(&error))
         return;
     const QString text = QString::fromLocal8Bit(WithFullStop(error.Message()));
-    if (Hook()) {
-        Hook()(text);
+    if (ErrorReportSeam()) {
+        ErrorReportSeam()(text);
         return;
     }
     ShowErrorBox(text);
 }
 
-void SetErrorReportHook(std::function<void(const QString &shownText)> hook)
+TestSeam<void(const QString &shownText)> &ErrorReportSeam()
 {
-    Hook() = std::move(hook);
+    static TestSeam<void(const QString &shownText)> seam;
+    return seam;
 }
 
 } // namespace mrfyc

@@ -5,8 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 namespace mrfyc {
 
 class Exception;
@@ -45,8 +43,5 @@ void CancelMouseCapture();
 // The event loop's report of an error that escaped a handler: releases a mouse grab, then (unless
 // the error is an EAbort) shows the critical box titled with the application title.
 void ReportError(const Exception &error);
-
-// Test seam: while set, the text that would be shown goes to the hook instead of the modal box.
-void SetErrorReportHook(std::function<void(const QString &shownText)> hook);
 
 } // namespace mrfyc

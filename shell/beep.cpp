@@ -1,33 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "shell/beep.h"
 
+#include "shell/test_seams.h"
+
 #include <QApplication>
 
 namespace mrfyc {
 
-namespace {
-
-std::function<void(BeepKind)> &Observer()
+TestSeam<void(BeepKind kind)> &BeepSeam()
 {
-    static std::function<void(BeepKind)> observer;
-    return observer;
+    static TestSeam<void(BeepKind kind)> seam;
+    return seam;
 }
-
-} // namespace
 
 void Beep(BeepKind kind)
 {
-    if (Observer()) {
-        Observer()(kind);
+    if (BeepSeam()) {
+        BeepSeam()(kind);
         return;
     }
     // Qt has one system beep; the two kinds differ only where the platform tells them apart.
     QApplication::beep();
-}
-
-void SetBeepObserver(std::function<void(BeepKind)> observer)
-{
-    Observer() = std::move(observer);
 }
 
 } // namespace mrfyc

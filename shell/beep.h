@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <functional>
-
 namespace mrfyc {
 
 // The two sounds of the program: the notice's asterisk beep and the plain default beep with which
@@ -14,8 +12,5 @@ enum class BeepKind
 };
 
 void Beep(BeepKind kind);
-
-// Tests observe the beeps (kind and order) through this; pass an empty function to stop.
-void SetBeepObserver(std::function<void(BeepKind)> observer);
 
 } // namespace mrfyc

@@ -4,6 +4,7 @@
 #include "rules/errors.h"
 #include "shell/beep.h"
 #include "shell/qt_geometry.h"
+#include "shell/test_seams.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -30,12 +31,6 @@ std::optional<int> &CachedCaptionWidth()
     return width;
 }
 
-std::function<bool(const QString &)> &ClipboardWriter()
-{
-    static std::function<bool(const QString &)> writer;
-    return writer;
-}
-
 int CaptionWidth(const QFontMetrics &metrics)
 {
     auto &cached = CachedCaptionWidth();
@@ -52,8 +47,8 @@ int PrimaryScreenWidth()
 
 bool WriteToClipboard(const QString &text)
 {
-    if (ClipboardWriter())
-        return ClipboardWriter()(text);
+    if (ClipboardSeam())
+        return ClipboardSeam()(text);
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
@@ -214,14 +209,15 @@ void TMessageForm::timerEvent(QTimerEvent *event)
     CorrectPlacement();
 }
 
-void TMessageForm::ForgetCaptionWidth()
+TestSeam<bool(const QString &text)> &ClipboardSeam()
 {
-    CachedCaptionWidth().reset();
+    static TestSeam<bool(const QString &text)> seam;
+    return seam;
 }
 
-void TMessageForm::SetClipboardWriter(std::function<bool(const QString &)> writer)
+void ForgetMeasuredCaptionWidth()
 {
-    ClipboardWriter() = std::move(writer);
+    CachedCaptionWidth().reset();
 }
 
 void TMessageForm::done(int result)

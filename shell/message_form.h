@@ -6,8 +6,6 @@
 #include <QBasicTimer>
 #include <QDialog>
 
-#include <functional>
-
 class QLabel;
 class QPushButton;
 
@@ -44,11 +42,6 @@ public:
     static MessageMetrics Measure(const QFont &font, const QString &text);
     // The platform's message font, or the default font when the platform has none.
     static QFont MessageFont();
-
-    // Test seams: forget the caption width measured once per run, and replace the clipboard
-    // (the writer returns whether the clipboard took the text).
-    static void ForgetCaptionWidth();
-    static void SetClipboardWriter(std::function<bool(const QString &)> writer);
 
 public slots:
     void done(int result) override;

@@ -4,24 +4,21 @@
 #include "shell/application.h"
 #include "shell/beep.h"
 #include "shell/message_dialog.h"
+#include "shell/test_seams.h"
 
 namespace mrfyc {
 
-namespace {
-
-std::function<void(const QString &)> &Hook()
+TestSeam<void(const QString &text)> &NoticeSeam()
 {
-    static std::function<void(const QString &)> hook;
-    return hook;
+    static TestSeam<void(const QString &text)> seam;
+    return seam;
 }
-
-} // namespace
 
 void ShowNotice(const QString &text)
 {
     Beep(BeepKind::Notice);
-    if (Hook()) {
-        Hook()(text);
+    if (NoticeSeam()) {
+        NoticeSeam()(text);
         return;
     }
     ShowMessageDialog(text, ApplicationTitle());
@@ -30,11 +27,6 @@ void ShowNotice(const QString &text)
 void ShowNoticeBytes(const std::string &text)
 {
     ShowNotice(QString::fromLocal8Bit(text));
-}
-
-void SetNoticeHook(std::function<void(const QString &)> hook)
-{
-    Hook() = std::move(hook);
 }
 
 } // namespace mrfyc

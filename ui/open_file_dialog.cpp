@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/open_file_dialog.h"
 
+#include "rules/message_layout.h"
+#include "shell/qt_geometry.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -55,7 +58,7 @@ bool OpenFileDialog::Execute(QWidget *owner)
         dialog.selectFile(m_fileName);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.adjustSize();
-    dialog.move(CentredOneThirdDown(ActiveMonitor(owner), dialog.size()));
+    dialog.move(ToQt(CentredOneThirdDown(FromQt(ActiveMonitor(owner)), FromQt(dialog.size()))));
 
     std::optional<QString> answer;
     if (m_answerer)
@@ -88,12 +91,6 @@ bool OpenFileDialog::IsInClosedDialog(QObject *object) const
         return false;
     auto *widget = static_cast<QWidget *>(object);
     return widget == m_dialog || m_dialog->isAncestorOf(widget);
-}
-
-QPoint CentredOneThirdDown(const QRect &monitor, const QSize &dialogSize)
-{
-    return QPoint(monitor.left() + (monitor.width() - dialogSize.width()) / 2,
-                  monitor.top() + (monitor.height() - dialogSize.height()) / 3);
 }
 
 } // namespace mrfyc

@@ -2,9 +2,7 @@
 #pragma once
 
 #include <QObject>
-#include <QPoint>
 #include <QPointer>
-#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -53,8 +51,5 @@ private:
     QString m_fileName;
     Answerer m_answerer;
 };
-
-// Top-left corner of a dialog of dialogSize centred across and one third down monitor.
-QPoint CentredOneThirdDown(const QRect &monitor, const QSize &dialogSize);
 
 } // namespace mrfyc

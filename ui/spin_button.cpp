@@ -33,9 +33,8 @@ TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent)
     m_upButton = CreateArrow(DefaultUpGlyph());
     m_downButton = CreateArrow(DefaultDownGlyph());
     m_focusedButton = m_upButton;
-    connect(
-        m_upButton, &TTimerSpeedButton::OnClick, this, [this] { emit OnUpClick(this); });
-    connect(m_downButton, &TTimerSpeedButton::OnClick, this, [this] { emit OnDownClick(this); });
+    connect(m_upButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnUpClick);
+    connect(m_downButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnDownClick);
     resize(20, 25);
     PlaceArrows();
 }
@@ -69,7 +68,8 @@ TTimerSpeedButton *TSpinButton::CreateArrow(const QImage &glyph)
     auto *arrow = new TTimerSpeedButton(this);
     arrow->setGlyph(glyph);
     arrow->setAllowRepeat(true);
-    connect(arrow, &TTimerSpeedButton::OnMouseDown, this, &TSpinButton::ArrowPressed);
+    connect(arrow, &TTimerSpeedButton::OnMouseDown, this,
+            [this, arrow](Qt::MouseButton button) { ArrowPressed(arrow, button); });
     return arrow;
 }
 
@@ -96,11 +96,11 @@ void TSpinButton::setRepeatTiming(int delay, int interval)
     }
 }
 
-void TSpinButton::ArrowPressed(QObject *arrow, Qt::MouseButton button)
+void TSpinButton::ArrowPressed(TTimerSpeedButton *arrow, Qt::MouseButton button)
 {
     if (button != Qt::LeftButton)
         return;
-    setFocusedButton(static_cast<TTimerSpeedButton *>(arrow));
+    setFocusedButton(arrow);
     QWidget *control = m_focusControl;
     if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control)) {
         if (!control->hasFocus())

@@ -40,8 +40,8 @@ public:
     static QImage DefaultDownGlyph();
 
 signals:
-    void OnUpClick(QObject *sender);
-    void OnDownClick(QObject *sender);
+    void OnUpClick();
+    void OnDownClick();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -51,7 +51,7 @@ protected:
 
 private:
     TTimerSpeedButton *CreateArrow(const QImage &glyph);
-    void ArrowPressed(QObject *arrow, Qt::MouseButton button);
+    void ArrowPressed(TTimerSpeedButton *arrow, Qt::MouseButton button);
     void UpdateFocusRectangles();
     void PlaceArrows();
 

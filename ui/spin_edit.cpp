@@ -80,7 +80,7 @@ TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent)
     connect(m_button, &TSpinButton::OnDownClick, this, &TSpinEdit::StepDown);
     m_button->UpButton()->installEventFilter(this);
     m_button->DownButton()->installEventFilter(this);
-    connect(this, &QLineEdit::textChanged, this, [this] { emit OnChange(this); });
+    connect(this, &QLineEdit::textChanged, this, [this] { emit OnChange(); });
     ApplyHeightRules();
     PlaceButton();
 }
@@ -270,7 +270,7 @@ void TSpinEdit::focusInEvent(QFocusEvent *event)
     } else if (m_autoSelect) {
         selectAll();
     }
-    emit OnEnter(this);
+    emit OnEnter();
 }
 
 void TSpinEdit::ResolveMouseEntry(bool pressInsideText, Qt::MouseButton button)
@@ -290,7 +290,7 @@ void TSpinEdit::focusOutEvent(QFocusEvent *event)
     if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
         return;
     QPointer<TSpinEdit> self(this);
-    emit OnExit(this);
+    emit OnExit();
     if (!self)
         return;
     // Only a number outside the bounds is replaced; any other text stays as typed.

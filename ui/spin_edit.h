@@ -71,9 +71,9 @@ public slots:
     void cut();
 
 signals:
-    void OnChange(QObject *sender);
-    void OnEnter(QObject *sender);
-    void OnExit(QObject *sender);
+    void OnChange();
+    void OnEnter();
+    void OnExit();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -87,7 +87,7 @@ bool TTimerSpeedButton::IsOver(QPointF position) const
 
 void TTimerSpeedButton::Click()
 {
-    emit OnClick(this);
+    emit OnClick();
 }
 
 void TTimerSpeedButton::CancelPress()
@@ -99,6 +99,8 @@ void TTimerSpeedButton::CancelPress()
 
 bool TTimerSpeedButton::StartRepeatTimer(int interval)
 {
+    if (m_timerAnswerer && !m_timerAnswerer(interval))
+        return false;
     m_timer.start(interval, Qt::PreciseTimer, this);
     return m_timer.isActive();
 }
@@ -152,7 +154,7 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
     QPointer<TTimerSpeedButton> self(this);
-    emit OnMouseDown(this, event->button());
+    emit OnMouseDown(event->button());
     if (!self)
         return;
     if (event->button() == Qt::LeftButton) {

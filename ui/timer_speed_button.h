@@ -6,7 +6,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <functional>
 #include <string_view>
+#include <utility>
 
 namespace mrfyc {
 
@@ -55,15 +57,17 @@ public:
     // Drops a press as if the mouse capture had been taken away: drawn raised, timer off, no click.
     void CancelPress();
 
+    // Asked before each start of the repeat timer; false refuses it as a platform out of timers
+    // would. For tests; none is set in the program.
+    using TimerAnswerer = std::function<bool(int interval)>;
+    void setTimerAnswerer(TimerAnswerer answerer) { m_timerAnswerer = std::move(answerer); }
+
 signals:
-    void OnClick(QObject *sender);
+    void OnClick();
     // Any mouse button pressed on the button, before it is drawn pressed.
-    void OnMouseDown(QObject *sender, Qt::MouseButton button);
+    void OnMouseDown(Qt::MouseButton button);
 
 protected:
-    // Starts the repeat timer; false when none could be had. A seam for the failure path.
-    virtual bool StartRepeatTimer(int interval);
-
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -77,6 +81,8 @@ protected:
 private:
     void SetDown(bool down);
     void StartRepeat(int interval);
+    // Starts the repeat timer; false when none could be had.
+    bool StartRepeatTimer(int interval);
     void StopRepeat();
     QPoint GlyphPosition() const;
 
@@ -90,6 +96,7 @@ private:
     int m_repeatInterval = 100;
     QBasicTimer m_timer;
     int m_timerInterval = 0;
+    TimerAnswerer m_timerAnswerer;
 };
 
 } // namespace mrfyc

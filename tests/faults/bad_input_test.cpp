@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Paths that are not a plain log: each gets a clear error and leaves everything as it was, or,
 // when it names a log after all, is patched like any other.
-#include "tests/support/fault_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/large_log.h"
+#include "tests/support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -54,8 +57,8 @@ class BadInput : public ::testing::TestWithParam<BadInputCase>
 TEST_P(BadInput, ClearErrorAndNothingChangedOrPatched)
 {
     const BadInputCase &test = GetParam();
-    ScratchDir scratch;
-    const std::string folder = scratch / "logs";
+    PatcherFolder scratch;
+    const std::string folder = scratch.Path("logs");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string path = test.make(folder);
     if (path.empty())
@@ -65,16 +68,18 @@ TEST_P(BadInput, ClearErrorAndNothingChangedOrPatched)
     auto before = Snapshot(folder);
 
     // A patcher that blocks (on a FIFO, say) is killed at the timeout and fails here.
-    const RunResult run = RunPatcher(scratch, {path}, {}, std::chrono::seconds(20));
+    ChildOptions options;
+    options.Timeout = std::chrono::seconds(20);
+    const ChildResult run = RunPatcher(scratch, {path}, options);
 
-    ASSERT_FALSE(run.timedOut) << "the patcher hung";
-    ASSERT_TRUE(run.exited) << run.output;
+    ASSERT_FALSE(run.TimedOut) << "the patcher hung";
+    ASSERT_TRUE(run.Exited()) << run.Output();
     switch (test.outcome) {
     case Outcome::Patched: {
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find(path), std::string::npos) << run.output;
-        EXPECT_NE(run.output.find(kPatched), std::string::npos) << run.output;
-        EXPECT_EQ(ReadFile(patched), std::string(kDefaultHeader) + oldContents);
+        EXPECT_EQ(run.ExitCode, 0) << run.Output();
+        EXPECT_NE(run.Output().find(path), std::string::npos) << run.Output();
+        EXPECT_NE(run.Output().find(kPatched), std::string::npos) << run.Output();
+        EXPECT_EQ(ReadFile(patched), ExpectedHeader() + oldContents);
         // Everything else, a symbolic link included, stays as it was.
         auto after = Snapshot(folder);
         before.erase(patched.substr(folder.size() + 1));
@@ -83,13 +88,13 @@ TEST_P(BadInput, ClearErrorAndNothingChangedOrPatched)
         break;
     }
     case Outcome::OpenError:
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.output.find(OpenErrorLine(path)), std::string::npos) << run.output;
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_NE(run.Output().find(OpenErrorLine(path)), std::string::npos) << run.Output();
         EXPECT_EQ(Snapshot(folder), before);
         break;
     case Outcome::CreateError:
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.output.find(CreateErrorLine(path)), std::string::npos) << run.output;
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_NE(run.Output().find(CreateErrorLine(path)), std::string::npos) << run.Output();
         EXPECT_EQ(Snapshot(folder), before);
         break;
     }

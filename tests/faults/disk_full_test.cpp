@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Writes that stop short (a full file system at an exact byte, one failing system call of any kind)
 // leave the old log byte for byte, report the error and leave no temporary file.
-#include "tests/support/fault_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/large_log.h"
+#include "tests/support/patch_run.h"
+#include "tests/support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +36,9 @@ struct Log
     ino_t inode = 0;
 };
 
-Log MakeLog(const ScratchDir &scratch, std::uint64_t size)
+Log MakeLog(const PatcherFolder &scratch, std::uint64_t size)
 {
-    Log log{scratch / "logs", scratch / "logs/a.mrfy", size, 0};
+    Log log{scratch.Path("logs"), scratch.Path("logs/a.mrfy"), size, 0};
     ::mkdir(log.folder.c_str(), 0755);
     WritePattern(log.path, size, kSeed);
     struct stat info
@@ -83,12 +87,12 @@ TEST_P(FullDisk, NoSpaceLeftKeepsTheOldLog)
     if (!CanMountPrivately())
         GTEST_SKIP() << "unshare -Urm with a tmpfs mount is refused here";
     const FullCase &test = GetParam();
-    ScratchDir scratch;
-    const std::uint64_t size = 768 * kPage + 1 - kDefaultHeader.size();
+    PatcherFolder scratch;
+    const std::uint64_t size = 768 * kPage + 1 - ExpectedHeader().size();
     const Log log = MakeLog(scratch, size);
     const std::uint64_t logPages = (size + kPage - 1) / kPage;
-    const std::string mount = scratch / "full";
-    const std::string out = scratch / "out";
+    const std::string mount = scratch.Path("full");
+    const std::string out = scratch.Path("out");
     ::mkdir(mount.c_str(), 0755);
     ::mkdir(out.c_str(), 0755);
 
@@ -108,8 +112,8 @@ TEST_P(FullDisk, NoSpaceLeftKeepsTheOldLog)
                                         log.path,
                                         scratch.Patcher(),
                                         out};
-    const RunResult run = WaitChild(StartChild(argv), std::chrono::seconds(120));
-    ASSERT_TRUE(run.exited && run.exitCode == 0) << "the private mount did not work";
+    const ChildResult run = RunChild(argv);
+    ASSERT_TRUE(run.Exited() && run.ExitCode == 0) << "the private mount did not work";
     ASSERT_EQ(std::stoull(ReadFile(out + "/free")), test.freePages)
         << "the tmpfs does not have the free space the case needs";
 
@@ -132,6 +136,89 @@ INSTANTIATE_TEST_SUITE_P(Patcher, FullDisk,
                                            FullCase{"EverythingFits", 769, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// --- A file size limit: the write stops at an exact byte even where no private mount is allowed --
+
+struct LimitCase
+{
+    const char *Name;
+    rlim_t Limit;
+    std::string_view Outcome;
+};
+
+class FileSizeLimit : public PatchRun, public testing::WithParamInterface<LimitCase>
+{
+};
+
+TEST_P(FileSizeLimit, CutShortAnywhereKeepsTheLog)
+{
+    ExpectOutcome(Patch("", GetParam().Limit), GetParam().Outcome);
+}
+
+const std::size_t kHeaderSize = ExpectedHeader().size();
+
+INSTANTIATE_TEST_SUITE_P(
+    Patcher, FileSizeLimit,
+    testing::Values(LimitCase{"InScratchFile", 50, kWriteError},
+                    LimitCase{"InFirstBlock", 200, kWriteError},
+                    LimitCase{"InMiddle", kHeaderSize + PatchRun::kLogSize / 2, kWriteError},
+                    LimitCase{"AtLastByte", kHeaderSize + PatchRun::kLogSize - 1, kWriteError},
+                    LimitCase{"JustEnough", kHeaderSize + PatchRun::kLogSize, kPatched}),
+    [](const testing::TestParamInfo<LimitCase> &info) { return info.param.Name; });
+
+// --- The same in place: nobody may write the log but not its folder -----------------------------
+
+class FileSizeLimitInPlace : public NobodyRun
+{
+};
+
+// The limit fails before any byte moves; owner and mode stay.
+TEST_P(FileSizeLimitInPlace, KeepsTheLogWithOwnerAndMode)
+{
+    if (const std::string why = WhyNot(); !why.empty())
+        GTEST_SKIP() << why;
+    PatchAndExpectTheRow();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patcher, FileSizeLimitInPlace,
+    testing::Values(NobodyCase{"SizeLimit", 0644, true, kWriteError, PatchRun::kLogSize + 50}),
+    [](const testing::TestParamInfo<NobodyCase> &info) { return info.param.Name; });
+
+// A private mount of a 1 MiB tmpfs, filled up, with the log in a folder of root's: nobody
+// rewrites it in place. The log's size is a whole number of pages, so the header needs a page
+// the disk does not have.
+const char *const kFullDiskInPlaceScript = R"sh(
+set -u
+disk=$1 patcher=$2 expected=$3
+mount -t tmpfs -o size=1m tmpfs "$disk" 2>/dev/null || exit 77
+mkdir "$disk/logs" && chmod 0755 "$disk/logs" && cp "$expected" "$disk/logs/x.mrfy" || exit 3
+chown nobody "$disk/logs/x.mrfy" || exit 3
+dd if=/dev/zero of="$disk/fill" bs=4096 2>/dev/null
+setpriv --reuid=nobody --regid=nogroup --clear-groups "$patcher" "$disk/logs/x.mrfy"
+echo "status=$?"
+cmp -s "$disk/logs/x.mrfy" "$expected" && echo intact
+ls -A "$disk/logs"
+)sh";
+
+using FullDiskInPlace = PatchRun;
+
+TEST_F(FullDiskInPlace, FailsAndKeepsTheLog)
+{
+    if (const std::string why = WhyNotAsNobody(); !why.empty())
+        GTEST_SKIP() << why;
+    if (!Works({"unshare", "-m", "true"}))
+        GTEST_SKIP() << "unshare is not installed or refused";
+    ASSERT_EQ(::mkdir(m_folder.Path("disk").c_str(), 0755), 0);
+    WriteFile(m_folder.Path("expected"), PatternBytes(200 * 4096), 0644);
+    const ChildResult result =
+        RunChild({"unshare", "-m", "sh", "-c", kFullDiskInPlaceScript, "sh", m_folder.Path("disk"),
+                  Patcher(), m_folder.Path("expected")});
+    if (result.ExitCode == 77)
+        GTEST_SKIP() << "no private mount allowed here";
+    EXPECT_EQ(result.Out, "status=1\nintact\nx.mrfy\n") << result.Err;
+    EXPECT_NE(result.Err.find(kWriteError), std::string::npos) << result.Err;
+}
+
 // --- One failing system call, injected with strace ---------------------------------------------
 
 struct TracedCall
@@ -143,10 +230,10 @@ struct TracedCall
 };
 
 // Calls that write, sync, create or rename; the ones that touch the log's folder or "Temp.txt".
-std::vector<TracedCall> TraceWrites(const ScratchDir &scratch, const Log &log,
+std::vector<TracedCall> TraceWrites(const PatcherFolder &scratch, const Log &log,
                                     std::size_t &renameLine)
 {
-    const std::string trace = scratch / "trace";
+    const std::string trace = scratch.Path("trace");
     const std::vector<std::string> argv{
         "/usr/bin/strace",
         "-f",
@@ -159,8 +246,8 @@ std::vector<TracedCall> TraceWrites(const ScratchDir &scratch, const Log &log,
         "fallocate,ftruncate,fdatasync,fsync,rename,renameat,renameat2,link,linkat",
         scratch.Patcher(),
         log.path};
-    const RunResult run = WaitChild(StartChild(argv), std::chrono::seconds(120));
-    EXPECT_TRUE(run.exited && run.exitCode == 0);
+    const ChildResult run = RunChild(argv);
+    EXPECT_TRUE(run.Exited() && run.ExitCode == 0);
 
     std::vector<TracedCall> calls;
     std::map<std::string, int> counts;
@@ -194,10 +281,10 @@ TEST(InjectedFailure, EveryFailingWriteSyncOrRenameKeepsTheOldLog)
     if (!StraceWorks())
         GTEST_SKIP() << "strace is not installed or may not trace here";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
-    ScratchDir scratch;
+    PatcherFolder scratch;
     const std::uint64_t size = (3 << 20) + 11;
     Log log = MakeLog(scratch, size);
-    const std::string pristine = scratch / "pristine.mrfy";
+    const std::string pristine = scratch.Path("pristine.mrfy");
     WritePattern(pristine, size, kSeed);
 
     std::size_t renameLine = 0;
@@ -230,27 +317,33 @@ TEST(InjectedFailure, EveryFailingWriteSyncOrRenameKeepsTheOldLog)
         const std::vector<std::string> argv{"/usr/bin/strace", "-f", "-qq",  "-o",
                                             "/dev/null",       "-e", inject, scratch.Patcher(),
                                             log.path};
-        const RunResult run = WaitChild(StartChild(argv), std::chrono::seconds(120));
+        const ChildResult run = RunChild(argv);
 
-        ASSERT_TRUE(run.exited);
-        std::printf("%s: exit %d, %s", inject.c_str(), run.exitCode, run.output.c_str());
+        ASSERT_TRUE(run.Exited());
+        std::printf("%s: exit %d, %s", inject.c_str(), run.ExitCode, run.Output().c_str());
         EXPECT_EQ(ListFolder(log.folder), std::vector<std::string>{"a.mrfy"});
         // A sync or rename that fails can never be made good: it must be reported. Elsewhere a
         // second way round (linking the unnamed file by descriptor when /proc fails) may still
         // produce the right file.
         const bool mustFail =
             call.name.find("sync") != std::string::npos || call.name.rfind("rename", 0) == 0;
-        if (run.exitCode == 0 && !mustFail) {
+        if (run.ExitCode == 0 && !mustFail) {
             EXPECT_TRUE(HoldsHeadersAndPattern(log.path, 1, size, kSeed))
                 << "a failed " << call.name << " went unnoticed and the log is wrong";
             continue;
         }
-        EXPECT_EQ(run.exitCode, 1) << "a failed " << call.name << " was reported as success\n"
-                                   << run.output;
-        const std::string failed = call.scratchFile ? scratch / "bin/Temp.txt" : log.path;
-        EXPECT_TRUE(run.output.find(kWriteError) != std::string::npos ||
-                    run.output.find(CreateErrorLine(failed)) != std::string::npos)
-            << run.output;
+        EXPECT_EQ(run.ExitCode, 1) << "a failed " << call.name << " was reported as success\n"
+                                   << run.Output();
+        const std::string failed = call.scratchFile ? scratch.Scratch() : log.path;
+        // A data sync or a rename that fails is a write that failed; elsewhere the text may also
+        // name the file that could not be made.
+        const bool writeError = run.Output().find(kWriteError) != std::string::npos;
+        if (call.name == "fdatasync" || call.name.rfind("rename", 0) == 0)
+            EXPECT_TRUE(writeError) << run.Output();
+        else
+            EXPECT_TRUE(writeError ||
+                        run.Output().find(CreateErrorLine(failed)) != std::string::npos)
+                << run.Output();
         if (call.line < renameLine) {
             EXPECT_TRUE(HoldsHeadersAndPattern(log.path, 0, size, kSeed));
             EXPECT_EQ(InodeOf(log.path), log.inode) << "the log was replaced";

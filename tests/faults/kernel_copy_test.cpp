@@ -2,7 +2,10 @@
 // The log's body is copied by the kernel in chunks. A chunk that fails keeps the old log; a kernel
 // that cannot copy between the two files, or copies nothing, hands over to a copy through a buffer
 // that must pick up exactly where the kernel stopped.
-#include "tests/support/fault_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/large_log.h"
+#include "tests/support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +39,9 @@ ino_t InodeOf(const std::string &path)
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
-TracedLog MakeLog(const ScratchDir &scratch)
+TracedLog MakeLog(const PatcherFolder &scratch)
 {
-    TracedLog log{scratch / "logs", scratch / "logs/a.mrfy", 0};
+    TracedLog log{scratch.Path("logs"), scratch.Path("logs/a.mrfy"), 0};
     ::mkdir(log.folder.c_str(), 0755);
     WritePattern(log.path, kSize, kSeed);
     log.inode = InodeOf(log.path);
@@ -46,10 +49,10 @@ TracedLog MakeLog(const ScratchDir &scratch)
 }
 
 // Runs the patcher under strace with one injection; the trace shows which calls it hit.
-RunResult PatchInjected(const ScratchDir &scratch, const TracedLog &log, const std::string &inject,
-                        std::string &trace)
+ChildResult PatchInjected(const PatcherFolder &scratch, const TracedLog &log,
+                          const std::string &inject, std::string &trace)
 {
-    const std::string traceFile = scratch / "trace";
+    const std::string traceFile = scratch.Path("trace");
     const std::vector<std::string> argv{"/usr/bin/strace",
                                         "-f",
                                         "-qq",
@@ -61,7 +64,7 @@ RunResult PatchInjected(const ScratchDir &scratch, const TracedLog &log, const s
                                         "inject=copy_file_range:" + inject,
                                         scratch.Patcher(),
                                         log.path};
-    const RunResult run = WaitChild(StartChild(argv), std::chrono::seconds(120));
+    const ChildResult run = RunChild(argv);
     trace = ReadFile(traceFile);
     return run;
 }
@@ -102,7 +105,7 @@ protected:
         m_log = MakeLog(m_scratch);
     }
 
-    ScratchDir m_scratch;
+    PatcherFolder m_scratch;
     TracedLog m_log;
 };
 
@@ -110,8 +113,8 @@ TEST_F(KernelCopy, TheBodyGoesInChunksOfEightMiB)
 {
     std::string trace;
     // An injection that never fires (no call number 1000) leaves the trace of a plain patch.
-    const RunResult run = PatchInjected(m_scratch, m_log, "error=EIO:when=1000", trace);
-    ASSERT_TRUE(run.exited && run.exitCode == 0) << run.output;
+    const ChildResult run = PatchInjected(m_scratch, m_log, "error=EIO:when=1000", trace);
+    ASSERT_TRUE(run.Exited() && run.ExitCode == 0) << run.Output();
     const std::vector<long long> expected{8 << 20, 8 << 20, (4 << 20) + 13};
     EXPECT_EQ(CopiedPerCall(trace), expected) << trace;
     EXPECT_TRUE(HoldsHeadersAndPattern(m_log.path, 1, kSize, kSeed));
@@ -139,13 +142,13 @@ TEST_P(FailedKernelCopy, KeepsTheOldLogAndReportsTheWrite)
 {
     const FailedChunk &test = GetParam();
     std::string trace;
-    const RunResult run = PatchInjected(
+    const ChildResult run = PatchInjected(
         m_scratch, m_log, std::string("error=") + test.error + ":when=" + std::to_string(test.call),
         trace);
-    ASSERT_TRUE(run.exited);
+    ASSERT_TRUE(run.Exited());
     ASSERT_EQ(InjectedCount(trace), 1) << "the failure was not injected\n" << trace;
-    EXPECT_EQ(run.exitCode, 1) << "a failed copy was reported as success\n" << run.output;
-    EXPECT_NE(run.output.find(kWriteError), std::string::npos) << run.output;
+    EXPECT_EQ(run.ExitCode, 1) << "a failed copy was reported as success\n" << run.Output();
+    EXPECT_NE(run.Output().find(kWriteError), std::string::npos) << run.Output();
     EXPECT_TRUE(HoldsHeadersAndPattern(m_log.path, 0, kSize, kSeed));
     EXPECT_EQ(InodeOf(m_log.path), m_log.inode) << "the log was replaced";
     EXPECT_EQ(ListFolder(m_log.folder), std::vector<std::string>{"a.mrfy"});
@@ -182,11 +185,11 @@ TEST_P(KernelCopyHandOver, TheBufferCopiesTheRestByteForByte)
 {
     const HandOver &test = GetParam();
     std::string trace;
-    const RunResult run = PatchInjected(m_scratch, m_log, test.inject, trace);
-    ASSERT_TRUE(run.exited);
+    const ChildResult run = PatchInjected(m_scratch, m_log, test.inject, trace);
+    ASSERT_TRUE(run.Exited());
     // The hand-over happens once: a kernel that cannot copy is not asked again.
     ASSERT_EQ(InjectedCount(trace), 1) << trace;
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.ExitCode, 0) << run.Output();
     EXPECT_TRUE(HoldsHeadersAndPattern(m_log.path, 1, kSize, kSeed))
         << "the copy through the buffer did not continue where the kernel stopped";
     EXPECT_EQ(ListFolder(m_log.folder), std::vector<std::string>{"a.mrfy"});

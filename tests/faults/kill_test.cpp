@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // A patch killed with SIGKILL at any moment leaves the log exactly as it was or exactly patched,
 // and the next patch of that log works and leaves nothing else behind.
-#include "tests/support/fault_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/large_log.h"
+#include "tests/support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -113,13 +116,12 @@ void KillAt(pid_t child, const std::string &program, bool traced, const std::str
 
 // Which openat call makes the unnamed new file; failing it with EOPNOTSUPP makes the patcher
 // fall back to a named one, as on a file system without O_TMPFILE.
-int UnnamedFileCall(const ScratchDir &scratch, const std::string &log)
+int UnnamedFileCall(const PatcherFolder &scratch, const std::string &log)
 {
-    const std::string trace = scratch / "trace";
-    const RunResult run = WaitChild(StartChild({"/usr/bin/strace", "-f", "-qq", "-o", trace, "-e",
-                                                "trace=openat", scratch.Patcher(), log}),
-                                    std::chrono::seconds(120));
-    if (!run.exited || run.exitCode != 0)
+    const std::string trace = scratch.Path("trace");
+    const ChildResult run = RunChild({"/usr/bin/strace", "-f", "-qq", "-o", trace, "-e",
+                                      "trace=openat", scratch.Patcher(), log});
+    if (!run.Exited() || run.ExitCode != 0)
         return -1;
     std::ifstream lines(trace);
     std::string line;
@@ -138,22 +140,23 @@ struct KillRun
 
 // Kills the patch of log at each fraction of its new size, checks the log, then patches it to the
 // end and checks that nothing else is left in its folder.
-void KillAtEach(const ScratchDir &scratch, const std::vector<double> &fractions,
+void KillAtEach(const PatcherFolder &scratch, const std::vector<double> &fractions,
                 const std::string &log, std::uint64_t size, const std::vector<std::string> &prefix,
                 KillRun &run)
 {
     const std::string folder = log.substr(0, log.rfind('/'));
     const std::string name = log.substr(folder.size() + 1);
     for (const double fraction : fractions) {
-        const auto patched = static_cast<double>(size + (run.headers + 1) * kDefaultHeader.size());
+        const auto patched =
+            static_cast<double>(size + (run.headers + 1) * ExpectedHeader().size());
         KillPoint point;
         point.target = fraction < 0 ? -1 : static_cast<long long>(fraction * patched);
         std::vector<std::string> argv = prefix;
         argv.push_back(scratch.Patcher());
         argv.push_back(log);
         ChildOptions quiet;
-        quiet.captureOutput = false;
-        KillAt(StartChild(argv, quiet).pid, scratch.Patcher(), !prefix.empty(), folder, log, point);
+        quiet.CaptureOutput = false;
+        KillAt(StartChild(argv, quiet).Pid, scratch.Patcher(), !prefix.empty(), folder, log, point);
         if (point.seen > 0 && point.seen < static_cast<long long>(patched))
             ++run.midWrite;
 
@@ -168,8 +171,8 @@ void KillAtEach(const ScratchDir &scratch, const std::vector<double> &fractions,
                     fraction * 100, point.seen, point.finished ? "patched (run ended)" : "intact",
                     left);
 
-        const RunResult next = RunPatcher(scratch, {log});
-        ASSERT_TRUE(next.exited && next.exitCode == 0) << next.output;
+        const ChildResult next = RunPatcher(scratch, {log});
+        ASSERT_TRUE(next.Exited() && next.ExitCode == 0) << next.Output();
         ++run.headers;
         EXPECT_EQ(ListFolder(folder), std::vector<std::string>{name})
             << "a killed run's temporary file outlived the next patch";
@@ -179,8 +182,8 @@ void KillAtEach(const ScratchDir &scratch, const std::vector<double> &fractions,
 
 TEST(KilledMidWrite, LogIsOldOrPatchedAtEveryPointAndTheNextPatchCleansUp)
 {
-    ScratchDir scratch;
-    const std::string folder = scratch / "logs";
+    PatcherFolder scratch;
+    const std::string folder = scratch.Path("logs");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string log = folder + "/big.mrfy";
     const std::uint64_t size = LogSize();
@@ -209,8 +212,8 @@ TEST(KilledMidWrite, NamedNewFileLeftByAKillIsRemovedByTheNextPatch)
     if (::access(("/proc/" + self + "/task/" + self + "/children").c_str(), R_OK) != 0)
         GTEST_SKIP() << "this kernel does not list a process's children in /proc";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
-    ScratchDir scratch;
-    const std::string folder = scratch / "logs";
+    PatcherFolder scratch;
+    const std::string folder = scratch.Path("logs");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string log = folder + "/named.tmp";
     const std::uint64_t size = (64 << 20) + 3;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // A log that others touch while it is patched: a writer appending to it, a second patcher at the
 // same time.
-#include "tests/support/fault_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/expected_texts.h"
+#include "tests/support/large_log.h"
+#include "tests/support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +41,8 @@ protected:
         WritePattern(log, size, kSeed);
     }
 
-    ScratchDir scratch;
-    const std::string folder = scratch / "logs";
+    PatcherFolder scratch;
+    const std::string folder = scratch.Path("logs");
     const std::string log = folder + "/chat.mrfy";
     const std::uint64_t size = 64 << 20;
 };
@@ -94,7 +97,7 @@ TEST_F(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppend
     };
     ASSERT_TRUE(appendedBeyond(0)) << "the appender could not write";
 
-    const RunResult run = RunPatcher(scratch, {log});
+    const ChildResult run = RunPatcher(scratch, {log});
     // Keep appending a while after the patch, as the client would.
     const bool appending = appendedBeyond(written->load() + 1000);
     stop->store(true);
@@ -104,20 +107,20 @@ TEST_F(SharedLog, AppendedWhilePatchedKeepsEveryCopiedByteAndLosesOnlyLateAppend
     const std::uint64_t total = written->load();
     ::munmap(shared, 4096);
 
-    ASSERT_TRUE(run.exited && run.exitCode == 0) << run.output;
+    ASSERT_TRUE(run.Exited() && run.ExitCode == 0) << run.Output();
     // The patched log: the header, the old log, then whole-or-partial records in order.
     const std::string contents = ReadFile(log);
-    ASSERT_GE(contents.size(), kDefaultHeader.size() + size);
-    const std::string head = contents.substr(0, kDefaultHeader.size());
-    EXPECT_EQ(head, kDefaultHeader);
-    const std::string pattern = scratch / "pattern";
+    ASSERT_GE(contents.size(), ExpectedHeader().size() + size);
+    const std::string head = contents.substr(0, ExpectedHeader().size());
+    EXPECT_EQ(head, ExpectedHeader());
+    const std::string pattern = scratch.Path("pattern");
     WritePattern(pattern, size, kSeed);
-    EXPECT_EQ(contents.compare(kDefaultHeader.size(), size, ReadFile(pattern)), 0);
-    const std::uint64_t appended = contents.size() - kDefaultHeader.size() - size;
+    EXPECT_EQ(contents.compare(ExpectedHeader().size(), size, ReadFile(pattern)), 0);
+    const std::uint64_t appended = contents.size() - ExpectedHeader().size() - size;
     std::string expected;
     for (std::uint64_t i = 0; expected.size() < appended; ++i)
         expected += Record(i);
-    EXPECT_EQ(contents.compare(kDefaultHeader.size() + size, appended, expected, 0, appended), 0)
+    EXPECT_EQ(contents.compare(ExpectedHeader().size() + size, appended, expected, 0, appended), 0)
         << "appended records were torn or reordered";
     EXPECT_LE(appended, total * kRecord);
     std::printf("appender wrote %llu records (%llu bytes); the patched log kept %llu bytes of them,"
@@ -136,12 +139,12 @@ TEST_F(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
 
     const Child a = StartChild({scratch.Patcher(), log});
     const Child b = StartChild({scratch.Patcher(), log});
-    const RunResult runA = WaitChild(a, std::chrono::seconds(120));
-    const RunResult runB = WaitChild(b, std::chrono::seconds(120));
+    const ChildResult runA = WaitChild(a, std::chrono::seconds(120));
+    const ChildResult runB = WaitChild(b, std::chrono::seconds(120));
 
-    ASSERT_TRUE(runA.exited && runB.exited);
+    ASSERT_TRUE(runA.Exited() && runB.Exited());
     const int headers = CountHeadersBeforePattern(log, size, kSeed, 2);
-    const int succeeded = (runA.exitCode == 0) + (runB.exitCode == 0);
+    const int succeeded = (runA.ExitCode == 0) + (runB.ExitCode == 0);
     std::printf("two patchers at once: %d reported success, the log has %d header(s)\n", succeeded,
                 headers);
     EXPECT_TRUE(headers == 1 || headers == 2) << "the log is neither 1 nor 2 headers + old log";
@@ -149,10 +152,11 @@ TEST_F(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
     // Every "修正しました" stands for a header in the log; a patch that is told to have worked
     // must not be overwritten by one that read the log before it. One that cannot run beside
     // the other says the log cannot be opened, as a log locked against reading would.
-    EXPECT_EQ(headers, succeeded) << runA.output << runB.output;
-    for (const RunResult *run : {&runA, &runB})
-        EXPECT_TRUE(run->exitCode == 0 || run->output.find(OpenErrorLine(log)) != std::string::npos)
-            << run->output;
+    EXPECT_EQ(headers, succeeded) << runA.Output() << runB.Output();
+    for (const ChildResult *run : {&runA, &runB})
+        EXPECT_TRUE(run->ExitCode == 0 ||
+                    run->Output().find(OpenErrorLine(log)) != std::string::npos)
+            << run->Output();
 }
 
 // --- A newer version saved while the log is patched ---------------------------------------------
@@ -210,7 +214,7 @@ TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
     const Child tracer =
         StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
                     "inject=fdatasync:delay_enter=5000000", scratch.Patcher(), log});
-    const pid_t patcher = TracedProcess(tracer.pid, scratch.Patcher());
+    const pid_t patcher = TracedProcess(tracer.Pid, scratch.Patcher());
     ASSERT_GT(patcher, 0) << "the patcher did not start";
     bool opened = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -219,11 +223,11 @@ TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
     }
     ASSERT_TRUE(opened) << "the patcher never opened the log";
     ASSERT_EQ(std::rename(newer.c_str(), log.c_str()), 0);
-    const RunResult run = WaitChild(tracer, std::chrono::seconds(120));
+    const ChildResult run = WaitChild(tracer, std::chrono::seconds(120));
 
-    ASSERT_TRUE(run.exited);
-    EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find(OpenErrorLine(log)), std::string::npos) << run.output;
+    ASSERT_TRUE(run.Exited());
+    EXPECT_EQ(run.ExitCode, 1) << run.Output();
+    EXPECT_NE(run.Output().find(OpenErrorLine(log)), std::string::npos) << run.Output();
     EXPECT_TRUE(ReadFile(log) == "the newer version") << "the newer version was replaced";
     EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"chat.mrfy"});
 }
@@ -239,16 +243,16 @@ TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
     if (!StraceWorks())
         GTEST_SKIP() << "strace is not installed or may not trace here";
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // LeakSanitizer cannot run under ptrace
-    ScratchDir scratch;
-    const std::string folder = scratch / "d";
-    const std::string moved = scratch / "moved";
+    PatcherFolder scratch;
+    const std::string folder = scratch.Path("d");
+    const std::string moved = scratch.Path("moved");
     const std::uint64_t size = 1 << 20;
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     WritePattern(folder + "/a.mrfy", size, kSeed);
     const Child tracer = StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
                                      "inject=flock:delay_enter=3000000:when=2", scratch.Patcher(),
                                      folder + "/a.mrfy"});
-    const pid_t patcher = TracedProcess(tracer.pid, scratch.Patcher());
+    const pid_t patcher = TracedProcess(tracer.Pid, scratch.Patcher());
     ASSERT_GT(patcher, 0) << "the patcher did not start";
     bool opened = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -259,13 +263,13 @@ TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
     ASSERT_EQ(std::rename(folder.c_str(), moved.c_str()), 0);
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     WriteFile(folder + "/a.mrfy", "someone else's file");
-    const RunResult run = WaitChild(tracer, std::chrono::seconds(120));
+    const ChildResult run = WaitChild(tracer, std::chrono::seconds(120));
 
-    ASSERT_TRUE(run.exited);
-    EXPECT_EQ(ReadFile(folder + "/a.mrfy"), "someone else's file") << run.output;
+    ASSERT_TRUE(run.Exited());
+    EXPECT_EQ(ReadFile(folder + "/a.mrfy"), "someone else's file") << run.Output();
     EXPECT_EQ(ListFolder(folder), std::vector<std::string>{"a.mrfy"});
     EXPECT_EQ(ListFolder(moved), std::vector<std::string>{"a.mrfy"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.ExitCode, 0) << run.Output();
     EXPECT_TRUE(HoldsHeadersAndPattern(moved + "/a.mrfy", 1, size, kSeed));
 }
 

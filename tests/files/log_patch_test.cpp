@@ -2,6 +2,7 @@
 #include "files/log_patch.h"
 #include "files/log_replacement.h"
 #include "rules/errors.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/test_folder.h"
 
 #include <cerrno>
@@ -17,7 +18,7 @@
 namespace mrfyc::test {
 namespace {
 
-const std::string kDefaultHeader = BuildHeaderText(THeaderSettings{});
+const std::string kDefaultHeader = ExpectedHeader();
 constexpr uid_t kNobody = 65534;
 
 class PatchLogFileTest : public testing::Test
@@ -72,8 +73,8 @@ TEST_P(PatchContents, PutTheNewestHeaderFirst)
     Patch(Log(name));
     EXPECT_TRUE(ReadFile(Log(name)) == kDefaultHeader + old);
     Patch(Log(name), second);
-    EXPECT_TRUE(ReadFile(Log(name)) == BuildHeaderText(second) + kDefaultHeader + old);
-    EXPECT_EQ(ReadFile(Scratch()), BuildHeaderText(second));
+    EXPECT_TRUE(ReadFile(Log(name)) == ExpectedHeader(1, 2, 3, 4) + kDefaultHeader + old);
+    EXPECT_EQ(ReadFile(Scratch()), ExpectedHeader(1, 2, 3, 4));
     EXPECT_EQ(m_outcomes,
               (std::vector<PatchOutcome>{PatchOutcome::Patched, PatchOutcome::Patched}));
     EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{name});

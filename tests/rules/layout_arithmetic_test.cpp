@@ -123,6 +123,24 @@ INSTANTIATE_TEST_SUITE_P(
         CentringCase{"LargerThanASecondMonitor", {1280, -200, 640, 480}, {700, 500}, {1280, -200}}),
     [](const auto &info) { return std::string(info.param.Name); });
 
+class CentringOneThirdDown : public testing::TestWithParam<CentringCase>
+{
+};
+
+TEST_P(CentringOneThirdDown, AcrossAndOneThirdDownUnclamped)
+{
+    const CentringCase &row = GetParam();
+    EXPECT_EQ(CentredOneThirdDown(row.Monitor, row.Outer), row.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CentringOneThirdDown,
+    testing::Values(
+        CentringCase{"FirstMonitor", {0, 0, 1280, 1024}, {600, 400}, {340, 208}},
+        CentringCase{"SecondMonitorOddSizes", {1280, 0, 1920, 1080}, {601, 401}, {1280 + 659, 226}},
+        CentringCase{"LargerThanTheMonitor", {0, 0, 800, 600}, {900, 900}, {-50, -100}}),
+    [](const auto &info) { return std::string(info.param.Name); });
+
 struct ScalingCase
 {
     const char *Name;

@@ -3,6 +3,7 @@
 #include "shell/application.h"
 #include "shell/command_line.h"
 #include "shell/startup.h"
+#include "shell/test_seams.h"
 
 #include "modal_helper.h"
 
@@ -51,7 +52,7 @@ private:
 
 void TestApplication::initTestCase()
 {
-    SetErrorReportHook([this](const QString &text) { m_reports.append(text); });
+    ErrorReportSeam().Set([this](const QString &text) { m_reports.append(text); });
 }
 
 void TestApplication::init()
@@ -102,7 +103,7 @@ void TestApplication::errorsEscapingHandlersAreReported()
 
 void TestApplication::errorBoxReleasesTheMouseAndIsCriticalWithOneOk()
 {
-    SetErrorReportHook({});
+    ErrorReportSeam().Set({});
     QWidget window;
     auto *held = new QPushButton(QStringLiteral("held"), &window);
     held->setAutoRepeat(true);
@@ -130,7 +131,7 @@ void TestApplication::errorBoxReleasesTheMouseAndIsCriticalWithOneOk()
         box->button(QMessageBox::Ok)->click();
     });
     ReportError(EFOpenError(FileOpenErrorText("/b")));
-    SetErrorReportHook([this](const QString &shown) { m_reports.append(shown); });
+    ErrorReportSeam().Set([this](const QString &shown) { m_reports.append(shown); });
 
     QVERIFY(released);
     QCOMPARE(title, QStringLiteral("mrfyc"));

@@ -6,6 +6,7 @@
 #include "shell/message_form.h"
 #include "shell/notice.h"
 #include "shell/qt_geometry.h"
+#include "shell/test_seams.h"
 
 #include "modal_helper.h"
 
@@ -69,20 +70,20 @@ private:
 void TestMessageDialog::initTestCase()
 {
     QApplication::setFont(PixelFont(12), "QMessageBoxLabel");
-    SetBeepObserver([this](BeepKind kind) { m_beeps.append(kind); });
-    SetErrorReportHook([this](const QString &text) { m_reports.append(text); });
+    BeepSeam().Set([this](BeepKind kind) { m_beeps.append(kind); });
+    ErrorReportSeam().Set([this](const QString &text) { m_reports.append(text); });
 }
 
 void TestMessageDialog::init()
 {
-    TMessageForm::ForgetCaptionWidth();
+    ForgetMeasuredCaptionWidth();
     m_beeps.clear();
     m_reports.clear();
 }
 
 void TestMessageDialog::cleanup()
 {
-    TMessageForm::SetClipboardWriter({});
+    ClipboardSeam().Set({});
     QApplication::setFont(PixelFont(12), "QMessageBoxLabel");
     QVERIFY(!QApplication::activeModalWidget());
     QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
@@ -224,7 +225,7 @@ void TestMessageDialog::ctrlCCopiesTheContent()
     QFETCH(bool, clipboardWorks);
     QFETCH(bool, copied);
     if (!clipboardWorks)
-        TMessageForm::SetClipboardWriter([](const QString &) { return false; });
+        ClipboardSeam().Set([](const QString &) { return false; });
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     bool stillOpen = false;
     WhenModal([&stillOpen, modifiers](QWidget *modal) {
@@ -250,7 +251,7 @@ void TestMessageDialog::ctrlCCopiesTheContent()
 void TestMessageDialog::noticeBeepsBeforeItsDialog()
 {
     QStringList events;
-    SetBeepObserver([&events](BeepKind kind) {
+    BeepSeam().Set([&events](BeepKind kind) {
         events << (kind == BeepKind::Notice ? "notice beep" : "default beep");
         if (QApplication::activeModalWidget())
             events << "dialog already open";
@@ -261,7 +262,7 @@ void TestMessageDialog::noticeBeepsBeforeItsDialog()
         QTest::keyClick(KeyTarget(modal), Qt::Key_Return);
     });
     ShowNotice(kPatched);
-    SetBeepObserver([this](BeepKind kind) { m_beeps.append(kind); });
+    BeepSeam().Set([this](BeepKind kind) { m_beeps.append(kind); });
     QCOMPARE(events, (QStringList{"notice beep", "dialog mrfyc " + kPatched}));
 }
 

@@ -1,72 +1,162 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/child_process.h"
 
+#include "tests/support/test_folder.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace mrfyc::test {
 
 namespace {
 
-[[noreturn]] void RunInChild(const std::vector<std::string> &argv,
-                             std::optional<rlim_t> fileSizeLimit, int out, int err)
+[[noreturn]] void Fail(const std::string &what)
 {
-    if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0)
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// The environment with LeakSanitizer off, built before the fork: a child of a process with
+// threads may only make async-signal-safe calls.
+std::vector<std::string> ChildEnvironment()
+{
+    std::vector<std::string> variables;
+    for (char **variable = environ; *variable != nullptr; ++variable)
+        if (std::strncmp(*variable, "ASAN_OPTIONS=", 13) != 0)
+            variables.emplace_back(*variable);
+    variables.emplace_back("ASAN_OPTIONS=detect_leaks=0");
+    return variables;
+}
+
+std::vector<char *> Pointers(std::vector<std::string> &strings)
+{
+    std::vector<char *> pointers;
+    for (std::string &text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+[[noreturn]] void RunInChild(char *const *argv, char *const *envp, const ChildOptions &options,
+                             int out, int err)
+{
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (in < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDOUT_FILENO) < 0 ||
+        ::dup2(err, STDERR_FILENO) < 0)
         ::_exit(126);
-    if (fileSizeLimit) {
+    if (options.FileSizeLimit) {
         ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+        const rlimit limit{*options.FileSizeLimit, *options.FileSizeLimit};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             ::_exit(126);
     }
-    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-    std::vector<char *> arguments;
-    for (const std::string &argument : argv)
-        arguments.push_back(const_cast<char *>(argument.c_str()));
-    arguments.push_back(nullptr);
-    ::execvp(arguments[0], arguments.data());
+    ::execvpe(argv[0], argv, envp);
     ::_exit(127);
 }
 
-// Read once the child has ended: the patcher prints a line or two, far less than a pipe holds.
-// (A file would not do: the child's size limit would cut its output short.)
-std::string ReadAll(int fd)
+void Drain(int fd, std::string &into)
 {
-    std::string text;
+    if (fd < 0)
+        return;
     char buffer[4096];
     for (ssize_t got = 0; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<std::size_t>(got));
-    ::close(fd);
-    return text;
+        into.append(buffer, static_cast<std::size_t>(got));
 }
 
 } // namespace
 
-ChildResult RunChild(const std::vector<std::string> &argv, std::optional<rlim_t> fileSizeLimit)
+// Pipes rather than files: what the child prints never lands in a folder under test, and a
+// child's file size limit cannot cut it short.
+Child StartChild(const std::vector<std::string> &argv, const ChildOptions &options)
 {
-    int out[2];
-    int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t child = ::fork();
-    if (child < 0)
-        throw std::runtime_error("fork failed");
-    if (child == 0)
-        RunInChild(argv, fileSizeLimit, out[1], err[1]);
+    std::vector<std::string> arguments = argv;
+    std::vector<std::string> environment = ChildEnvironment();
+    const std::vector<char *> argumentPointers = Pointers(arguments);
+    const std::vector<char *> environmentPointers = Pointers(environment);
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if (options.CaptureOutput) {
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+            Fail("pipe");
+    } else {
+        out[1] = err[1] = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (out[1] < 0)
+            Fail("open /dev/null");
+    }
+    Child child;
+    child.Pid = ::fork();
+    if (child.Pid < 0)
+        Fail("fork");
+    if (child.Pid == 0)
+        RunInChild(argumentPointers.data(), environmentPointers.data(), options, out[1], err[1]);
     ::close(out[1]);
-    ::close(err[1]);
+    if (err[1] != out[1])
+        ::close(err[1]);
+    child.Out = out[0];
+    child.Err = err[0];
+    for (const int fd : {child.Out, child.Err})
+        if (fd >= 0)
+            ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    return child;
+}
+
+ChildResult WaitChild(const Child &child, std::chrono::milliseconds timeout)
+{
+    ChildResult result;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     int status = 0;
     rusage usage = {};
-    while (::wait4(child, &status, 0, &usage) < 0)
-        if (errno != EINTR)
-            throw std::runtime_error("wait4 failed");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out[0]), ReadAll(err[0]),
-            usage.ru_maxrss};
+    for (;;) {
+        Drain(child.Out, result.Out);
+        Drain(child.Err, result.Err);
+        const pid_t done = ::wait4(child.Pid, &status, WNOHANG, &usage);
+        if (done == child.Pid)
+            break;
+        if (done < 0 && errno != EINTR)
+            Fail("wait4");
+        if (std::chrono::steady_clock::now() > deadline) {
+            result.TimedOut = true;
+            ::kill(child.Pid, SIGKILL);
+            ::wait4(child.Pid, &status, 0, &usage);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    for (const int fd : {child.Out, child.Err}) {
+        Drain(fd, fd == child.Out ? result.Out : result.Err);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    result.ExitCode = !result.TimedOut && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.MaxResidentKiB = usage.ru_maxrss;
+    return result;
+}
+
+ChildResult RunChild(const std::vector<std::string> &argv, const ChildOptions &options)
+{
+    return WaitChild(StartChild(argv, options), options.Timeout);
+}
+
+ChildResult RunPatcher(const PatcherFolder &folder, const std::vector<std::string> &paths,
+                       const ChildOptions &options)
+{
+    std::vector<std::string> argv{folder.Patcher()};
+    argv.insert(argv.end(), paths.begin(), paths.end());
+    return RunChild(argv, options);
+}
+
+bool StraceWorks()
+{
+    return RunChild({"strace", "-f", "-o", "/dev/null", "-e", "inject=getpid:retval=1", "true"})
+               .ExitCode == 0;
 }
 
 } // namespace mrfyc::test

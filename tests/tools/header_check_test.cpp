@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rules/errors.h"
 #include "rules/header_settings.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/test_folder.h"
 #include "tools/header_check.h"
 
@@ -11,7 +12,7 @@
 namespace mrfyc::test {
 namespace {
 
-const std::string kDefault = BuildHeaderText(THeaderSettings{});
+const std::string kDefault = ExpectedHeader();
 
 struct HeaderCase
 {
@@ -41,8 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"Empty", "", false}, HeaderCase{"HeaderAlone", kDefault, true},
         HeaderCase{"HeaderAndLog", kDefault + "log\r\nbytes", true},
         HeaderCase{"TwoHeaders", kDefault + kDefault, true},
-        HeaderCase{"OtherValues", BuildHeaderText({0, 65536, 2147483647, 9}) + "x", true},
-        HeaderCase{"NegativeValues", BuildHeaderText({-1, -2147483647 - 1, -5, 1}), true},
+        HeaderCase{"OtherValues", ExpectedHeader(0, 65536, 2147483647, 9) + "x", true},
+        HeaderCase{"NegativeValues", ExpectedHeader(-1, -2147483647 - 1, -5, 1), true},
         HeaderCase{"LineFeedsOnly", Replaced(kDefault, "\r\n", "\n"), false},
         HeaderCase{"LastLineWithoutEnd", kDefault.substr(0, kDefault.size() - 2), false},
         HeaderCase{"LastLineWithoutLineFeed", kDefault.substr(0, kDefault.size() - 1), false},
@@ -65,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A file cut anywhere inside its header is no header.
 TEST(HeaderRecognitionPrefix, NoProperPrefixOfAHeaderIsOne)
 {
-    const std::string header = BuildHeaderText({12, 345, 6789, 2});
+    const std::string header = ExpectedHeader(12, 345, 6789, 2);
     for (std::size_t size = 0; size < header.size(); ++size)
         EXPECT_FALSE(BeginsWithHeader(header.substr(0, size))) << size;
 }
@@ -73,7 +74,7 @@ TEST(HeaderRecognitionPrefix, NoProperPrefixOfAHeaderIsOne)
 TEST(HeaderRecognitionPrefix, LongestHeaderFitsTheBytesRead)
 {
     const std::int32_t lowest = -2147483647 - 1;
-    const std::string longest = BuildHeaderText({lowest, lowest, lowest, lowest});
+    const std::string longest = ExpectedHeader(lowest, lowest, lowest, lowest);
     EXPECT_LE(longest.size() + 3 * 9, kLongestHeader); // the three fixed lines at 11 digits
     EXPECT_TRUE(BeginsWithHeader(longest));
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "rules/header_settings.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/test_folder.h"
 #include "tools/patch_tool.h"
 
@@ -122,7 +123,7 @@ TEST_P(PatchToolResults, GoesOnAfterAFailedFileAndSaysSo)
                    "2147483647", Log("3.txt"), "--quality", "9", Log("4.tmp"), "--", "--help"},
                   texts.Language),
               1);
-    const std::string header = BuildHeaderText({65536, 0, 2147483647, 9});
+    const std::string header = ExpectedHeader(65536, 0, 2147483647, 9);
     EXPECT_EQ(ReadFile(m_folder.Path("Temp.txt")), header);
     EXPECT_EQ(ReadFile(Log("1.mrfy")), header + "one");
     EXPECT_EQ(ReadFile(Log("3.txt")), "three");
@@ -186,7 +187,7 @@ TEST_F(PatchTool, HelpAndVersionPatchNothing)
     EXPECT_EQ(m_err.str(), "");
 }
 
-const std::string kHeader = BuildHeaderText(THeaderSettings{});
+const std::string kHeader = ExpectedHeader();
 
 struct CheckCase
 {
@@ -243,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"log", kHeader + "log"},
                   1,
                   "{a}: no header\n{b}: begins with a header\n"},
-        CheckCase{"OtherValues", {BuildHeaderText({1, 2, 3, 4})}, 1, "{a}: begins with a header\n"},
+        CheckCase{"OtherValues", {ExpectedHeader(1, 2, 3, 4)}, 1, "{a}: begins with a header\n"},
         CheckCase{"ShorterThanAHeader", {kHeader.substr(0, 40)}, 0, "{a}: no header\n"},
         CheckCase{"MissingFile", {"-", kHeader}, 2, "{b}: begins with a header\n"},
         CheckCase{"MissingWithoutHeader", {"log", "-"}, 2, "{a}: no header\n"}),
@@ -260,7 +261,7 @@ TEST_F(PatchTool, CheckOfAFileItCannotReadGivesTheReason)
 // A script run twice must not stack headers; without the option it does, as the window does.
 TEST_F(PatchTool, SkipPatchedLeavesPatchedLogsAlone)
 {
-    const std::string second = BuildHeaderText({1, 2, 3, 4});
+    const std::string second = ExpectedHeader(1, 2, 3, 4);
     WriteFile(Log("a.mrfy"), kHeader + "a");
     WriteFile(Log("b.mrfy"), "b");
     WriteFile(Log("c.mrfy"), kHeader.substr(0, 50));

@@ -10,6 +10,7 @@
 #include "rules/errors.h"
 #include "shell/application.h"
 #include "shell/beep.h"
+#include "shell/test_seams.h"
 #include "ui/spin_button.h"
 #include "ui/spin_edit.h"
 #include "ui/timer_speed_button.h"
@@ -28,9 +29,9 @@ class ReportedErrors
 public:
     ReportedErrors()
     {
-        SetErrorReportHook([this](const QString &text) { m_texts << text; });
+        ErrorReportSeam().Set([this](const QString &text) { m_texts << text; });
     }
-    ~ReportedErrors() { SetErrorReportHook({}); }
+    ~ReportedErrors() { ErrorReportSeam().Set({}); }
     Q_DISABLE_COPY_MOVE(ReportedErrors)
     QStringList Take() { return std::exchange(m_texts, {}); }
 
@@ -44,9 +45,9 @@ class BeepCounter
 public:
     BeepCounter()
     {
-        SetBeepObserver([this](BeepKind kind) { m_count += kind == BeepKind::Default; });
+        BeepSeam().Set([this](BeepKind kind) { m_count += kind == BeepKind::Default; });
     }
-    ~BeepCounter() { SetBeepObserver({}); }
+    ~BeepCounter() { BeepSeam().Set({}); }
     Q_DISABLE_COPY_MOVE(BeepCounter)
     int Count() const { return m_count; }
 

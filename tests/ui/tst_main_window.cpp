@@ -2,8 +2,12 @@
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
 #include "rules/header_settings.h"
 #include "rules/log_file_selection.h"
+#include "rules/message_layout.h"
 #include "shell/application.h"
 #include "shell/notice.h"
+#include "shell/qt_geometry.h"
+#include "shell/test_seams.h"
+#include "tests/support/expected_texts.h"
 #include "ui/main_window.h"
 #include "ui/open_file_dialog.h"
 #include "ui/spin_button.h"
@@ -127,8 +131,8 @@ void TestMainWindow::init()
 {
     m_notices.clear();
     m_errors.clear();
-    SetNoticeHook([this](const QString &text) { m_notices << text; });
-    SetErrorReportHook([this](const QString &text) { m_errors << text; });
+    NoticeSeam().Set([this](const QString &text) { m_notices << text; });
+    ErrorReportSeam().Set([this](const QString &text) { m_errors << text; });
     m_selection = std::make_unique<LogFileSelection>();
     m_form = new TForm1(*m_selection);
     m_form->show();
@@ -139,8 +143,8 @@ void TestMainWindow::cleanup()
 {
     delete m_form;
     m_selection.reset();
-    SetNoticeHook({});
-    SetErrorReportHook({});
+    NoticeSeam().Set({});
+    ErrorReportSeam().Set({});
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 }
@@ -473,7 +477,8 @@ void TestMainWindow::pickCancelPickShowsTheLastConfirmedFile()
             QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
             QCOMPARE(dialog.parentWidget(), m_form.data());
             const QRect monitor = m_form->screen()->geometry();
-            QCOMPARE(dialog.pos(), CentredOneThirdDown(monitor, dialog.size()));
+            QCOMPARE(dialog.pos(),
+                     ToQt(CentredOneThirdDown(FromQt(monitor), FromQt(dialog.size()))));
         }();
         return answers.takeFirst();
     });
@@ -639,9 +644,7 @@ void TestMainWindow::okPatchesTheLogWithTheFieldValues()
 
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
     QCOMPARE(m_notices, QStringList{QStringLiteral("修正しました")});
-    const QByteArray header("layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\n"
-                            "image_width=800\r\nimage_height=1200\r\ncount_lines=123456\r\n"
-                            "quality=9\r\n");
+    const QByteArray header = QByteArray::fromStdString(test::ExpectedHeader(800, 1200, 123456, 9));
     QCOMPARE(ReadAll(log), header + old);
     // The scratch file sits beside the program, here the test executable.
     QCOMPARE(ReadAll(QCoreApplication::applicationDirPath() + QStringLiteral("/Temp.txt")), header);

@@ -14,24 +14,6 @@ namespace {
 const QString kTimerError =
     QString::fromUtf8(kTimerErrorText.data(), kTimerErrorText.size()) + u'.';
 
-// A repeat timer that the platform refuses once, at the given call.
-class RefusingTimerButton : public TTimerSpeedButton
-{
-public:
-    RefusingTimerButton(int failAt, QWidget *parent) : TTimerSpeedButton(parent), m_failAt(failAt)
-    {}
-
-protected:
-    bool StartRepeatTimer(int interval) override
-    {
-        return ++m_calls != m_failAt && TTimerSpeedButton::StartRepeatTimer(interval);
-    }
-
-private:
-    int m_failAt;
-    int m_calls = 0;
-};
-
 class FailingSpinEdit : public TSpinEdit
 {
 public:
@@ -267,7 +249,9 @@ void TestSpinButton::timerFailureIsReported_data()
 void TestSpinButton::timerFailureIsReported()
 {
     QFETCH(int, failAt);
-    auto *arrow = new RefusingTimerButton(failAt, m_window.get());
+    auto *arrow = new TTimerSpeedButton(m_window.get());
+    // The platform refuses the repeat timer once, at the call failAt.
+    arrow->setTimerAnswerer([failAt, calls = 0](int) mutable { return ++calls != failAt; });
     arrow->setAllowRepeat(true);
     arrow->setGeometry(200, 80, 15, 8);
     arrow->show();

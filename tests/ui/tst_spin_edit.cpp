@@ -213,8 +213,6 @@ void TestSpinEdit::writesAndStepsAreBoundedWithoutWrapAround()
         row.operation == "up" ? m_edit->StepUp() : m_edit->StepDown();
     QCOMPARE(m_edit->text(), row.after);
     QCOMPARE(changes.count(), row.before == row.after ? 0 : 1);
-    if (!changes.isEmpty())
-        QCOMPARE(changes.first().first().value<QObject *>(), m_edit);
     QCOMPARE(beeps.Count(), 0);
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The window's rules that need Qt: access keys on QStrings, the locale, dialog placement.
+// The window's rules that need Qt: access keys on QStrings, the locale.
 #include "ui/menu_access_key.h"
-#include "ui/open_file_dialog.h"
 
 #include <QTest>
 
@@ -16,8 +15,6 @@ private slots:
     void accessKeys();
     void doubleByteLocale_data();
     void doubleByteLocale();
-    void dialogCentredOneThirdDown_data();
-    void dialogCentredOneThirdDown();
 };
 
 void TestWindowRules::accessKeys_data()
@@ -56,27 +53,6 @@ void TestWindowRules::doubleByteLocale()
     QFETCH(QString, name);
     QFETCH(bool, expected);
     QCOMPARE(IsDoubleByteLocale(QLocale(name)), expected);
-}
-
-void TestWindowRules::dialogCentredOneThirdDown_data()
-{
-    QTest::addColumn<QRect>("monitor");
-    QTest::addColumn<QSize>("dialog");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("first monitor")
-        << QRect(0, 0, 1280, 1024) << QSize(600, 400) << QPoint(340, 208);
-    QTest::newRow("second monitor, odd sizes")
-        << QRect(1280, 0, 1920, 1080) << QSize(601, 401) << QPoint(1280 + 659, 226);
-    QTest::newRow("dialog larger than monitor")
-        << QRect(0, 0, 800, 600) << QSize(900, 900) << QPoint(-50, -100);
-}
-
-void TestWindowRules::dialogCentredOneThirdDown()
-{
-    QFETCH(QRect, monitor);
-    QFETCH(QSize, dialog);
-    QFETCH(QPoint, expected);
-    QCOMPARE(CentredOneThirdDown(monitor, dialog), expected);
 }
 
 QTEST_GUILESS_MAIN(TestWindowRules)

@@ -20,6 +20,9 @@ std::string SystemErrorText(int systemError, MessageLanguage language);
 // locale is "C"), the user's display language on Windows.
 MessageLanguage SystemMessageLanguage();
 
+// The end of a line as the standard streams write it: "\n", or "\r\n" on Windows.
+std::string_view LineEnd() noexcept;
+
 // Writes text to standard error without allocating; a refusal is ignored, since nothing else is
 // left to tell it to.
 void WriteToStandardError(std::string_view text) noexcept;

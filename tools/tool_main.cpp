@@ -33,7 +33,8 @@ int OutOfMemory()
 {
     WriteToStandardError("mrfyc-patch: ");
     WriteToStandardError(kOutOfMemoryText);
-    WriteToStandardError(".\n");
+    WriteToStandardError(".");
+    WriteToStandardError(LineEnd());
     return kPatchToolSomeFailed;
 }
 

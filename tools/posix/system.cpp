@@ -26,6 +26,11 @@ MessageLanguage SystemMessageLanguage()
     return MessageLanguage::English;
 }
 
+std::string_view LineEnd() noexcept
+{
+    return "\n";
+}
+
 void WriteToStandardError(std::string_view text) noexcept
 {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());

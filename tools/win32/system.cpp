@@ -55,6 +55,11 @@ MessageLanguage SystemMessageLanguage()
                                                                         : MessageLanguage::English;
 }
 
+std::string_view LineEnd() noexcept
+{
+    return "\r\n";
+}
+
 void WriteToStandardError(std::string_view text) noexcept
 {
     DWORD written = 0;

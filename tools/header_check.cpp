@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "tools/header_check.h"
 
-#include "files/posix/file_descriptor.h"
-#include "rules/errors.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "tools/file_start.h"
 
 #include <array>
-#include <cerrno>
 
 namespace mrfyc {
 
@@ -54,26 +48,7 @@ bool BeginsWithHeader(std::string_view bytes)
 
 bool FileBeginsWithHeader(const std::string &path)
 {
-    // Non-blocking, so that a FIFO without a writer cannot hold the check.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.Get() < 0)
-        throw EFOpenError(FileOpenErrorText(path), errno);
-    struct stat status = {};
-    if (::fstat(file.Get(), &status) != 0)
-        throw EFOpenError(FileOpenErrorText(path), errno);
-    if (!S_ISREG(status.st_mode))
-        throw EFOpenError(FileOpenErrorText(path), S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
-    std::array<char, kLongestHeader> buffer{};
-    std::size_t filled = 0;
-    while (filled < buffer.size()) {
-        const ssize_t count = file.ReadSome(buffer.data() + filled, buffer.size() - filled);
-        if (count < 0)
-            throw EReadError(std::string(kReadErrorText), errno);
-        if (count == 0)
-            break;
-        filled += static_cast<std::size_t>(count);
-    }
-    return BeginsWithHeader(std::string_view(buffer.data(), filled));
+    return BeginsWithHeader(ReadFileStart(path, kLongestHeader));
 }
 
 } // namespace mrfyc

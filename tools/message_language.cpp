@@ -17,14 +17,14 @@ bool IsJapaneseLocale(std::string_view name)
 
 } // namespace
 
-MessageLanguage ChooseMessageLanguage(const EnvironmentLookup &lookup)
+MessageLanguage ChooseMessageLanguage(const EnvironmentLookup &lookup, MessageLanguage fallback)
 {
     for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char *value = lookup(variable);
         if (value != nullptr && *value != '\0')
             return IsJapaneseLocale(value) ? MessageLanguage::Japanese : MessageLanguage::English;
     }
-    return MessageLanguage::English;
+    return fallback;
 }
 
 } // namespace mrfyc

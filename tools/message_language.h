@@ -16,7 +16,9 @@ using EnvironmentLookup = std::function<const char *(const char *)>;
 
 // The language of the command-line patcher's texts, from the locale as the C library picks the
 // messages' one: the first non-empty of LC_ALL, LC_MESSAGES and LANG. Japanese for "ja" and
-// "ja_*" (also "ja.UTF-8", "ja@..."), English for everything else, "C" and unset included.
-MessageLanguage ChooseMessageLanguage(const EnvironmentLookup &lookup);
+// "ja_*" (also "ja.UTF-8", "ja@..."), English for everything else, "C" included; unset, the
+// fallback (SystemMessageLanguage() in the programs).
+MessageLanguage ChooseMessageLanguage(const EnvironmentLookup &lookup,
+                                      MessageLanguage fallback = MessageLanguage::English);
 
 } // namespace mrfyc

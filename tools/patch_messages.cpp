@@ -3,10 +3,8 @@
 
 #include "rules/full_stop.h"
 #include "rules/notice_function.h"
+#include "tools/system.h"
 
-#include <clocale>
-#include <cstring>
-#include <locale.h>
 #include <optional>
 
 namespace mrfyc {
@@ -200,14 +198,7 @@ std::string PatchMessages::OutOfMemory(std::string_view file) const
 
 std::string PatchMessages::Reason(int systemError) const
 {
-    // The user's locale for Japanese (its messages come from the C library's own catalogue);
-    // "C" otherwise, so that an English line never carries a reason in another language.
-    locale_t locale = ::newlocale(LC_ALL_MASK, Japanese() ? "" : "C", locale_t{});
-    if (locale == locale_t{})
-        locale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
-    std::string text = ::strerror_l(systemError, locale);
-    ::freelocale(locale);
-    return text;
+    return SystemErrorText(systemError, m_language);
 }
 
 std::string PatchMessages::EnglishText(std::string_view file, const Exception &error) const

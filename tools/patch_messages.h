@@ -45,7 +45,7 @@ public:
     std::string Failure(std::string_view file, const Exception &error) const;
     std::string OutOfMemory(std::string_view file) const;
 
-    // The system's text for an error number, in this language where the C library has it.
+    // The system's text for an error number, in this language where the system has it.
     std::string Reason(int systemError) const;
 
 private:

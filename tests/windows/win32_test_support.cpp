@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <stdexcept>
+#include <thread>
 
 namespace mrfyc::test {
 
@@ -53,7 +55,104 @@ std::wstring QuoteArgument(const std::wstring &argument)
     return L"\"" + argument + L"\"";
 }
 
+std::wstring CommandLine(const std::wstring &program, const std::vector<std::string> &arguments)
+{
+    std::wstring commandLine = QuoteArgument(program);
+    for (const std::string &argument : arguments)
+        commandLine += L" " + QuoteArgument(Wide(argument));
+    return commandLine;
+}
+
+std::wstring EnvironmentBlock(const std::vector<std::string> &overrides)
+{
+    std::vector<std::wstring> entries;
+    const wchar_t *strings = ::GetEnvironmentStringsW();
+    for (const wchar_t *at = strings; *at != L'\0'; at += std::wcslen(at) + 1)
+        entries.emplace_back(at);
+    ::FreeEnvironmentStringsW(const_cast<wchar_t *>(strings));
+    for (const std::string &entry : overrides) {
+        const std::wstring wide = Wide(entry);
+        const std::wstring name = wide.substr(0, wide.find(L'=') + 1);
+        std::erase_if(entries, [&name](const std::wstring &old) {
+            return ::CompareStringOrdinal(
+                       old.c_str(), static_cast<int>(std::min(old.size(), name.size())),
+                       name.c_str(), static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
+        });
+        if (wide.size() > name.size())
+            entries.push_back(wide);
+    }
+    std::wstring block;
+    for (const std::wstring &entry : entries)
+        block += entry + L'\0';
+    return block + L'\0';
+}
+
+// Reads a pipe to its end on a thread of its own, so that neither pipe fills up and stalls the
+// program while the other is read.
+class PipeReader
+{
+public:
+    explicit PipeReader(HANDLE pipe)
+        : m_thread([this, pipe] {
+              char buffer[4096];
+              DWORD done = 0;
+              while (::ReadFile(pipe, buffer, sizeof buffer, &done, nullptr) && done > 0)
+                  m_text.append(buffer, done);
+              ::CloseHandle(pipe);
+          })
+    {}
+    std::string Finish()
+    {
+        m_thread.join();
+        return m_text;
+    }
+
+private:
+    std::string m_text;
+    std::thread m_thread;
+};
+
 } // namespace
+
+ProgramRun RunProgram(const std::wstring &program, const std::vector<std::string> &arguments,
+                      const std::vector<std::string> &overrides)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    if (!::CreatePipe(&outRead, &outWrite, &inherit, 0) ||
+        !::CreatePipe(&errRead, &errWrite, &inherit, 0))
+        throw std::runtime_error("cannot make pipes");
+    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    std::wstring commandLine = CommandLine(program, arguments);
+    std::wstring environment = EnvironmentBlock(overrides);
+    PROCESS_INFORMATION process = {};
+    const bool started = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                          TRUE, CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                                          nullptr, &startup, &process);
+    ::CloseHandle(outWrite);
+    ::CloseHandle(errWrite);
+    PipeReader out(outRead);
+    PipeReader err(errRead);
+    ProgramRun run;
+    if (started) {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        ::GetExitCodeProcess(process.hProcess, &run.Exit);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    run.Out = out.Finish();
+    run.Err = err.Finish();
+    if (!started)
+        throw std::runtime_error("cannot start " + Utf8(program));
+    return run;
+}
 
 std::wstring Wide(const std::string &utf8)
 {
@@ -205,11 +304,12 @@ std::uint64_t SizeOf(const std::string &path)
 }
 
 HelperProcess::HelperProcess(const std::vector<std::string> &arguments)
+    : HelperProcess(Wide(ProgramDirectory()) + L"mrfyc_files_helper.exe", arguments)
+{}
+
+HelperProcess::HelperProcess(const std::wstring &program, const std::vector<std::string> &arguments)
 {
-    const std::wstring program = Wide(ProgramDirectory()) + L"mrfyc_files_helper.exe";
-    std::wstring commandLine = QuoteArgument(program);
-    for (const std::string &argument : arguments)
-        commandLine += L" " + QuoteArgument(Wide(argument));
+    std::wstring commandLine = CommandLine(program, arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

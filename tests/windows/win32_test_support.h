@@ -40,11 +40,12 @@ void WritePattern(const std::string &path, std::uint64_t size);
 bool HoldsPrefixAndPattern(const std::string &path, const std::string &prefix, std::uint64_t size);
 std::uint64_t SizeOf(const std::string &path);
 
-// The helper program beside the tests, started with the given arguments.
+// The helper program beside the tests (or another program), started with the given arguments.
 class HelperProcess
 {
 public:
     explicit HelperProcess(const std::vector<std::string> &arguments);
+    HelperProcess(const std::wstring &program, const std::vector<std::string> &arguments);
     HelperProcess(const HelperProcess &) = delete;
     HelperProcess &operator=(const HelperProcess &) = delete;
     ~HelperProcess(); // kills it when still running
@@ -58,6 +59,19 @@ public:
 private:
     PROCESS_INFORMATION m_info = {};
 };
+
+// What a program that ran to its end said and returned.
+struct ProgramRun
+{
+    DWORD Exit = STILL_ACTIVE;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs program with arguments (UTF-8) and this process's environment changed by overrides
+// ("NAME=value" sets, "NAME=" removes), and waits for it.
+ProgramRun RunProgram(const std::wstring &program, const std::vector<std::string> &arguments,
+                      const std::vector<std::string> &overrides);
 
 // A fresh, unique event name for one helper start.
 std::string UniqueEventName();

@@ -23,7 +23,7 @@ declare -A allowed=(
     [tests/shell]="shell files rules tests/support"
     [tests/ui]="ui shell files rules tests/support"
     [tests/app]="app ui shell files rules tests/support"
-    [tests/windows]="tools files rules"
+    [tests/windows]="ui shell tools files rules"
 )
 toolkit_free="rules files tools tests/support tests/rules tests/files tests/tools tests/faults tests/fuzz"
 

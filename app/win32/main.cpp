@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include "files/win32/wide_text.h"
+#include "rules/log_file_selection.h"
+#include "shell/win32/application.h"
+#include "ui/win32/main_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// "mrfyc.exe FILE" starts with FILE chosen, as if it had been dropped (Explorer's "Open with").
+// Arguments that look like options are passed over; "--" ends them.
+std::optional<std::string> FileArgument()
+{
+    int count = 0;
+    LPWSTR *arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments)
+        return std::nullopt;
+    std::optional<std::string> file;
+    bool optionsEnded = false;
+    for (int i = 1; i < count && !file; ++i) {
+        const std::wstring_view argument = arguments[i];
+        if (!optionsEnded && argument == L"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument.empty() || (!optionsEnded && argument.size() > 1 && argument[0] == L'-'))
+            continue;
+        // Absolute, so that the path still names the file whatever the working folder becomes.
+        std::wstring full(GetFullPathNameW(arguments[i], 0, nullptr, nullptr), L'\0');
+        full.resize(
+            GetFullPathNameW(arguments[i], static_cast<DWORD>(full.size()), full.data(), nullptr));
+        file = mrfyc::win32::ToUtf8(full.empty() ? std::wstring(argument) : full);
+    }
+    LocalFree(arguments);
+    return file;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
+{
+    // The manifest asks for Common Controls 6; their classes are registered here.
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+    // The current log path lives from start to exit, beyond the window that shows it.
+    mrfyc::LogFileSelection selection;
+    const std::optional<std::string> file = FileArgument();
+    std::unique_ptr<mrfyc::TForm1> form;
+    return mrfyc::RunProgram(instance, showCommand, [&](HINSTANCE program, HWND owner) {
+        form = std::make_unique<mrfyc::TForm1>(program, owner, selection);
+        if (file)
+            form->OpenFromOutsideLater(*file);
+        return form->Handle();
+    });
+}

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "rules/geometry.h"
+
+#include <array>
+#include <string_view>
+
+namespace mrfyc {
+
+// The main window as it was laid out: at 96 pixels per inch, in a font whose "0" is 12 pixels
+// high. Front ends that build the window from code take places and texts from here.
+inline constexpr int kDesignPixelsPerInch = 96;
+inline constexpr int kDesignFontHeight = -12;
+inline constexpr int kDesignTextHeight = 12;
+inline constexpr Rect kMainWindowOuter{210, 77, 370, 251};
+inline constexpr std::string_view kMainWindowCaption = "ミルフィのアニメデータを修正するツール";
+
+struct ControlPlace
+{
+    std::string_view Name;
+    Rect Bounds; // client coordinates
+    std::string_view Text;
+};
+
+// The keyboard visits these in this order, and from the last back to the first.
+inline constexpr std::array<ControlPlace, 5> kTabStops{{
+    {"btnPut", {244, 168, 75, 25}, "OK"},
+    {"UdH", {28, 68, 121, 21}, ""},
+    {"UdW", {200, 68, 121, 21}, ""},
+    {"Udl", {28, 120, 121, 21}, ""},
+    {"UdQ", {200, 120, 121, 21}, ""},
+}};
+
+// The file label and the fields' captions; none takes the focus. The captions' sizes are only
+// what their text needed when the layout was made: they are measured again.
+inline constexpr std::array<ControlPlace, 5> kLabels{{
+    {"lblFile", {4, 8, 349, 37}, "ファイル名："},
+    {"height", {28, 52, 21, 12}, "高さ"},
+    {"lblw", {200, 52, 12, 12}, "幅"},
+    {"Label3", {28, 105, 42, 12}, "ライン数"},
+    {"Label1", {200, 105, 49, 12}, "クオリティ"},
+}};
+
+// Where a control of the design layout goes once the font's "0" measures textHeight pixels
+// instead of designTextHeight: scaled by its edges, or left as it is when the two agree.
+Rect ScaledPlace(const Rect &designBounds, int textHeight, int designTextHeight);
+
+// The first tab stop after (forward) or before (backward) the one at index, wrapping round.
+std::size_t NextTabStop(std::size_t index, bool backward);
+
+} // namespace mrfyc

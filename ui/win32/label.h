@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "rules/geometry.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace mrfyc {
+
+// A static text drawn with DrawTextW, left- and top-aligned and opaque in the window colour. Its
+// text lives in the window (WM_SETTEXT/WM_GETTEXT), so other programs and tests can read it.
+class TLabel
+{
+public:
+    struct Style
+    {
+        bool AutoSize = true;      // takes the size of its text, keeping its left and top edges
+        bool WordWrap = false;     // DT_WORDBREAK
+        bool ShowAccelChar = true; // "&" marks the next character; off shows it literally
+    };
+
+    TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style);
+    TLabel(const TLabel &) = delete;
+    TLabel &operator=(const TLabel &) = delete;
+
+    HWND Handle() const { return m_handle; }
+    void SetText(const std::wstring &text);
+    std::wstring Text() const;
+    void SetFont(HFONT font);
+    void SetBounds(const Rect &bounds);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    UINT DrawFlags() const;
+    void Paint();
+    void FitToText();
+
+    HWND m_handle = nullptr;
+    HFONT m_font = nullptr;
+    Style m_style;
+};
+
+} // namespace mrfyc

@@ -1,0 +1,503 @@
+// SPDX-License-Identifier: MIT
+#include "ui/win32/main_window.h"
+
+#include "files/log_patch.h"
+#include "files/program_directory.h"
+#include "files/win32/wide_text.h"
+#include "rules/header_fields.h"
+#include "rules/layout_scaling.h"
+#include "rules/log_file_selection.h"
+#include "rules/main_window_layout.h"
+#include "rules/menu_access_key.h"
+#include "shell/win32/error_report.h"
+#include "shell/win32/notice.h"
+#include "ui/win32/spin_edit.h"
+#include "ui/win32/window_font.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"mrfycTForm1";
+constexpr UINT_PTR kKeySubclassId = 1;
+constexpr int kApplicationIconId = 1;
+constexpr UINT kOpenFromOutside = WM_APP + 1;
+constexpr int kLineScroll = 8;
+
+// Control identifiers; none is IDOK or IDCANCEL, so that a dialog manager's Enter or Esc in a
+// field reaches no command.
+enum ControlId : int
+{
+    kOpenCommandId = 100,
+    kButtonId = 101,
+    kFirstFieldId = 102,
+};
+
+std::wstring Wide(std::string_view utf8)
+{
+    return win32::ToWide(utf8).value_or(std::wstring());
+}
+
+std::wstring WideFromUtf32(const std::u32string &text)
+{
+    std::wstring wide;
+    for (const char32_t c : text) {
+        if (c >= 0x10000) {
+            wide.push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
+            wide.push_back(static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            wide.push_back(static_cast<wchar_t>(c));
+        }
+    }
+    return wide;
+}
+
+const HeaderField &FieldOf(std::string_view control)
+{
+    const auto found =
+        std::find_if(kHeaderFields.begin(), kHeaderFields.end(),
+                     [control](const HeaderField &f) { return f.Control == control; });
+    if (found == kHeaderFields.end())
+        throw std::logic_error("no header field for a spin field of the layout");
+    return *found;
+}
+
+bool ModifierHeld()
+{
+    return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+}
+
+void RegisterFormClass(HINSTANCE instance, WNDPROC windowProc)
+{
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExW(instance, kClassName, &existing))
+        return;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kApplicationIconId));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass))
+        throw std::runtime_error("RegisterClassExW failed for the main window");
+}
+
+} // namespace
+
+TForm1::TForm1(HINSTANCE instance, HWND owner, LogFileSelection &selection)
+    : m_selection(selection), m_owner(owner)
+{
+    CreateWindowFrame(instance, owner);
+    // The layout is scaled once, to the screen the program starts on.
+    HDC screen = GetDC(nullptr);
+    const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const std::wstring face = WindowFontFace();
+    int textHeight = kDesignTextHeight;
+    int designTextHeight = kDesignTextHeight;
+    if (pixelsPerInch != kDesignPixelsPerInch) {
+        m_font = CreateWindowFont(face, ScaledFontHeight(kDesignFontHeight, pixelsPerInch));
+        textHeight = TextHeightOfZero(m_font);
+        // Measured in the same face rather than taken as 12, so that a face with internal
+        // leading keeps the controls in proportion with its text.
+        HFONT designFont = CreateWindowFont(face, kDesignFontHeight);
+        designTextHeight = TextHeightOfZero(designFont);
+        DeleteObject(designFont);
+    } else {
+        m_font = CreateWindowFont(face, kDesignFontHeight);
+    }
+    CreateControls(textHeight, designTextHeight);
+    SetUpMenu();
+    ShowSelection();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    if (m_handle && IsWindow(m_handle))
+        DestroyWindow(m_handle);
+    // The controls go with the window; their objects after it, the font last.
+    UdH.reset();
+    UdW.reset();
+    Udl.reset();
+    UdQ.reset();
+    if (m_font)
+        DeleteObject(m_font);
+}
+
+void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
+{
+    RegisterFormClass(instance, &TForm1::WindowProc);
+    const Rect &outer = kMainWindowOuter;
+    m_handle = CreateWindowExW(0, kClassName, Wide(kMainWindowCaption).c_str(),
+                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left, outer.Top,
+                               outer.Width, outer.Height, owner, nullptr, instance, this);
+    if (!m_handle)
+        throw std::runtime_error("CreateWindowExW failed for the main window");
+}
+
+void TForm1::CreateControls(int textHeight, int designTextHeight)
+{
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_handle, GWLP_HINSTANCE));
+    // Created in tab order, so that the window's own child order agrees with it.
+    const Rect button = ScaledPlace(kTabStops[0].Bounds, textHeight, designTextHeight);
+    btnPut = CreateWindowExW(0, L"BUTTON", Wide(kTabStops[0].Text).c_str(),
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, button.Left,
+                             button.Top, button.Width, button.Height, m_handle,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), instance,
+                             nullptr);
+    if (!btnPut)
+        throw std::runtime_error("CreateWindowExW failed for the OK button");
+    SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    SetWindowSubclass(btnPut, &TForm1::KeyProc, kKeySubclassId, reinterpret_cast<DWORD_PTR>(this));
+
+    std::unique_ptr<TSpinEdit> *fields[] = {&UdH, &UdW, &Udl, &UdQ};
+    for (std::size_t index = 1; index < kTabStops.size(); ++index) {
+        const ControlPlace &place = kTabStops[index];
+        const HeaderField &field = FieldOf(place.Name);
+        auto spin =
+            std::make_unique<TSpinEdit>(m_handle, kFirstFieldId + static_cast<int>(index) - 1,
+                                        ScaledPlace(place.Bounds, textHeight, designTextHeight));
+        spin->SetFont(m_font);
+        spin->SetMinValue(field.Minimum);
+        spin->SetMaxValue(field.Maximum);
+        spin->SetValue(field.Default);
+        SetWindowSubclass(spin->Handle(), &TForm1::KeyProc, kKeySubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
+        *fields[index - 1] = std::move(spin);
+    }
+
+    std::unique_ptr<TLabel> *labels[] = {&lblFile, &height, &lblw, &Label3, &Label1};
+    for (std::size_t index = 0; index < kLabels.size(); ++index) {
+        const ControlPlace &place = kLabels[index];
+        TLabel::Style style;
+        if (place.Name == "lblFile") {
+            style.AutoSize = false;
+            style.WordWrap = true;
+            // A path is shown as it is: an "&" in it is a character, not a mark.
+            style.ShowAccelChar = false;
+        }
+        *labels[index] = std::make_unique<TLabel>(
+            m_handle, ScaledPlace(place.Bounds, textHeight, designTextHeight), Wide(place.Text),
+            style);
+        (*labels[index])->SetFont(m_font);
+    }
+
+    RECT reach{};
+    for (HWND child = GetWindow(m_handle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT bounds;
+        GetWindowRect(child, &bounds);
+        MapWindowPoints(nullptr, m_handle, reinterpret_cast<POINT *>(&bounds), 2);
+        UnionRect(&reach, &reach, &bounds);
+    }
+    m_contentExtent[0] = reach.right;
+    m_contentExtent[1] = reach.bottom;
+    UpdateScrollRange();
+}
+
+void TForm1::SetUpMenu()
+{
+    MainMenu1 = CreateMenu();
+    const bool doubleByteSystem = GetSystemMetrics(SM_DBCSENABLED) != 0;
+    const std::wstring caption =
+        WideFromUtf32(AssignMenuAccessKeys({U"開く"}, doubleByteSystem)[0]);
+    AppendMenuW(MainMenu1, MF_STRING, kOpenCommandId, caption.c_str());
+    SetMenu(m_handle, MainMenu1);
+}
+
+void TForm1::FormCreate()
+{
+    DragAcceptFiles(m_handle, TRUE);
+}
+
+void TForm1::OpenClick()
+{
+    if (!OpenDialog1.Execute(m_owner ? m_owner : m_handle, m_handle))
+        return;
+    m_selection.ApplyOpenRule(win32::ToUtf8(OpenDialog1.FileName()));
+    ShowSelection();
+}
+
+void TForm1::btnPutClick()
+{
+    // The fields are read only once there is a log to patch.
+    if (m_selection.CurrentLogPath().empty()) {
+        ShowNotice(NoticeText(PatchOutcome::NoFileChosen));
+        return;
+    }
+    THeaderSettings settings;
+    settings.ImageWidth = UdW->Value();
+    settings.ImageHeight = UdH->Value();
+    settings.LineCount = Udl->Value();
+    settings.Quality = UdQ->Value();
+    // Errors go on to the command's report; the label, path and fields stay as they are.
+    ShowNotice(
+        NoticeText(PatchLogFile(m_selection.CurrentLogPath(), settings, ProgramDirectory())));
+}
+
+void TForm1::WMDropFiles(HDROP drop)
+{
+    // Released after the accepted and the refused drop alike, and after any notice has closed.
+    struct Release
+    {
+        HDROP drop;
+        ~Release() { DragFinish(drop); }
+    } release{drop};
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    if (length == 0)
+        return;
+    // The whole path: a path cut short could name another file, which would then be patched.
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    if (m_selection.ApplyDropRule(win32::ToUtf8(path), ShowNotice))
+        ShowSelection();
+}
+
+void TForm1::OpenFromOutsideLater(const std::string &path)
+{
+    m_pendingPath = path;
+    m_hasPendingPath = true;
+    PostMessageW(m_handle, kOpenFromOutside, 0, 0);
+}
+
+void TForm1::ShowSelection()
+{
+    lblFile->SetText(Wide(m_selection.LabelText()));
+}
+
+HWND TForm1::TabStop(std::size_t index) const
+{
+    switch (index) {
+    case 0:
+        return btnPut;
+    case 1:
+        return UdH->Handle();
+    case 2:
+        return UdW->Handle();
+    case 3:
+        return Udl->Handle();
+    default:
+        return UdQ->Handle();
+    }
+}
+
+void TForm1::FocusNextControl(HWND current, bool backward)
+{
+    std::size_t index = kTabStops.size();
+    for (std::size_t i = 0; i < kTabStops.size(); ++i)
+        if (TabStop(i) == current)
+            index = i;
+    HWND next = TabStop(NextTabStop(index, backward));
+    SetFocus(next);
+    // As a dialog does: a field reached by Tab has its whole text selected.
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageW(next, EM_SETSEL, 0, -1);
+}
+
+void TForm1::UpdateScrollRange()
+{
+    RECT client;
+    GetClientRect(m_handle, &client);
+    const int page[] = {client.right, client.bottom};
+    for (const int bar : {SB_HORZ, SB_VERT}) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        info.nMin = 0;
+        info.nMax = m_contentExtent[bar] - 1;
+        info.nPage = static_cast<UINT>(std::max(page[bar], 0));
+        SetScrollInfo(m_handle, bar, &info, TRUE);
+        // A larger client area may leave less to scroll: the controls follow the bar.
+        ScrollTo(bar, m_scrollPosition[bar]);
+    }
+}
+
+void TForm1::Scroll(int bar, WORD request)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(m_handle, bar, &info);
+    int position = info.nPos;
+    switch (request) {
+    case SB_LINEUP:
+        position -= kLineScroll;
+        break;
+    case SB_LINEDOWN:
+        position += kLineScroll;
+        break;
+    case SB_PAGEUP:
+        position -= static_cast<int>(info.nPage);
+        break;
+    case SB_PAGEDOWN:
+        position += static_cast<int>(info.nPage);
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        position = info.nTrackPos;
+        break;
+    case SB_TOP:
+        position = info.nMin;
+        break;
+    case SB_BOTTOM:
+        position = info.nMax;
+        break;
+    default:
+        return;
+    }
+    ScrollTo(bar, position);
+}
+
+void TForm1::ScrollTo(int bar, int position)
+{
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(m_handle, bar, &info);
+    const int last = std::max(0, info.nMax - static_cast<int>(info.nPage) + 1);
+    position = std::clamp(position, 0, last);
+    const int delta = m_scrollPosition[bar] - position;
+    m_scrollPosition[bar] = position;
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    SetScrollInfo(m_handle, bar, &info, TRUE);
+    if (delta != 0)
+        ScrollWindowEx(m_handle, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr,
+                       nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
+LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *form =
+            static_cast<TForm1 *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        form->m_handle = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto *form = reinterpret_cast<TForm1 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!form)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kOpenCommandId && HIWORD(wParam) == 0 && lParam == 0) {
+            RunCommand([this] { OpenClick(); });
+            return 0;
+        }
+        if (LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) {
+            RunCommand([this] { btnPutClick(); });
+            return 0;
+        }
+        break;
+    case WM_DROPFILES:
+        RunCommand([this, wParam] { WMDropFiles(reinterpret_cast<HDROP>(wParam)); });
+        return 0;
+    case kOpenFromOutside:
+        if (m_hasPendingPath) {
+            m_hasPendingPath = false;
+            RunCommand([this] {
+                if (m_selection.ApplyDropRule(m_pendingPath, ShowNotice))
+                    ShowSelection();
+            });
+        }
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(m_handle, focus))
+                m_lastFocus = focus;
+        } else if (!HIWORD(wParam)) {
+            // Back to the control that had the focus, or the first in tab order.
+            SetFocus(m_lastFocus && IsWindow(m_lastFocus) ? m_lastFocus : btnPut);
+        }
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(m_lastFocus && IsWindow(m_lastFocus) ? m_lastFocus : btnPut);
+        return 0;
+    case WM_SIZE:
+        UpdateScrollRange();
+        break;
+    case WM_HSCROLL:
+        Scroll(SB_HORZ, LOWORD(wParam));
+        return 0;
+    case WM_VSCROLL:
+        Scroll(SB_VERT, LOWORD(wParam));
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
+        {
+            HWND window = m_handle;
+            m_handle = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+    default:
+        break;
+    }
+    return DefWindowProcW(m_handle, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm1::KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR form)
+{
+    LRESULT result = 0;
+    if (reinterpret_cast<TForm1 *>(form)->HandleControlKey(control, message, wParam, lParam,
+                                                           result))
+        return result;
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(control, &TForm1::KeyProc, kKeySubclassId);
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+bool TForm1::HandleControlKey(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT &result)
+{
+    const bool isButton = control == btnPut;
+    switch (message) {
+    case WM_GETDLGCODE:
+        // A dialog manager in the loop would click the button on Enter whatever the modifiers;
+        // the button asks for Enter itself instead.
+        if (isButton && lParam) {
+            const auto *pending = reinterpret_cast<const MSG *>(lParam);
+            if (pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+                result = DefSubclassProc(control, message, wParam, lParam) | DLGC_WANTMESSAGE;
+                return true;
+            }
+        }
+        return false;
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+            FocusNextControl(control, GetKeyState(VK_SHIFT) < 0);
+            return true;
+        }
+        // Enter clicks the button only while it has the focus, with no modifier held; it is no
+        // default button, so Enter in a field clicks nothing.
+        if (isButton && wParam == VK_RETURN) {
+            if (!ModifierHeld())
+                SendMessageW(m_handle, WM_COMMAND, MAKEWPARAM(kButtonId, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(btnPut));
+            return true;
+        }
+        return false;
+    case WM_CHAR:
+        // The characters of keys handled above: a field would refuse them with a beep.
+        return wParam == L'\t' || (isButton && wParam == L'\r');
+    default:
+        return false;
+    }
+}
+
+} // namespace mrfyc

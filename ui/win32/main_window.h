@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ui/win32/label.h"
+#include "ui/win32/open_file_dialog.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+namespace mrfyc {
+
+class LogFileSelection;
+class TSpinEdit;
+
+// The program's one window: the file label, the four header fields, the OK button, the menu
+// command 開く and the drop target. It holds no patching logic; it hands user actions to the log
+// file selection and to the patch. The controls are public members named as in the layout.
+class TForm1
+{
+public:
+    // Builds the window, hidden, owned by owner (the application window, or nullptr).
+    TForm1(HINSTANCE instance, HWND owner, LogFileSelection &selection);
+    ~TForm1();
+    TForm1(const TForm1 &) = delete;
+    TForm1 &operator=(const TForm1 &) = delete;
+
+    HWND Handle() const { return m_handle; }
+
+    HWND btnPut = nullptr;
+    std::unique_ptr<TSpinEdit> UdH;
+    std::unique_ptr<TSpinEdit> UdW;
+    std::unique_ptr<TSpinEdit> Udl;
+    std::unique_ptr<TLabel> height;
+    std::unique_ptr<TLabel> lblw;
+    std::unique_ptr<TLabel> Label3;
+    std::unique_ptr<TSpinEdit> UdQ;
+    std::unique_ptr<TLabel> Label1;
+    HMENU MainMenu1 = nullptr;
+    OpenFileDialog OpenDialog1{L"ミルフィログファイル|*.tmp;*.mrfy"};
+    std::unique_ptr<TLabel> lblFile;
+
+    void OpenClick();
+    void btnPutClick();
+    void WMDropFiles(HDROP drop);
+
+    // A file handed over from outside (the command line), taken as a dropped one is once the
+    // window's loop runs, so that a refusal's notice comes after the window is shown.
+    void OpenFromOutsideLater(const std::string &path);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR form);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleControlKey(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                          LRESULT &result);
+    void CreateWindowFrame(HINSTANCE instance, HWND owner);
+    void CreateControls(int textHeight, int designTextHeight);
+    void SetUpMenu();
+    void FormCreate();
+    void ShowSelection();
+    void FocusNextControl(HWND current, bool backward);
+    void UpdateScrollRange();
+    void Scroll(int bar, WORD request);
+    void ScrollTo(int bar, int position);
+    HWND TabStop(std::size_t index) const;
+
+    LogFileSelection &m_selection;
+    HWND m_handle = nullptr;
+    HWND m_owner = nullptr;
+    HFONT m_font = nullptr;
+    HWND m_lastFocus = nullptr;
+    std::string m_pendingPath;
+    bool m_hasPendingPath = false;
+    // How far the controls reach, and how far the client area is scrolled along each bar.
+    int m_contentExtent[2] = {0, 0};
+    int m_scrollPosition[2] = {0, 0};
+};
+
+} // namespace mrfyc

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+#include "ui/win32/open_file_dialog.h"
+
+#include "rules/message_layout.h"
+#include "shell/win32/error_report.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace mrfyc {
+
+namespace {
+
+// Room for any path the system can name, not only MAX_PATH: a longer one would make the dialog
+// fail and the user's choice vanish without a word.
+constexpr std::size_t kFileNameCapacity = 32768;
+
+// The platform's filter list: every "|" a NUL, and a second NUL at the end.
+std::wstring FilterList(const std::wstring &filter)
+{
+    std::wstring list = filter;
+    std::replace(list.begin(), list.end(), L'|', L'\0');
+    list.push_back(L'\0');
+    return list;
+}
+
+Rect MonitorBounds(HWND window)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return Rect{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right - info.rcMonitor.left,
+                info.rcMonitor.bottom - info.rcMonitor.top};
+}
+
+void PlaceDialog(HWND dialog, HWND reference)
+{
+    RECT bounds;
+    GetWindowRect(dialog, &bounds);
+    const Point place = CentredOneThirdDown(
+        MonitorBounds(reference), Size{bounds.right - bounds.left, bounds.bottom - bounds.top});
+    SetWindowPos(dialog, nullptr, place.X, place.Y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT_PTR CALLBACK Hook(HWND child, UINT message, WPARAM, LPARAM lParam)
+{
+    if (message != WM_NOTIFY)
+        return 0;
+    const auto *notice = reinterpret_cast<const OFNOTIFYW *>(lParam);
+    if (notice->hdr.code == CDN_INITDONE) {
+        const auto reference = reinterpret_cast<HWND>(notice->lpOFN->lCustData);
+        // The hook's own dialog is an empty child; the window the user sees is its parent.
+        RunCommand([&] { PlaceDialog(GetParent(child), reference); });
+    }
+    return 0;
+}
+
+// While the dialog runs, every other window of the program is disabled, and afterwards enabled
+// and activated again as it was, also when the dialog fails.
+class ModalFrame
+{
+public:
+    ModalFrame() : m_active(GetActiveWindow())
+    {
+        EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this));
+    }
+    ModalFrame(const ModalFrame &) = delete;
+    ModalFrame &operator=(const ModalFrame &) = delete;
+    ~ModalFrame()
+    {
+        for (HWND window : m_disabled)
+            if (IsWindow(window))
+                EnableWindow(window, TRUE);
+        if (m_active && IsWindow(m_active))
+            SetActiveWindow(m_active);
+    }
+
+    HWND Active() const { return m_active; }
+
+private:
+    static BOOL CALLBACK DisableOne(HWND window, LPARAM frame)
+    {
+        if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            reinterpret_cast<ModalFrame *>(frame)->m_disabled.push_back(window);
+        }
+        return TRUE;
+    }
+
+    HWND m_active;
+    std::vector<HWND> m_disabled;
+};
+
+} // namespace
+
+bool OpenFileDialog::Execute(HWND owner, HWND reference)
+{
+    if (m_answerer) {
+        std::optional<std::wstring> answer = m_answerer();
+        if (!answer || answer->empty())
+            return false;
+        m_fileName = std::move(*answer);
+        return true;
+    }
+    ModalFrame frame;
+    const std::wstring filter = FilterList(m_filter);
+    std::vector<wchar_t> buffer(kFileNameCapacity, L'\0');
+    std::copy_n(m_fileName.begin(), std::min(m_fileName.size(), kFileNameCapacity - 1),
+                buffer.begin());
+
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = owner;
+    request.hInstance = GetModuleHandleW(nullptr);
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = m_filterIndex;
+    request.lpstrFile = buffer.data();
+    request.nMaxFile = static_cast<DWORD>(buffer.size());
+    request.lpstrInitialDir = L"";
+    // No title of our own: the platform's default.
+    request.Flags = OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    request.lpfnHook = Hook;
+    request.lCustData = reinterpret_cast<LPARAM>(frame.Active() ? frame.Active() : reference);
+    if (!GetOpenFileNameW(&request))
+        return false;
+    m_fileName.assign(buffer.data());
+    m_filterIndex = request.nFilterIndex;
+    return !m_fileName.empty();
+}
+
+} // namespace mrfyc

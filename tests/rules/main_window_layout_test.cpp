@@ -49,8 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ScalingCase{"Design", 12, 12, {244, 168, 75, 25}, {4, 8, 349, 37}},
         ScalingCase{"At120", 15, 12, {305, 210, 94, 31}, {5, 10, 436, 46}},
-        // Right and bottom edges of 478.5 and 289.5 round away from zero.
-        ScalingCase{"At144", 18, 12, {366, 252, 113, 38}, {6, 12, 524, 55}},
+        // Edges at 478.5, 289.5 and 67.5 round away from zero.
+        ScalingCase{"At144", 18, 12, {366, 252, 113, 38}, {6, 12, 524, 56}},
         // A font whose "0" is taller than its pixel size even at 96: only a change counts.
         ScalingCase{"SameAsDesignFont", 13, 13, {244, 168, 75, 25}, {4, 8, 349, 37}},
         ScalingCase{"NoDesignHeight", 15, 0, {244, 168, 75, 25}, {4, 8, 349, 37}}),

@@ -9,6 +9,8 @@
 #             the defaults
 #   failure   a read-only log handed over on the command line: the error box with its full stop,
 #             the log untouched, the window still usable
+#   scaled    a screen of 120 pixels per inch: a larger font, the controls scaled with it, the
+#             window's outer size kept and a scroll bar to reach what no longer fits
 # Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
 
@@ -28,9 +30,18 @@ rm -f "$artifacts/mrfyc-"*"-$mode.png"
 
 work=$(mktemp -d)
 mrfyc_pid=
+# The screen resolution the prefix reports; every run sets its own, so that none inherits it.
+set_pixels_per_inch() {
+    local key
+    for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+        wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    done
+    wineserver -w
+}
 cleanup() {
     [ -n "$mrfyc_pid" ] && kill "$mrfyc_pid" 2>/dev/null
     wineserver -k >/dev/null 2>&1 || true
+    [ "$mode" = scaled ] && set_pixels_per_inch 96
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -75,6 +86,10 @@ printf 'old contents\r\n\001\377 tail' >"$log"
 cp "$log" "$work/old.bin"
 windows_log=$(winepath -w "$log" 2>/dev/null)
 
+pixels_per_inch=96
+[ "$mode" = scaled ] && pixels_per_inch=120
+set_pixels_per_inch "$pixels_per_inch"
+
 arguments=()
 if [ "$mode" = failure ]; then
     chmod a-w "$log"
@@ -92,11 +107,27 @@ probe window mrfycTForm1 >"$work/state.txt"
 cat "$work/state.txt"
 grep -qx 'window 210 77 370 251 enabled=1' "$work/state.txt" ||
     fail "outer rectangle $(head -n 1 "$work/state.txt"), expected 210 77 370 251"
+# At 96 pixels per inch everything fits: no scroll bar.
+if [ "$mode" != scaled ]; then
+    grep -qx 'vscroll 0' "$work/state.txt" && grep -qx 'hscroll 0' "$work/state.txt" ||
+        fail "scroll bars at 96 pixels per inch"
+fi
 read -r _ origin_x origin_y < <(grep '^origin ' "$work/state.txt")
 
 expect_child() { # id text
     [ "$(child_text "$1")" = "$2" ] || fail "control $1 shows '$(child_text "$1")', expected '$2'"
 }
+if [ "$mode" = scaled ]; then
+    # Not 12 pixels but MulDiv(-12, 120, 96) = -15: every control grows by the font's text
+    # height, by its edges, and the OK button now reaches below the client area.
+    read -r _ _ _ bx by bw bh _ < <(child_line 101)
+    read -r _ _ _ lx ly lw lh _ < <(probe window mrfycTForm1 | awk '$3 == "mrfycLabel"' | head -n 1)
+    echo "at 120 dpi: OK $bx,$by ${bw}x$bh, file label $lx,$ly ${lw}x$lh"
+    [ "$bx" -gt 244 ] && [ "$bw" -gt 75 ] && [ "$bh" -gt 25 ] && [ "$lw" -gt 349 ] ||
+        fail "the controls did not grow with the font"
+    grep -qx 'vscroll 1' "$work/state.txt" && grep -qx 'hscroll 1' "$work/state.txt" ||
+        fail "no scroll bars although the controls reach beyond the client area"
+fi
 expect_child 101 OK
 expect_child 102 1200
 expect_child 103 900
@@ -157,7 +188,7 @@ english)
     ;;
 esac
 
-if [ "$mode" != failure ]; then
+if [ "$mode" = japanese ] || [ "$mode" = english ]; then
     other_active() {
         local id
         id=$(xdotool getactivewindow 2>/dev/null) && [ "$id" != "$((window))" ] && echo "$id"
@@ -203,6 +234,10 @@ english)
     xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
     header 900 1200 6000 1 >"$work/header.bin"
     ;;
+scaled)
+    # OK keeps the focus where the scroll bar hides it; Enter still reaches it.
+    key Return
+    ;;
 failure)
     label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
         cut -d' ' -f10-)
@@ -212,7 +247,11 @@ failure)
 esac
 
 wait_for 15 x_window mrfyc || fail "OK showed no notice or error"
-if [ "$mode" = failure ]; then
+if [ "$mode" = scaled ]; then
+    wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
+        fail "the notice reads: $(probe text mrfyc)"
+    close_notice
+elif [ "$mode" = failure ]; then
     expected="ファイル $windows_log を作成できません."
     wait_for 10 eval 'probe text mrfyc | grep -qxF "$expected"' ||
         fail "the error box reads: $(probe text mrfyc)"

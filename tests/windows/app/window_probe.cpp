@@ -92,12 +92,10 @@ int ShowWindowState(HWND window)
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     std::printf("origin %ld %ld\n", origin.x, origin.y);
+    // The window's own scroll bars are shown exactly while it has these styles.
     const LONG style = GetWindowLongW(window, GWL_STYLE);
-    SCROLLBARINFO bar{};
-    bar.cbSize = sizeof(bar);
-    const bool vertical = GetScrollBarInfo(window, OBJID_VSCROLL, &bar) &&
-                          !(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE) && (style & WS_VSCROLL);
-    std::printf("vscroll %d\n", vertical ? 1 : 0);
+    std::printf("vscroll %d\nhscroll %d\n", (style & WS_VSCROLL) ? 1 : 0,
+                (style & WS_HSCROLL) ? 1 : 0);
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);

@@ -77,8 +77,15 @@ LRESULT CALLBACK TLabel::WindowProc(HWND window, UINT message, WPARAM wParam, LP
 LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        Paint();
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(m_handle, &paint);
+        Paint(dc);
+        EndPaint(m_handle, &paint);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_ERASEBKGND:
         return 1; // WM_PAINT fills the whole label
@@ -120,10 +127,8 @@ UINT TLabel::DrawFlags() const
     return flags;
 }
 
-void TLabel::Paint()
+void TLabel::Paint(HDC dc)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_handle, &paint);
     RECT client;
     GetClientRect(m_handle, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -135,7 +140,6 @@ void TLabel::Paint()
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, DrawFlags());
     if (oldFont)
         SelectObject(dc, oldFont);
-    EndPaint(m_handle, &paint);
 }
 
 void TLabel::FitToText()

@@ -28,14 +28,16 @@ public:
     HWND Handle() const { return m_handle; }
     void SetText(const std::wstring &text);
     std::wstring Text() const;
+    HFONT Font() const { return m_font; }
+    // The flags the text is drawn with.
+    UINT DrawFlags() const;
     void SetFont(HFONT font);
     void SetBounds(const Rect &bounds);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    UINT DrawFlags() const;
-    void Paint();
+    void Paint(HDC dc);
     void FitToText();
 
     HWND m_handle = nullptr;

@@ -9,6 +9,7 @@
 #include "rules/log_file_selection.h"
 #include "rules/main_window_layout.h"
 #include "rules/menu_access_key.h"
+#include "shell/win32/application.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/notice.h"
 #include "ui/win32/spin_edit.h"
@@ -26,7 +27,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"mrfycTForm1";
 constexpr UINT_PTR kKeySubclassId = 1;
-constexpr int kApplicationIconId = 1;
 constexpr UINT kOpenFromOutside = WM_APP + 1;
 constexpr int kLineScroll = 8;
 
@@ -84,7 +84,8 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC windowProc)
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kApplicationIconId));
+    windowClass.hIcon = ApplicationIcon(GetSystemMetrics(SM_CXICON));
+    windowClass.hIconSm = ApplicationIcon(GetSystemMetrics(SM_CXSMICON));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
@@ -222,6 +223,7 @@ void TForm1::FormCreate()
 
 void TForm1::OpenClick()
 {
+    CancelMouseCapture();
     if (!OpenDialog1.Execute(m_owner ? m_owner : m_handle, m_handle))
         return;
     m_selection.ApplyOpenRule(win32::ToUtf8(OpenDialog1.FileName()));

@@ -75,8 +75,11 @@ focused_id() { probe window mrfycTForm1 | awk '$1 == "child" && $8 == "focus=1" 
 focus_is() { [ "$(focused_id)" = "$1" ]; }
 key() { xdotool key --clearmodifiers "$@"; }
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
+# A notice or error box: a window captioned mrfyc with controls (the program's hidden owner window
+# has the same caption).
+dialog_open() { wine "$probe_exe" text mrfyc >/dev/null 2>&1; }
 notice_shows() { probe text mrfyc | grep -qxF "$1"; }
-notice_gone() { ! x_window mrfyc; }
+notice_gone() { ! dialog_open; }
 
 # The program in a folder of its own, since it writes Temp.txt beside itself.
 mkdir "$work/bin" "$work/logs"
@@ -168,14 +171,14 @@ japanese)
     wait_for 5 focus_is 105 || fail "Shift+Tab did not go back to the quality field"
     key Return
     sleep 1 # nothing may appear: a bounded look
-    x_window mrfyc >/dev/null && fail "Enter in a field ran the OK command"
+    dialog_open && fail "Enter in a field ran the OK command"
     key Tab
     wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
     key Return
-    wait_for 15 x_window mrfyc || fail "Enter on OK showed no notice"
+    wait_for 15 dialog_open || fail "Enter on OK showed no notice"
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
-    import -window root -crop 700x500+290+260 "$artifacts/mrfyc-notice-$mode.png"
+    import -window root -crop 500x260+390+380 "$artifacts/mrfyc-notice-$mode.png"
     check_copy 'ファイルを選択、またはドラッグドロップしてください'
     close_notice
 
@@ -246,7 +249,7 @@ failure)
     ;;
 esac
 
-wait_for 15 x_window mrfyc || fail "OK showed no notice or error"
+wait_for 15 dialog_open || fail "OK showed no notice or error"
 if [ "$mode" = scaled ]; then
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
@@ -262,12 +265,12 @@ elif [ "$mode" = failure ]; then
     # The window goes on: OK again gives the same report.
     wait_for 10 active_is "$window" || fail "the window did not get the focus back"
     key Return
-    wait_for 15 x_window mrfyc || fail "a second OK showed nothing"
+    wait_for 15 dialog_open || fail "a second OK showed nothing"
     key Return
     wait_for 10 notice_gone || fail "the error box did not close on Enter"
 else
     wait_for 10 notice_shows '修正しました' || fail "the notice reads: $(probe text mrfyc)"
-    import -window root -crop 700x500+290+260 "$artifacts/mrfyc-patched-$mode.png"
+    import -window root -crop 500x260+390+380 "$artifacts/mrfyc-patched-$mode.png"
     cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
     if ! cmp "$work/expected.bin" "$log"; then
         od -c "$log" | head -n 20 >&2

@@ -3,7 +3,7 @@
 // it (under Wine the controls are no X windows of their own):
 //   window_probe window CLASS      the window's outer place and each child: id, class, place in
 //                                  client coordinates, text, and which one has the focus
-//   window_probe text CAPTION      the texts of the children of a dialog, one a line
+//   window_probe text CAPTION      the texts of the controls of a dialog, one a line
 //   window_probe clipboard         the clipboard's CF_UNICODETEXT and CF_TEXT, as UTF-8
 // Output is UTF-8 with LF; exit 1 when the window or the text is not there.
 #include <windows.h>
@@ -69,7 +69,11 @@ HWND FindVisible(const wchar_t *name, bool byClass)
         [](HWND window, LPARAM data) -> BOOL {
             auto *wanted = reinterpret_cast<Search *>(data);
             const std::wstring name = wanted->byClass ? ClassOf(window) : TextOf(window);
-            if (IsWindowVisible(window) && name == wanted->name) {
+            // By caption, only a window with controls: the application's hidden owner window
+            // carries the same caption as the dialogs.
+            const bool hasControls = GetWindow(window, GW_CHILD) != nullptr;
+            if (IsWindowVisible(window) && name == wanted->name &&
+                (wanted->byClass || hasControls)) {
                 wanted->found = window;
                 return FALSE;
             }

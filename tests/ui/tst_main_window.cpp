@@ -2,6 +2,7 @@
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
 #include "rules/header_settings.h"
 #include "rules/log_file_selection.h"
+#include "rules/main_window_layout.h"
 #include "rules/message_layout.h"
 #include "shell/application.h"
 #include "shell/notice.h"
@@ -94,6 +95,7 @@ private slots:
     void controlsAtTheirPlaces();
     void fieldsFollowTheHeaderTable_data();
     void fieldsFollowTheHeaderTable();
+    void layoutAgreesWithTheSharedTable();
     void resizingMovesNothingAndScrollBarsReachTheControls();
     void scalesControlsWithTheFontOnOtherScreens();
 
@@ -247,6 +249,28 @@ void TestMainWindow::fieldsFollowTheHeaderTable()
     QCOMPARE(edit->MaxValue(), row.Maximum);
     QCOMPARE(edit->Value(), row.Default);
     QCOMPARE(edit->Value(), THeaderSettings{}.Field(static_cast<HeaderFieldIndex>(field)));
+}
+
+// The Win32 window builds itself from the shared table; this layout must stay the same window.
+void TestMainWindow::layoutAgreesWithTheSharedTable()
+{
+    QCOMPARE(m_form->windowTitle(), QString::fromUtf8(kMainWindowCaption));
+    QList<QWidget *> tabOrder;
+    for (const auto *table : {&kTabStops, &kLabels}) {
+        for (const ControlPlace &place : *table) {
+            const QString name = QString::fromUtf8(place.Name);
+            auto *control =
+                m_form->ClientArea->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+            QVERIFY2(control, qPrintable(name));
+            QCOMPARE(control->pos(), QPoint(place.Bounds.Left, place.Bounds.Top));
+            if (table == &kTabStops)
+                tabOrder << control;
+            if (!place.Text.empty())
+                QCOMPARE(control->property("text").toString(), QString::fromUtf8(place.Text));
+        }
+    }
+    for (qsizetype index = 0; index < tabOrder.size(); ++index)
+        QCOMPARE(tabOrder[index]->nextInFocusChain(), tabOrder[(index + 1) % tabOrder.size()]);
 }
 
 void TestMainWindow::resizingMovesNothingAndScrollBarsReachTheControls()

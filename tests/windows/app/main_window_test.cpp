@@ -9,10 +9,12 @@
 #include "shell/win32/test_seams.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/spin_edit.h"
+#include "ui/win32/window_font.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -123,6 +125,24 @@ TEST_F(MainWindow, FieldsStartWithTheHeaderDefaultsAndRanges)
         EXPECT_EQ(fields[index]->MaxValue(), kHeaderFields[index].Maximum);
     }
     EXPECT_EQ(FileLabel(), L"ファイル名：");
+}
+
+TEST(WindowFont, DrawsTheWindowsJapaneseTexts)
+{
+    const std::wstring face = WindowFontFace();
+    HFONT font = CreateWindowFont(face, -12);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring sample =
+        L"ミルフィのアニメデータを修正するツール開く高さ幅ライン数クオリティ";
+    std::vector<WORD> glyphs(sample.size());
+    GetGlyphIndicesW(dc, sample.c_str(), static_cast<int>(sample.size()), glyphs.data(),
+                     GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}), 0) << Utf8(face);
+    EXPECT_EQ(face, L"ＭＳ Ｐゴシック") << "the prefix maps the name to IPAPGothic";
 }
 
 struct DropCase

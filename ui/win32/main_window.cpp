@@ -99,6 +99,22 @@ TForm1::TForm1(HINSTANCE instance, HWND owner, LogFileSelection &selection)
     : m_selection(selection), m_owner(owner)
 {
     CreateWindowFrame(instance, owner);
+    try {
+        BuildContents();
+    } catch (...) {
+        // No destructor runs for a half-built window: nothing of it may outlive this object.
+        ReleaseResources();
+        throw;
+    }
+}
+
+TForm1::~TForm1()
+{
+    ReleaseResources();
+}
+
+void TForm1::BuildContents()
+{
     // The layout is scaled once, to the screen the program starts on.
     HDC screen = GetDC(nullptr);
     const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
@@ -123,7 +139,7 @@ TForm1::TForm1(HINSTANCE instance, HWND owner, LogFileSelection &selection)
     FormCreate();
 }
 
-TForm1::~TForm1()
+void TForm1::ReleaseResources()
 {
     if (m_handle && IsWindow(m_handle))
         DestroyWindow(m_handle);
@@ -134,6 +150,7 @@ TForm1::~TForm1()
     UdQ.reset();
     if (m_font)
         DeleteObject(m_font);
+    m_font = nullptr;
 }
 
 void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)

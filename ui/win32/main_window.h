@@ -59,6 +59,8 @@ private:
     bool HandleControlKey(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                           LRESULT &result);
     void CreateWindowFrame(HINSTANCE instance, HWND owner);
+    void BuildContents();
+    void ReleaseResources();
     void CreateControls(int textHeight, int designTextHeight);
     void SetUpMenu();
     void FormCreate();

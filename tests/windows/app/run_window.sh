@@ -80,6 +80,13 @@ active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
 dialog_open() { wine "$probe_exe" text mrfyc >/dev/null 2>&1; }
 notice_shows() { probe text mrfyc | grep -qxF "$1"; }
 notice_gone() { ! dialog_open; }
+# Keys for a dialog go to it only once Windows has made it the foreground window with the focus
+# on one of its controls.
+dialog_active() { [ "$(probe foreground)" = mrfyc ]; }
+wait_for_dialog() { # what failed
+    wait_for 15 dialog_open || fail "$1"
+    wait_for 10 dialog_active || fail "the dialog did not become the active window"
+}
 
 # The program in a folder of its own, since it writes Temp.txt beside itself.
 mkdir "$work/bin" "$work/logs"
@@ -175,7 +182,7 @@ japanese)
     key Tab
     wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
     key Return
-    wait_for 15 dialog_open || fail "Enter on OK showed no notice"
+    wait_for_dialog "Enter on OK showed no notice"
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     import -window root -crop 500x260+390+380 "$artifacts/mrfyc-notice-$mode.png"
@@ -249,7 +256,7 @@ failure)
     ;;
 esac
 
-wait_for 15 dialog_open || fail "OK showed no notice or error"
+wait_for_dialog "OK showed no notice or error"
 if [ "$mode" = scaled ]; then
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
@@ -265,7 +272,7 @@ elif [ "$mode" = failure ]; then
     # The window goes on: OK again gives the same report.
     wait_for 10 active_is "$window" || fail "the window did not get the focus back"
     key Return
-    wait_for 15 dialog_open || fail "a second OK showed nothing"
+    wait_for_dialog "a second OK showed nothing"
     key Return
     wait_for 10 notice_gone || fail "the error box did not close on Enter"
 else

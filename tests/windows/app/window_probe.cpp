@@ -5,6 +5,8 @@
 //                                  client coordinates, text, and which one has the focus
 //   window_probe text CAPTION      the texts of the controls of a dialog, one a line
 //   window_probe clipboard         the clipboard's CF_UNICODETEXT and CF_TEXT, as UTF-8
+//   window_probe foreground        the caption of the window that takes the keyboard now, when
+//                                  one of its controls has the focus (exit 1 otherwise)
 // Output is UTF-8 with LF; exit 1 when the window or the text is not there.
 #include <windows.h>
 
@@ -152,6 +154,22 @@ int ShowClipboard()
     return missing == 0 ? 0 : 1;
 }
 
+// Keys reach a window only once Windows has made it the foreground window and given one of its
+// controls the focus; the X server's active window can be a step ahead of that.
+int ShowForeground()
+{
+    HWND foreground = GetForegroundWindow();
+    if (!foreground)
+        return 1;
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &thread);
+    if (!thread.hwndFocus || !IsChild(foreground, thread.hwndFocus))
+        return 1;
+    std::printf("%s\n", Utf8(TextOf(foreground)).c_str());
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -159,6 +177,8 @@ int wmain(int argc, wchar_t **argv)
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"clipboard")
         return ShowClipboard();
+    if (command == L"foreground")
+        return ShowForeground();
     if (argc < 3 || (command != L"window" && command != L"text")) {
         std::fprintf(stderr, "usage: window_probe window CLASS | text CAPTION | clipboard\n");
         return 2;

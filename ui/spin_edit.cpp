@@ -167,8 +167,15 @@ bool TSpinEdit::MayEditText() const
 
 void TSpinEdit::paste()
 {
-    if (MayEditText())
-        QLineEdit::paste();
+    if (!MayEditText())
+        return;
+    // QLineEdit would keep the line breaks, and the value would read as MinValue behind a text
+    // that shows a number.
+    const QByteArray clip = QGuiApplication::clipboard()->text().toUtf8();
+    const std::string_view line = SpinPasteText(std::string_view(clip.constData(), clip.size()));
+    if (line.empty() && !hasSelectedText())
+        return;
+    insert(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 void TSpinEdit::cut()
@@ -203,6 +210,11 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
     if (!self)
         return;
     if (IsRefusedEditKey(*event)) {
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
         event->accept();
         return;
     }

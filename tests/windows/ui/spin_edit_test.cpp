@@ -240,6 +240,65 @@ INSTANTIATE_TEST_SUITE_P(Arrows, ArrowClickTest,
                                            ArrowCase{false, 1, 9, "", "1"},
                                            ArrowCase{true, 0, 65536, "5", "5", true}));
 
+// The second press of a double-click is a press like the first; other buttons neither press
+// nor step.
+struct PressCase
+{
+    const char *name;
+    bool rightButton;
+    int clicks;
+    int steps;
+};
+
+class ArrowPressTest : public SpinFieldTest, public ::testing::WithParamInterface<PressCase>
+{
+};
+
+TEST_P(ArrowPressTest, StepsOncePerLeftClick)
+{
+    const PressCase &c = GetParam();
+    Configure(0, 65536, "1200");
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(true);
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    for (int i = 0; i < c.clicks; ++i) {
+        MouseButton(pair, centre, true, c.rightButton);
+        EXPECT_EQ(m_field->Button().UpButton().IsDown(), !c.rightButton);
+        MouseButton(pair, centre, false, c.rightButton);
+    }
+    EXPECT_EQ(m_field->Value(), 1200 + c.steps);
+    EXPECT_EQ(m_field->Button().UpButton().RepeatTimerInterval(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Presses, ArrowPressTest,
+                         ::testing::Values(PressCase{"double_click", false, 2, 2},
+                                           PressCase{"right_button", true, 1, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Under a window's tab navigation: Tab leaves the field (and the exit rule applies), Enter
+// stays in it and is refused like any typed character.
+TEST_F(SpinFieldTest, TabLeavesTheFieldAndEnterIsRefusedUnderDialogNavigation)
+{
+    Configure(1, 9, "12");
+    SetDialogNavigation(m_window->Handle());
+    FocusAtEnd();
+    PressKey(VK_RETURN);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    EXPECT_EQ(m_beeps, 1);
+    EXPECT_EQ(m_field->Text(), "12");
+    PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), m_other->Handle());
+    EXPECT_EQ(m_field->Text(), "9");
+    PressKey(VK_TAB, true);
+    SetDialogNavigation(nullptr);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    DWORD start = 1, end = 0;
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 1u);
+}
+
 class AutoRepeatTest : public SpinFieldTest, public ::testing::WithParamInterface<bool>
 {
 protected:

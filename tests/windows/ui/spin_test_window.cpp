@@ -17,6 +17,7 @@ bool g_sentinelSeen = false;
 bool g_mouseSeen = false;
 UINT g_mouseMessage = 0;
 HWND g_timerWindow = nullptr;
+HWND g_dialog = nullptr;
 int g_timerTicks = 0;
 
 LRESULT CALLBACK WatchMessages(int code, WPARAM wParam, LPARAM lParam)
@@ -125,6 +126,8 @@ bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (g_dialog && IsDialogMessageW(g_dialog, &message))
+                continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -175,10 +178,19 @@ void MoveMouse(HWND window, POINT client)
     SendMouse(window, client, 0, WM_MOUSEMOVE);
 }
 
-void MouseButton(HWND window, POINT client, bool down)
+void MouseButton(HWND window, POINT client, bool down, bool rightButton)
 {
-    SendMouse(window, client, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP,
-              down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
+    if (rightButton)
+        SendMouse(window, client, down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP,
+                  down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+    else
+        SendMouse(window, client, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP,
+                  down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
+}
+
+void SetDialogNavigation(HWND dialog)
+{
+    g_dialog = dialog;
 }
 
 void StartCountingTimerTicks(HWND window)

@@ -35,7 +35,10 @@ void PumpFor(DWORD milliseconds);
 void TypeText(const std::wstring &text);
 void PressKey(WORD virtualKey, bool withShift = false, bool withControl = false);
 void MoveMouse(HWND window, POINT client);
-void MouseButton(HWND window, POINT client, bool down);
+void MouseButton(HWND window, POINT client, bool down, bool rightButton = false);
+// While set, the pump hands keyboard messages to IsDialogMessage for dialog, as a window with
+// tab navigation does; nullptr switches it off.
+void SetDialogNavigation(HWND dialog);
 // How many WM_TIMER messages have been dispatched to window since the counting started.
 void StartCountingTimerTicks(HWND window);
 int TimerTicks();

@@ -47,6 +47,7 @@ protected:
 
     void TearDown() override
     {
+        SetCommandRunner(nullptr);
         BeepSeam().Set(nullptr);
         m_field.reset();
         m_other.reset();
@@ -386,6 +387,38 @@ TEST_P(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
     MouseButton(pair, centre, false);
     EXPECT_EQ(Steps(), 1) << "the click itself still steps";
     SetCommandRunner(nullptr);
+}
+
+TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
+{
+    Configure(0, 65536, "1000");
+    Arrow().SetRepeatDelay(100);
+    Arrow().SetRepeatInterval(40);
+    int reports = 0;
+    SetCommandRunner([&reports](const std::function<void()> &command) {
+        try {
+            command();
+        } catch (const EWriteError &) {
+            ++reports;
+        }
+    });
+    m_field->OnChange = [this] {
+        if (++m_changes == 2)
+            throw EWriteError("step failed");
+    };
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(GetParam());
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    MouseButton(pair, centre, true);
+    ASSERT_TRUE(PumpUntil([&reports] { return reports == 1; }));
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
+    const int ticks = TimerTicks();
+    StartCountingTimerTicks(pair);
+    PumpFor(200);
+    EXPECT_EQ(TimerTicks(), 0) << ticks;
+    EXPECT_EQ(Steps(), 2) << "the failing step itself stands; no more follow";
+    MouseButton(pair, centre, false);
+    EXPECT_EQ(reports, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Arrows, AutoRepeatTest, ::testing::Values(true, false),

@@ -331,6 +331,7 @@ TEST_P(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
     EXPECT_GE(released, held + 1) << "the release over the arrow steps once more";
     EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
     const int ticks = TimerTicks();
+    EXPECT_EQ(released, ticks + 1) << "one step per tick while held, one at the release";
     PumpFor(200);
     EXPECT_EQ(TimerTicks(), ticks) << "the timer is off after the release";
     EXPECT_EQ(Steps(), released);

@@ -73,7 +73,12 @@ TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds) : m_parent(
                              GetModuleHandleW(nullptr), nullptr);
     if (!m_edit)
         throw Exception("The spin field cannot be created", static_cast<int>(GetLastError()));
-    m_button = std::make_unique<TSpinButton>(m_edit, Rect{0, 0, kPairWidth, kPairHeight});
+    try {
+        m_button = std::make_unique<TSpinButton>(m_edit, Rect{0, 0, kPairWidth, kPairHeight});
+    } catch (...) {
+        DestroyWindow(m_edit);
+        throw;
+    }
     m_button->SetFocusControl(m_edit);
     // Through the virtual operations, so that a derived field's steps are the ones taken.
     m_button->OnUpClick = [this] { StepUp(); };
@@ -98,8 +103,8 @@ TSpinEdit::~TSpinEdit()
 
 void TSpinEdit::SetBounds(const Rect &bounds)
 {
-    SetWindowPos(m_edit, nullptr, bounds.Left, bounds.Top, bounds.Width,
-                 std::max(bounds.Height, MinimumHeight()), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_edit, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TSpinEdit::SetFont(HFONT font)
@@ -374,6 +379,14 @@ LRESULT TSpinEdit::HandleEdit(UINT message, WPARAM wParam, LPARAM lParam)
         ApplyHeightRules();
         PlaceButton();
         return result;
+    }
+    case WM_WINDOWPOSCHANGING: {
+        // However the field is resized (the window's scaling included), never below the least
+        // height that its font allows.
+        auto *position = reinterpret_cast<WINDOWPOS *>(lParam);
+        if (!(position->flags & SWP_NOSIZE))
+            position->cy = std::max(position->cy, MinimumHeight());
+        return PassOn(message, wParam, lParam);
     }
     case WM_SIZE: {
         const LRESULT result = PassOn(message, wParam, lParam);

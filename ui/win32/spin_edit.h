@@ -33,7 +33,7 @@ public:
 
     // The edit control: the window that takes the focus (tab order, SetFocus).
     HWND Handle() const { return m_edit; }
-    // A height below the font's least height is raised to it.
+    // A height below the font's least height is raised to it, here as on any resize.
     void SetBounds(const Rect &bounds);
     // Sets the font (not owned) and, with AutoSize, the height that it gives.
     void SetFont(HFONT font);

@@ -291,13 +291,17 @@ TEST_F(SpinFieldTest, TabLeavesTheFieldAndEnterIsRefusedUnderDialogNavigation)
     EXPECT_EQ(GetFocus(), m_other->Handle());
     EXPECT_EQ(m_field->Text(), "9");
     PressKey(VK_TAB, true);
-    SetDialogNavigation(nullptr);
     EXPECT_EQ(GetFocus(), m_field->Handle());
     DWORD start = 1, end = 0;
     SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 1u);
+    // The arrow keys stay with the field.
+    PressKey(VK_DOWN);
+    SetDialogNavigation(nullptr);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    EXPECT_EQ(m_field->Text(), "8");
 }
 
 class AutoRepeatTest : public SpinFieldTest, public ::testing::WithParamInterface<bool>
@@ -602,10 +606,14 @@ TEST_F(SpinFieldTest, PairAndTextAreaStandWhereTheLayoutPutsThem)
     // Wine insets the rectangle by the client edge's pixel; Windows takes it as given.
     EXPECT_LE(text.right, client.right - TSpinEdit::kPairWidth - 2);
     EXPECT_GE(text.right, client.right - TSpinEdit::kPairWidth - 3);
-    // A height below the font's least one is raised to it.
+    // A height below the font's least one is raised to it, however the field is resized.
     m_field->SetBounds({10, 10, 121, 10});
     GetWindowRect(m_field->Handle(), &outer);
     EXPECT_EQ(outer.bottom - outer.top, m_field->MinimumHeight());
+    SetWindowPos(m_field->Handle(), nullptr, 0, 0, 150, 12, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(m_field->Handle(), &outer);
+    EXPECT_EQ(outer.bottom - outer.top, m_field->MinimumHeight());
+    EXPECT_EQ(m_field->Button().Bounds(), (Rect{150 - 15 - 5, 0, 15, 16}));
     EXPECT_EQ(GetWindowLongW(m_field->Handle(), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
 }
 

@@ -566,6 +566,29 @@ TEST_F(SpinFieldTest, CutAndDeleteNeedTheEditor)
     EXPECT_EQ(m_changes, 1);
 }
 
+// Focus that comes with a left press inside the text places the caret; by keyboard it selects
+// the whole text.
+TEST_F(SpinFieldTest, LeftPressInsideTheTextSelectsNothing)
+{
+    Configure(0, 65536, "1200");
+    SetFocus(m_other->Handle());
+    PumpFor(10);
+    MoveMouse(m_field->Handle(), {40, 8});
+    MouseButton(m_field->Handle(), {41, 8}, true);
+    MouseButton(m_field->Handle(), {41, 8}, false);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    DWORD start = 0, end = 0;
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end);
+    SetFocus(m_other->Handle());
+    SetFocus(m_field->Handle());
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 4u);
+}
+
 // Writes of Value: the bounded number, a change notice only when the text changes.
 TEST_F(SpinFieldTest, ValueWritesRaiseOnChangeOnlyForNewText)
 {

@@ -16,10 +16,8 @@ namespace mrfyc {
 
 namespace {
 
-constexpr wchar_t kBackspace = 8;
 constexpr wchar_t kTab = 9;
 constexpr wchar_t kLineFeed = 10;
-constexpr wchar_t kCarriageReturn = 13;
 constexpr wchar_t kCtrlV = 22;
 constexpr wchar_t kCtrlX = 24;
 constexpr wchar_t kCtrlZ = 26;
@@ -190,9 +188,8 @@ void TSpinEdit::Paste()
 {
     if (!MayEditText())
         return;
-    const std::wstring clip = ClipboardText(m_edit);
-    const std::wstring inserted =
-        clip.substr(0, std::min(clip.find_first_of(L"\r\n"), clip.size()));
+    const std::string clip = win32::ToUtf8(ClipboardText(m_edit));
+    const std::wstring inserted = win32::ToWide(SpinPasteText(clip)).value_or(std::wstring());
     SendMessageW(m_edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(inserted.c_str()));
 }
 

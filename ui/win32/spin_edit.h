@@ -18,6 +18,12 @@ namespace mrfyc {
 // a multi-line edit control (the pair is its child, clipped from its text area) whose messages
 // pass through this object first. The text is the only state; Value is worked out from it on
 // every read.
+//
+// A window creates its fields in tab order (creation order is the order IsDialogMessage walks),
+// sets MinValue and MaxValue before Value, and gives the font with SetFont or WM_SETFONT; the
+// field then takes the font's height. Under IsDialogMessage, Tab and Esc go to the window, Enter
+// and the arrow keys stay with the field. Errors raised inside the field's message handling go to
+// the runner of SetCommandRunner (command_runner.h).
 class TSpinEdit
 {
 public:

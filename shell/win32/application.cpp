@@ -54,6 +54,13 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             SetActiveWindow(popup);
         return 0;
     }
+    case WM_SIZE:
+        // Windows hides and shows the owned windows with a minimised owner itself; Wine does not.
+        if (wParam == SIZE_MINIMIZED)
+            ShowOwnedPopups(window, FALSE);
+        else if (wParam == SIZE_RESTORED)
+            ShowOwnedPopups(window, TRUE);
+        break;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:

@@ -170,6 +170,48 @@ TEST(Program, StartsMaximisedWithShowCommandThree)
     EXPECT_TRUE(zoomed);
 }
 
+struct MinimiseCase
+{
+    const char *Name;
+    int ShowCommand;
+    bool MinimiseByMainWindow;
+};
+
+class ProgramMinimised : public testing::TestWithParam<MinimiseCase>
+{
+};
+
+// The owner carries the task-bar entry: minimised, it hides the main window, restored, it shows
+// it again.
+TEST_P(ProgramMinimised, ToTheTaskBarEntryAndBack)
+{
+    const MinimiseCase &row = GetParam();
+    auto mainWindow = [] { return FindWindowW(kMainClass, nullptr); };
+    WindowSteps steps(L"TApplication", {[&](HWND) {
+                                            if (row.MinimiseByMainWindow)
+                                                PostMessageW(mainWindow(), WM_SYSCOMMAND,
+                                                             SC_MINIMIZE, 0);
+                                        },
+                                        [&](HWND owner) {
+                                            EXPECT_TRUE(IsIconic(owner));
+                                            EXPECT_FALSE(IsWindowVisible(mainWindow()));
+                                            ShowWindow(owner, SW_RESTORE);
+                                        },
+                                        [&](HWND owner) {
+                                            EXPECT_FALSE(IsIconic(owner));
+                                            EXPECT_TRUE(IsWindowVisible(mainWindow()));
+                                            DestroyWindow(mainWindow());
+                                        }});
+    EXPECT_EQ(RunProgram(GetModuleHandleW(nullptr), row.ShowCommand, CreateMainWindow), 0);
+    EXPECT_TRUE(steps.Finished());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ProgramMinimised,
+                         testing::Values(MinimiseCase{"ShowCommandSeven", SW_SHOWMINNOACTIVE,
+                                                      false},
+                                         MinimiseCase{"MainWindowMinimised", SW_SHOWNORMAL, true}),
+                         [](const auto &info) { return std::string(info.param.Name); });
+
 TEST(Program, SessionEndingClosesAnOpenNotice)
 {
     BeepSeam().Set([](BeepKind) {});

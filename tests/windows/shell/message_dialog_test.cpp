@@ -121,6 +121,8 @@ struct LayoutCase
 {
     const char *Name;
     std::wstring Text;
+    // openbox moves a window taller than the screen by its own rules once it is mapped.
+    bool PlacedAsAsked = true;
 };
 
 class MessageDialogLayout : public MessageDialog, public testing::WithParamInterface<LayoutCase>
@@ -151,8 +153,10 @@ TEST_P(MessageDialogLayout, SizedFromItsFontCentredAndModal)
                           const Point corner = CentredOn(
                               {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
                               {outer.right - outer.left, outer.bottom - outer.top});
-                          EXPECT_EQ(outer.left, corner.X);
-                          EXPECT_EQ(outer.top, corner.Y);
+                          if (GetParam().PlacedAsAsked) {
+                              EXPECT_EQ(outer.left, corner.X);
+                              EXPECT_EQ(outer.top, corner.Y);
+                          }
 
                           EXPECT_FALSE(IsWindowEnabled(owner));
                           EXPECT_EQ(GetFocus(), button);
@@ -179,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"Notice", L"修正しました"}, LayoutCase{"Short", L"x"},
         LayoutCase{"Wrapped", Repeated(L"ファイルを選択、またはドラッグドロップしてください ", 12)},
         LayoutCase{"Tab", L"a\tb\tc"}, LayoutCase{"Lines", L"first\r\nsecond\r\nthird"},
-        LayoutCase{"Ampersand", L"C:\\a&b.mrfy"}),
+        LayoutCase{"Ampersand", L"C:\\a&b.mrfy"},
+        LayoutCase{"TallerThanTheScreen", Repeated(L"x\r\n", 120), false}),
     [](const auto &info) { return std::string(info.param.Name); });
 
 struct CloseCase

@@ -166,6 +166,7 @@ TEST_P(MessageDialogLayout, SizedFromItsFontCentredAndModal)
     EXPECT_EQ(ShowMessageDialog(text, L"caption"), TMessageForm::ResultOk);
     EXPECT_TRUE(steps.Finished());
     EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_EQ(GetActiveWindow(), owner);
     EXPECT_TRUE(m_beeps.empty());
 }
 

@@ -5,6 +5,7 @@
 #include "rules/errors.h"
 #include "rules/message_content.h"
 #include "shell/beep.h"
+#include "shell/win32/display_text.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/test_seams.h"
@@ -240,11 +241,7 @@ std::wstring TMessageForm::ContentText() const
     const std::string caption = win32::ToUtf8(WindowText(m_handle));
     const std::string text = win32::ToUtf8(WindowText(m_message));
     const std::string button = win32::ToUtf8(WindowText(m_okButton));
-    const std::wstring content = [&] {
-        const std::string bytes = MessageContentText(caption, text, {button});
-        return win32::ToWide(bytes).value_or(std::wstring());
-    }();
-    return content;
+    return ToDisplayText(MessageContentText(caption, text, {button}));
 }
 
 void TMessageForm::PlaceOnScreen(HWND activeWindow)

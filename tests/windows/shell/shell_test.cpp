@@ -242,8 +242,11 @@ TEST(ErrorBox, StopBoxWithTheFullStopWhileTheMainWindowIsDisabled)
                             mainEnabledDuringBox = IsWindowEnabled(mainWindow) != FALSE;
                             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                         }});
+        SetFocus(mainWindow);
         RunCommand([] { throw EFOpenError(FileOpenErrorText("C:\\a.mrfy")); });
         mainEnabledAfter = IsWindowEnabled(mainWindow) != FALSE;
+        EXPECT_EQ(GetActiveWindow(), mainWindow);
+        EXPECT_EQ(GetFocus(), mainWindow);
         EXPECT_TRUE(box.Finished());
         DestroyWindow(mainWindow);
     });

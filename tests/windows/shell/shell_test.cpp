@@ -234,12 +234,24 @@ TEST(ErrorBox, StopBoxWithTheFullStopWhileTheMainWindowIsDisabled)
     std::wstring caption;
     bool mainEnabledDuringBox = true;
     bool mainEnabledAfter = false;
+    bool stopIcon = false;
+    std::vector<std::wstring> buttons;
     RunWith(SW_SHOWNORMAL, [&](HWND mainWindow) {
         WindowSteps box(L"#32770", {[&](HWND dialog) {
                             caption = TextOf(dialog);
                             // A message box holds its text in the static control 0xFFFF.
                             shown = TextOf(GetDlgItem(dialog, 0xFFFF));
                             mainEnabledDuringBox = IsWindowEnabled(mainWindow) != FALSE;
+                            // The stop icon (its control is 0x14 on Windows, stc1 under Wine).
+                            HWND icon = GetDlgItem(dialog, 0x14);
+                            if (!icon)
+                                icon = GetDlgItem(dialog, 0x440);
+                            stopIcon = SendMessageW(icon, STM_GETICON, 0, 0) ==
+                                       reinterpret_cast<LRESULT>(LoadIconW(nullptr, IDI_HAND));
+                            for (HWND child = FindWindowExW(dialog, nullptr, L"Button", nullptr);
+                                 child; child = FindWindowExW(dialog, child, L"Button", nullptr))
+                                if (IsWindowVisible(child))
+                                    buttons.push_back(TextOf(child));
                             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                         }});
         SetFocus(mainWindow);
@@ -254,6 +266,8 @@ TEST(ErrorBox, StopBoxWithTheFullStopWhileTheMainWindowIsDisabled)
     EXPECT_EQ(caption, L"mrfyc");
     EXPECT_FALSE(mainEnabledDuringBox);
     EXPECT_TRUE(mainEnabledAfter);
+    EXPECT_TRUE(stopIcon);
+    EXPECT_EQ(buttons, std::vector<std::wstring>{L"OK"});
 }
 
 struct StartupCase

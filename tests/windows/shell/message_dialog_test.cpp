@@ -133,6 +133,7 @@ TEST_P(MessageDialogLayout, SizedFromItsFontCentredAndModal)
 {
     const std::wstring &text = GetParam().Text;
     HWND owner = m_owner.Handle();
+    SetCapture(owner); // a held button when the notice opens
     WindowSteps steps(TMessageForm::ClassName, {[&](HWND dialog) {
                           const MessageLayout expected = ExpectedLayout(dialog, text);
                           RECT client{};
@@ -160,6 +161,7 @@ TEST_P(MessageDialogLayout, SizedFromItsFontCentredAndModal)
 
                           EXPECT_FALSE(IsWindowEnabled(owner));
                           EXPECT_EQ(GetFocus(), button);
+                          EXPECT_EQ(GetCapture(), nullptr) << "the owner still holds the mouse";
                           EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
                           PostKey(VK_RETURN);
                       }});

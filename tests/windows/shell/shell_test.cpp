@@ -3,6 +3,7 @@
 #include "shell/win32/application.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/message_form.h"
+#include "shell/win32/message_loop.h"
 #include "shell/win32/notice.h"
 #include "shell/win32/test_seams.h"
 #include "window_steps.h"
@@ -168,6 +169,70 @@ TEST(Program, StartsMaximisedWithShowCommandThree)
         DestroyWindow(mainWindow);
     });
     EXPECT_TRUE(zoomed);
+}
+
+constexpr wchar_t kFormClass[] = L"MrfycTestForm";
+
+int &PreviewedF5()
+{
+    static int count = 0;
+    return count;
+}
+
+LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == KeyPreviewMessage()) {
+        const MSG &key = *reinterpret_cast<const MSG *>(lParam);
+        if (key.message == WM_KEYDOWN && key.wParam == VK_F5) {
+            ++PreviewedF5();
+            return 1;
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A main window that asks for dialog keys, with two buttons in tab order.
+HWND CreateForm(HINSTANCE instance, HWND owner)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = FormProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kFormClass;
+    RegisterClassExW(&windowClass);
+    HWND form = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"form", WS_OVERLAPPEDWINDOW, 210,
+                                77, 370, 251, owner, nullptr, instance, nullptr);
+    for (int id : {11, 12})
+        CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, id * 10, 80, 20,
+                        form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    return form;
+}
+
+// What the main window needs of the loop: its own look at every key first, then the dialog keys.
+TEST(ProgramLoop, KeysPreviewedByTheWindowThenDialogKeys)
+{
+    PreviewedF5() = 0;
+    int focusAfterTab = 0;
+    int focusBeforeTab = 0;
+    WindowSteps steps(kFormClass, {[](HWND form) {
+                                       SetActiveWindow(form);
+                                       SetFocus(GetDlgItem(form, 11));
+                                   },
+                                   [&](HWND) {
+                                       focusBeforeTab = GetDlgCtrlID(GetFocus());
+                                       PostKey(VK_TAB);
+                                       PostKey(VK_F5);
+                                   },
+                                   [&](HWND form) {
+                                       focusAfterTab = GetDlgCtrlID(GetFocus());
+                                       DestroyWindow(form);
+                                   }});
+    EXPECT_EQ(RunProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL, CreateForm), 0);
+    EXPECT_TRUE(steps.Finished());
+    EXPECT_EQ(PreviewedF5(), 1);
+    EXPECT_EQ(focusBeforeTab, 11);
+    EXPECT_EQ(focusAfterTab, 12);
 }
 
 struct MinimiseCase

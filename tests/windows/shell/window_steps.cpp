@@ -39,8 +39,15 @@ void CALLBACK WindowSteps::Tick(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 
 void WindowSteps::OnTick()
 {
-    if (Finished())
+    if (Finished()) {
+        // Still there long after the last step: whatever should have closed it did not.
+        if (m_found && ++m_ticksAfterLast == kTicksToFind && IsWindow(m_window) &&
+            IsWindowVisible(m_window)) {
+            ADD_FAILURE() << "the window is still open after the last step";
+            PostQuitMessage(3);
+        }
         return;
+    }
     if (!m_found) {
         HWND window = FindWindowW(m_className, nullptr);
         if (!window || !IsWindowVisible(window)) {

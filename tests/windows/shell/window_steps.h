@@ -10,7 +10,8 @@ namespace mrfyc::test {
 
 // Steps run on the GUI thread, one per timer tick, from inside whatever modal loop is running
 // then: the first one once a visible window of the class exists, the rest on the ticks after.
-// A window that never shows up ends every loop with a quit request, so that no test hangs.
+// A window that never shows up, or stays open long after the last step, ends every loop with a
+// quit request, so that no test hangs.
 class WindowSteps
 {
 public:
@@ -35,6 +36,7 @@ private:
     std::vector<Step> m_steps;
     std::size_t m_next = 0;
     int m_ticks = 0;
+    int m_ticksAfterLast = 0;
     bool m_found = false;
     HWND m_window = nullptr;
     UINT_PTR m_timer = 0;

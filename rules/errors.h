@@ -61,5 +61,7 @@ inline constexpr std::string_view kWriteErrorText = "ストリームへの書き
 inline constexpr std::string_view kStreamMemoryErrorText =
     "メモリストリームの拡大中にメモリが足りなくなりました";
 inline constexpr std::string_view kOutOfMemoryText = "メモリが足りません";
+// A spin field's arrow could not have its repeat timer.
+inline constexpr std::string_view kTimerErrorText = "タイマーを取得できません";
 
 } // namespace mrfyc

@@ -2,6 +2,7 @@
 #include "shell/message_form.h"
 
 #include "rules/errors.h"
+#include "rules/message_content.h"
 #include "shell/beep.h"
 #include "shell/qt_geometry.h"
 #include "shell/test_seams.h"
@@ -15,6 +16,9 @@
 #include <QWindow>
 
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace mrfyc {
 
@@ -118,14 +122,12 @@ QFont TMessageForm::MessageFont()
 
 QString TMessageForm::ContentText() const
 {
-    const QString divider = QString(27, u'-');
-    const QLatin1StringView crlf("\r\n");
-    QString buttons;
+    std::vector<std::string> captions;
     for (const QPushButton *button : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
-        buttons += button->text() + QLatin1StringView("   ");
-    buttons.remove(u'&');
-    return divider + crlf + windowTitle() + crlf + divider + crlf + m_message->text() + crlf +
-           divider + crlf + buttons + crlf + divider + crlf;
+        captions.push_back(button->text().toStdString());
+    const std::vector<std::string_view> views(captions.begin(), captions.end());
+    return QString::fromStdString(
+        MessageContentText(windowTitle().toStdString(), m_message->text().toStdString(), views));
 }
 
 void TMessageForm::PlaceOnScreen(const QWidget *activeWindow)

@@ -45,15 +45,6 @@ Origin OriginOf(const void *address)
     return {FileName(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()), 0};
 }
 
-std::string FormatAddress(std::uintptr_t offset)
-{
-    // As %p prints a pointer here: every hexadecimal digit of the pointer, in capitals.
-    char digits[2 * sizeof(void *) + 1];
-    std::snprintf(digits, sizeof digits, "%0*llX", static_cast<int>(2 * sizeof(void *)),
-                  static_cast<unsigned long long>(offset));
-    return digits;
-}
-
 void WriteToStderr(const std::string &text)
 {
     std::fwrite(text.data(), 1, text.size(), stderr);
@@ -96,18 +87,6 @@ public:
 };
 
 } // namespace
-
-std::string StartupFailureText(std::string_view kind, std::string_view module,
-                               std::uintptr_t offset, std::string_view message)
-{
-    std::string text;
-    text.append(kind).append(" がモジュール ").append(module).append(" の ");
-    text.append(FormatAddress(offset)).append(" で発生しました。\r\n").append(message);
-    if (!message.empty() && message.back() != '.')
-        text.push_back('.');
-    text.append("\r\n");
-    return text;
-}
 
 std::string StartupFailureText(const std::exception_ptr &error)
 {

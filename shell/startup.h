@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/startup_failure_text.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -17,11 +19,6 @@ namespace mrfyc {
 // `createMainWindow` builds (shown), the event loop. 0 after a normal end; 1 when start-up fails,
 // after the failure has been written to stderr and shown in a box.
 int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createMainWindow);
-
-// "<kind> がモジュール <module> の <offset> で発生しました。\r\n<message><.>\r\n", the "." only
-// when the message is not empty and does not end in one.
-std::string StartupFailureText(std::string_view kind, std::string_view module,
-                               std::uintptr_t offset, std::string_view message);
 
 // The text above for an error caught during start-up: the module that holds the code that raised
 // it and the offset into that module.

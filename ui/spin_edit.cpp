@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/spin_edit.h"
 
-#include "rules/spin_text.h"
+#include "rules/spin_field.h"
 #include "shell/beep.h"
 #include "ui/spin_button.h"
 #include "ui/timer_speed_button.h"
@@ -90,7 +90,7 @@ TSpinEdit::~TSpinEdit() = default;
 std::int32_t TSpinEdit::Value() const
 {
     const QByteArray utf8 = text().toUtf8();
-    return ParseSpinText(std::string_view(utf8.constData(), utf8.size())).value_or(m_minValue);
+    return ReadSpinValue(std::string_view(utf8.constData(), utf8.size()), Bounds());
 }
 
 void TSpinEdit::setValue(std::int32_t value)
@@ -100,22 +100,17 @@ void TSpinEdit::setValue(std::int32_t value)
 
 std::int32_t TSpinEdit::ClampValue(std::int64_t value) const
 {
-    if (m_minValue == m_maxValue) {
-        // No bounds: a sum beyond 32 bits stops at the end of the range instead of wrapping.
-        return static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                     std::numeric_limits<std::int32_t>::max()));
-    }
-    if (value < m_minValue)
-        return m_minValue;
-    if (value > m_maxValue)
-        return m_maxValue;
-    return static_cast<std::int32_t>(value);
+    return ClampSpinValue(value, Bounds());
+}
+
+SpinBounds TSpinEdit::Bounds() const
+{
+    return {m_minValue, m_maxValue};
 }
 
 void TSpinEdit::ShowNumber(std::int32_t bounded)
 {
-    const QString number = QString::number(bounded);
+    const QString number = QString::fromStdString(SpinValueText(bounded));
     if (number == text())
         return;
     setText(number);
@@ -123,33 +118,28 @@ void TSpinEdit::ShowNumber(std::int32_t bounded)
 
 void TSpinEdit::StepUp()
 {
-    Step(m_increment);
+    Step(SpinDirection::Up);
 }
 
 void TSpinEdit::StepDown()
 {
-    Step(-static_cast<std::int64_t>(m_increment));
+    Step(SpinDirection::Down);
 }
 
-void TSpinEdit::Step(std::int64_t delta)
+void TSpinEdit::Step(SpinDirection direction)
 {
     if (isReadOnly()) {
         Beep(BeepKind::Default);
         return;
     }
-    // Summed in 64 bits and bounded once: a bounded field never wraps around.
-    ShowNumber(ClampValue(static_cast<std::int64_t>(Value()) + delta));
+    const QByteArray utf8 = text().toUtf8();
+    ShowNumber(SteppedSpinValue(std::string_view(utf8.constData(), utf8.size()), m_increment,
+                                direction, Bounds()));
 }
 
 bool TSpinEdit::AcceptsChar(QChar character) const
 {
-    const char16_t code = character.unicode();
-    if (code < 32)
-        return code != kCarriageReturn && (m_editorEnabled || code != kBackspace);
-    if (!m_editorEnabled)
-        return false;
-    return (code >= u'0' && code <= u'9') || code == u'+' || code == u'-' ||
-           character == DecimalSeparator();
+    return SpinAcceptsChar(character.unicode(), m_editorEnabled, DecimalSeparator().unicode());
 }
 
 QString TSpinEdit::AcceptedCharacters(const QString &typed) const
@@ -172,13 +162,20 @@ QString TSpinEdit::AcceptedCharacters(const QString &typed) const
 
 bool TSpinEdit::MayEditText() const
 {
-    return m_editorEnabled && !isReadOnly();
+    return SpinMayEditText(m_editorEnabled, isReadOnly());
 }
 
 void TSpinEdit::paste()
 {
-    if (MayEditText())
-        QLineEdit::paste();
+    if (!MayEditText())
+        return;
+    // QLineEdit would keep the line breaks, and the value would read as MinValue behind a text
+    // that shows a number.
+    const QByteArray clip = QGuiApplication::clipboard()->text().toUtf8();
+    const std::string_view line = SpinPasteText(std::string_view(clip.constData(), clip.size()));
+    if (line.empty() && !hasSelectedText())
+        return;
+    insert(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 void TSpinEdit::cut()
@@ -213,6 +210,11 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
     if (!self)
         return;
     if (IsRefusedEditKey(*event)) {
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
         event->accept();
         return;
     }
@@ -293,10 +295,9 @@ void TSpinEdit::focusOutEvent(QFocusEvent *event)
     emit OnExit();
     if (!self)
         return;
-    // Only a number outside the bounds is replaced; any other text stays as typed.
-    const std::int32_t value = Value();
-    if (ClampValue(value) != value)
-        setValue(value);
+    const QByteArray utf8 = text().toUtf8();
+    if (const auto left = SpinExitText(std::string_view(utf8.constData(), utf8.size()), Bounds()))
+        setText(QString::fromStdString(*left));
 }
 
 bool TSpinEdit::eventFilter(QObject *watched, QEvent *event)

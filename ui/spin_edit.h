@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/spin_field.h"
+
 #include <QLineEdit>
 
 #include <cstdint>
@@ -91,7 +93,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void Step(std::int64_t delta);
+    void Step(SpinDirection direction);
+    SpinBounds Bounds() const;
     void ShowNumber(std::int32_t bounded);
     bool MayEditText() const;
     bool AcceptsDrop(const QMimeData *data) const;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/errors.h"
+
 #include <QBasicTimer>
 #include <QImage>
 #include <QPixmap>
@@ -11,9 +13,6 @@
 #include <utility>
 
 namespace mrfyc {
-
-// The text of the error raised when the repeat timer cannot be had.
-inline constexpr std::string_view kTimerErrorText = "タイマーを取得できません";
 
 // A flat push button that paints a frame and a glyph, clicks on a left-button release over it
 // and, when allowed to repeat, clicks again while it is held down: first after RepeatDelay, then

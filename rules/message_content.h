@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mrfyc {
+
+// What the message dialog's Ctrl+C puts on the clipboard: seven lines, each ended by CR LF, the
+// caption, the text and the button captions (each followed by three spaces, every "&" removed)
+// between dividers of 27 hyphens.
+std::string MessageContentText(std::string_view caption, std::string_view text,
+                               const std::vector<std::string_view> &buttonCaptions);
+
+} // namespace mrfyc

@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: MIT
+#include "shell/win32/application.h"
+
+#include "shell/win32/error_report.h"
+#include "shell/win32/message_loop.h"
+#include "shell/win32/resource_ids.h"
+#include "shell/win32/startup.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr wchar_t kOwnerClass[] = L"TApplication";
+constexpr UINT_PTR kMainWindowSubclass = 1;
+
+struct Program
+{
+    HWND owner = nullptr;
+    HWND mainWindow = nullptr;
+};
+
+Program &CurrentProgram()
+{
+    static Program program;
+    return program;
+}
+
+void EndSession()
+{
+    // Every loop ends, an open notice with result 2; the main window goes with the shutdown.
+    PostQuitMessage(0);
+}
+
+// The owner stands in for the main window on the task bar: its Close closes the main window, and
+// when it is activated (restored, clicked) the main window or its open dialog takes over.
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND mainWindow = CurrentProgram().mainWindow;
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            if (mainWindow)
+                PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS: {
+        HWND popup = GetLastActivePopup(window);
+        if (popup != window && IsWindowVisible(popup) && IsWindowEnabled(popup))
+            SetActiveWindow(popup);
+        return 0;
+    }
+    case WM_SIZE:
+        // Windows hides and shows the owned windows with a minimised owner itself; Wine does not.
+        if (wParam == SIZE_MINIMIZED)
+            ShowOwnedPopups(window, FALSE);
+        else if (wParam == SIZE_RESTORED)
+            ShowOwnedPopups(window, TRUE);
+        break;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession();
+        return 0;
+    case WM_CLOSE:
+        if (mainWindow)
+            PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Minimising the main window minimises the program to its task-bar entry (the owner hides the
+// windows it owns), and the end of the main window ends the loop.
+LRESULT CALLBACK MainWindowSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && CurrentProgram().owner) {
+            ShowWindow(CurrentProgram().owner, SW_MINIMIZE);
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, MainWindowSubclass, kMainWindowSubclass);
+        CurrentProgram().mainWindow = nullptr;
+        PostQuitMessage(0);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+HWND CreateOwnerWindow(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = OwnerProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ApplicationIcon(GetSystemMetrics(SM_CXICON));
+    windowClass.hIconSm = ApplicationIcon(GetSystemMetrics(SM_CXSMICON));
+    windowClass.lpszClassName = kOwnerClass;
+    RegisterClassExW(&windowClass);
+    // No size: nothing of it is ever seen but its task-bar entry.
+    HWND owner =
+        CreateWindowExW(0, kOwnerClass, ApplicationTitle(),
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                        0, 0, nullptr, nullptr, instance, nullptr);
+    if (!owner)
+        return nullptr;
+    HMENU menu = GetSystemMenu(owner, FALSE);
+    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MOVE, MF_BYCOMMAND);
+    return owner;
+}
+
+void GiveIconIfNone(HWND window)
+{
+    if (SendMessageW(window, WM_GETICON, ICON_BIG, 0) == 0 &&
+        GetClassLongPtrW(window, GCLP_HICON) == 0) {
+        SendMessageW(window, WM_SETICON, ICON_BIG,
+                     reinterpret_cast<LPARAM>(ApplicationIcon(GetSystemMetrics(SM_CXICON))));
+        SendMessageW(window, WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(ApplicationIcon(GetSystemMetrics(SM_CXSMICON))));
+    }
+}
+
+void ShowProgram(HWND owner, HWND mainWindow, int showCommand)
+{
+    // Shown without size or activation: it only puts the entry on the task bar.
+    SetWindowPos(owner, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE | SWP_NOMOVE);
+    if (showCommand == SW_SHOWMAXIMIZED) {
+        ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
+    } else if (showCommand == SW_SHOWMINNOACTIVE) {
+        // The owner hides the windows it owns while it is minimised and shows them on restore.
+        ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
+        ShowWindow(owner, SW_SHOWMINNOACTIVE);
+    } else {
+        ShowWindow(mainWindow, SW_SHOWNORMAL);
+    }
+    UpdateWindow(mainWindow);
+}
+
+void DiscardQuitRequests()
+{
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+void Shutdown()
+{
+    Program &program = CurrentProgram();
+    if (program.mainWindow)
+        DestroyWindow(program.mainWindow);
+    if (program.owner)
+        DestroyWindow(program.owner);
+    program = Program{};
+    DiscardQuitRequests();
+}
+
+} // namespace
+
+const wchar_t *ApplicationTitle()
+{
+    return L"mrfyc";
+}
+
+HWND ApplicationWindow()
+{
+    return CurrentProgram().owner;
+}
+
+HICON ApplicationIcon(int size)
+{
+    auto icon =
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(MRFYC_ICON_MAIN),
+                                      IMAGE_ICON, size, size, LR_SHARED));
+    if (!icon)
+        icon = LoadIconW(nullptr, IDI_APPLICATION);
+    return icon;
+}
+
+int RunProgram(HINSTANCE instance, int showCommand,
+               const std::function<HWND(HINSTANCE instance, HWND owner)> &createMainWindow)
+{
+    Program &program = CurrentProgram();
+    try {
+        program.owner = CreateOwnerWindow(instance);
+        if (!program.owner)
+            throw Exception("CreateWindowExW failed", static_cast<int>(GetLastError()));
+        HWND mainWindow = createMainWindow(instance, program.owner);
+        if (!mainWindow)
+            throw Exception(std::string());
+        program.mainWindow = mainWindow;
+        SetWindowSubclass(mainWindow, MainWindowSubclass, kMainWindowSubclass, 0);
+        GiveIconIfNone(mainWindow);
+        ShowProgram(program.owner, mainWindow, showCommand);
+    } catch (...) {
+        const std::string text = StartupFailureText(std::current_exception());
+        Shutdown();
+        return ReportStartupFailure(text);
+    }
+    RunMessageLoop([] { return false; });
+    Shutdown();
+    return 0;
+}
+
+} // namespace mrfyc

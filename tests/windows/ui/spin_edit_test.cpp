@@ -1,0 +1,707 @@
+// SPDX-License-Identifier: MIT
+#include "spin_test_window.h"
+
+#include "files/win32/wide_text.h"
+#include "rules/errors.h"
+#include "shell/win32/test_seams.h"
+#include "ui/win32/command_runner.h"
+#include "ui/win32/spin_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+#include <string>
+
+namespace mrfyc {
+namespace {
+
+using namespace mrfyc::test;
+
+constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
+
+// A field of the main window's size beside a second one that takes the focus away, with the
+// field's beeps and change notices counted.
+class SpinFieldTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_window = std::make_unique<TestWindow>();
+        LOGFONTW description{};
+        description.lfHeight = 12;
+        description.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(description.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
+        m_font = CreateFontIndirectW(&description);
+        m_field = std::make_unique<TSpinEdit>(m_window->Handle(), 101, Rect{10, 10, 121, 21});
+        m_other = std::make_unique<TSpinEdit>(m_window->Handle(), 102, Rect{10, 60, 121, 21});
+        m_field->SetFont(m_font);
+        m_other->SetFont(m_font);
+        m_field->OnChange = [this] { ++m_changes; };
+        BeepSeam().Set([this](BeepKind kind) {
+            EXPECT_EQ(kind, BeepKind::Default);
+            ++m_beeps;
+        });
+        PumpFor(20);
+    }
+
+    void TearDown() override
+    {
+        SetCommandRunner(nullptr);
+        BeepSeam().Set(nullptr);
+        m_field.reset();
+        m_other.reset();
+        m_window.reset();
+        DeleteObject(m_font);
+    }
+
+    void Configure(std::int32_t minValue, std::int32_t maxValue, const std::string &text)
+    {
+        m_field->SetMinValue(minValue);
+        m_field->SetMaxValue(maxValue);
+        SetText(text);
+    }
+
+    void SetText(const std::string &text)
+    {
+        SetWindowTextW(m_field->Handle(), win32::ToWide(text).value().c_str());
+        PumpFor(10);
+        m_changes = 0;
+        m_beeps = 0;
+    }
+
+    // Focus on the field with the caret at the end of its text.
+    void FocusAtEnd()
+    {
+        SetFocus(m_field->Handle());
+        SendMessageW(m_field->Handle(), EM_SETSEL, 32767, 32767);
+        PumpFor(10);
+    }
+
+    // Centre of an arrow in the pair's client coordinates.
+    POINT ArrowCentre(bool up)
+    {
+        const Rect &bounds =
+            up ? m_field->Button().UpButton().Bounds() : m_field->Button().DownButton().Bounds();
+        return {bounds.Left + bounds.Width / 2, bounds.Top + bounds.Height / 2};
+    }
+
+    std::unique_ptr<TestWindow> m_window;
+    HFONT m_font = nullptr;
+    std::unique_ptr<TSpinEdit> m_field;
+    std::unique_ptr<TSpinEdit> m_other;
+    int m_changes = 0;
+    int m_beeps = 0;
+};
+
+// Typed with the editor on or off into a field holding `before`, caret at the end.
+struct TypingCase
+{
+    bool editorEnabled;
+    std::string before;
+    std::wstring typed;
+    std::string after;
+    int beeps;
+};
+
+void PrintTo(const TypingCase &c, std::ostream *os)
+{
+    *os << (c.editorEnabled ? "editor " : "no editor ") << '"' << c.before << "\" + "
+        << win32::ToUtf8(c.typed);
+}
+
+class TypingTest : public SpinFieldTest, public ::testing::WithParamInterface<TypingCase>
+{
+};
+
+TEST_P(TypingTest, RefusedCharactersBeepOnceAndStayOut)
+{
+    const TypingCase &c = GetParam();
+    Configure(0, 65536, c.before);
+    m_field->SetEditorEnabled(c.editorEnabled);
+    FocusAtEnd();
+    TypeText(c.typed);
+    EXPECT_EQ(m_field->Text(), c.after);
+    EXPECT_EQ(m_beeps, c.beeps);
+    EXPECT_EQ(m_changes, c.after == c.before ? 0 : static_cast<int>(c.typed.size()) - c.beeps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, TypingTest,
+    ::testing::Values(
+        TypingCase{true, "1", L"23", "123", 0}, TypingCase{true, "1", L"-.+", "1-.+", 0},
+        TypingCase{true, "5", L"x7y", "57", 2}, TypingCase{true, "1", L" ", "1", 1},
+        TypingCase{true, "1", L"\r", "1", 1}, TypingCase{true, "1", L"$", "1", 1},
+        TypingCase{true, "1", L"\x30a2", "1", 1}, TypingCase{true, "1", L"\xff15", "1", 1},
+        TypingCase{true, "1", L"\xd83d\xde00", "1", 1}, TypingCase{true, "12", L"\b", "1", 0},
+        TypingCase{true, "1", L"\t", "1", 0}, TypingCase{false, "12", L"3", "12", 1},
+        TypingCase{false, "12", L"\b", "12", 1}, TypingCase{false, "12", L"-", "12", 1}));
+
+// The Up and Down keys: bounds, text before, key, presses, text after, change notices, beeps.
+struct KeyCase
+{
+    std::int32_t minValue, maxValue;
+    std::string before;
+    WORD key;
+    int presses;
+    std::string after;
+    int changes;
+    bool readOnly = false;
+    bool editorEnabled = true;
+};
+
+void PrintTo(const KeyCase &c, std::ostream *os)
+{
+    *os << c.minValue << ".." << c.maxValue << " \"" << c.before << "\" "
+        << (c.key == VK_UP ? "Up" : "Down") << " x" << c.presses << (c.readOnly ? " read-only" : "")
+        << (c.editorEnabled ? "" : " no editor");
+}
+
+class KeyStepTest : public SpinFieldTest, public ::testing::WithParamInterface<KeyCase>
+{
+};
+
+TEST_P(KeyStepTest, StepsOncePerKeyWithinTheBounds)
+{
+    const KeyCase &c = GetParam();
+    Configure(c.minValue, c.maxValue, c.before);
+    m_field->SetEditorEnabled(c.editorEnabled);
+    SendMessageW(m_field->Handle(), EM_SETREADONLY, c.readOnly, 0);
+    FocusAtEnd();
+    for (int i = 0; i < c.presses; ++i)
+        PressKey(c.key);
+    EXPECT_EQ(m_field->Text(), c.after);
+    EXPECT_EQ(m_changes, c.changes);
+    EXPECT_EQ(m_beeps, c.readOnly ? c.presses : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyStepTest,
+    ::testing::Values(KeyCase{0, 65536, "1200", VK_UP, 3, "1203", 3},
+                      KeyCase{0, 65536, "1200", VK_DOWN, 2, "1198", 2},
+                      KeyCase{0, 65536, "65536", VK_UP, 1, "65536", 0},
+                      KeyCase{0, 65536, "0", VK_DOWN, 1, "0", 0},
+                      KeyCase{0, kMax32, "2147483647", VK_UP, 1, "2147483647", 0},
+                      KeyCase{0, 65536, "007", VK_UP, 1, "8", 1},
+                      KeyCase{0, 65536, "1.5", VK_UP, 1, "1", 1},
+                      KeyCase{1, 9, "12", VK_DOWN, 1, "9", 1}, KeyCase{1, 9, "8", VK_UP, 3, "9", 1},
+                      KeyCase{0, 65536, "5", VK_UP, 2, "5", 0, true},
+                      KeyCase{0, 65536, "5", VK_DOWN, 2, "3", 2, false, false}));
+
+// A click on an arrow of a field that does not hold the focus: focus and whole text first, then
+// one step at the release.
+struct ArrowCase
+{
+    bool up;
+    std::int32_t minValue, maxValue;
+    std::string before, after;
+    bool readOnly = false;
+};
+
+void PrintTo(const ArrowCase &c, std::ostream *os)
+{
+    *os << (c.up ? "up " : "down ") << c.minValue << ".." << c.maxValue << " \"" << c.before << '"'
+        << (c.readOnly ? " read-only" : "");
+}
+
+class ArrowClickTest : public SpinFieldTest, public ::testing::WithParamInterface<ArrowCase>
+{
+};
+
+TEST_P(ArrowClickTest, FocusesSelectsAndStepsAtTheRelease)
+{
+    const ArrowCase &c = GetParam();
+    Configure(c.minValue, c.maxValue, c.before);
+    SendMessageW(m_field->Handle(), EM_SETREADONLY, c.readOnly, 0);
+    m_field->SetEditorEnabled(false); // the arrows do not depend on it
+    SetFocus(m_other->Handle());
+    PumpFor(10);
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(c.up);
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    MouseButton(pair, centre, true);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    DWORD start = 0, end = 0;
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(GetWindowTextLengthW(m_field->Handle())));
+    EXPECT_EQ(m_field->Text(), c.before) << "no step before the release";
+    EXPECT_TRUE((c.up ? m_field->Button().UpButton() : m_field->Button().DownButton()).IsDown());
+    MouseButton(pair, centre, false);
+    EXPECT_EQ(m_field->Text(), c.after);
+    EXPECT_EQ(m_beeps, c.readOnly ? 1 : 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arrows, ArrowClickTest,
+                         ::testing::Values(ArrowCase{true, 0, 65536, "1200", "1201"},
+                                           ArrowCase{false, 0, 65536, "1200", "1199"},
+                                           ArrowCase{true, 1, 9, "9", "9"},
+                                           ArrowCase{false, 1, 9, "", "1"},
+                                           ArrowCase{true, 0, 65536, "5", "5", true}));
+
+// The second press of a double-click is a press like the first; other buttons neither press
+// nor step.
+struct PressCase
+{
+    const char *name;
+    bool rightButton;
+    int clicks;
+    int steps;
+};
+
+class ArrowPressTest : public SpinFieldTest, public ::testing::WithParamInterface<PressCase>
+{
+};
+
+TEST_P(ArrowPressTest, StepsOncePerLeftClick)
+{
+    const PressCase &c = GetParam();
+    Configure(0, 65536, "1200");
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(true);
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    for (int i = 0; i < c.clicks; ++i) {
+        MouseButton(pair, centre, true, c.rightButton);
+        EXPECT_EQ(m_field->Button().UpButton().IsDown(), !c.rightButton);
+        MouseButton(pair, centre, false, c.rightButton);
+    }
+    EXPECT_EQ(m_field->Value(), 1200 + c.steps);
+    EXPECT_EQ(m_field->Button().UpButton().RepeatTimerInterval(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Presses, ArrowPressTest,
+                         ::testing::Values(PressCase{"double_click", false, 2, 2},
+                                           PressCase{"right_button", true, 1, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Under a window's tab navigation: Tab leaves the field (and the exit rule applies), Enter
+// stays in it and is refused like any typed character.
+TEST_F(SpinFieldTest, TabLeavesTheFieldAndEnterIsRefusedUnderDialogNavigation)
+{
+    Configure(1, 9, "12");
+    SetDialogNavigation(m_window->Handle());
+    FocusAtEnd();
+    PressKey(VK_RETURN);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    EXPECT_EQ(m_beeps, 1);
+    EXPECT_EQ(m_field->Text(), "12");
+    PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), m_other->Handle());
+    EXPECT_EQ(m_field->Text(), "9");
+    PressKey(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    DWORD start = 1, end = 0;
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 1u);
+    // The arrow keys stay with the field.
+    PressKey(VK_DOWN);
+    SetDialogNavigation(nullptr);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    EXPECT_EQ(m_field->Text(), "8");
+}
+
+class AutoRepeatTest : public SpinFieldTest, public ::testing::WithParamInterface<bool>
+{
+protected:
+    TTimerSpeedButton &Arrow()
+    {
+        return GetParam() ? m_field->Button().UpButton() : m_field->Button().DownButton();
+    }
+    // Steps taken so far from the start value 1000.
+    int Steps() const { return std::abs(m_field->Value() - 1000); }
+};
+
+TEST_P(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
+{
+    Configure(0, 65536, "1000");
+    Arrow().SetRepeatDelay(150);
+    Arrow().SetRepeatInterval(40);
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(GetParam());
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    StartCountingTimerTicks(pair);
+    MouseButton(pair, centre, true);
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 150);
+    ASSERT_TRUE(PumpUntil([this] { return Steps() >= 3; }));
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 40);
+    EXPECT_EQ(m_field->Value() > 1000, GetParam());
+    const int held = Steps();
+    MouseButton(pair, centre, false);
+    const int released = Steps();
+    EXPECT_GE(released, held + 1) << "the release over the arrow steps once more";
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
+    const int ticks = TimerTicks();
+    EXPECT_EQ(released, ticks + 1) << "one step per tick while held, one at the release";
+    PumpFor(200);
+    EXPECT_EQ(TimerTicks(), ticks) << "the timer is off after the release";
+    EXPECT_EQ(Steps(), released);
+}
+
+TEST_P(AutoRepeatTest, PausesWhileThePointerIsOffAndReleaseOffTakesNoStep)
+{
+    Configure(0, 65536, "1000");
+    Arrow().SetRepeatDelay(100);
+    Arrow().SetRepeatInterval(40);
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(GetParam());
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    StartCountingTimerTicks(pair);
+    MouseButton(pair, centre, true);
+    ASSERT_TRUE(PumpUntil([this] { return Steps() >= 1; }));
+    // Off the pair altogether: the arrow is drawn raised, the timer goes on without stepping.
+    MoveMouse(pair, {centre.x + 60, centre.y + 60});
+    EXPECT_FALSE(Arrow().IsDown());
+    const int off = Steps();
+    const int ticks = TimerTicks();
+    ASSERT_TRUE(PumpUntil([ticks] { return TimerTicks() >= ticks + 3; }));
+    EXPECT_EQ(Steps(), off);
+    EXPECT_NE(Arrow().RepeatTimerInterval(), 0);
+    // Back over it: the steps resume at the next ticks.
+    MoveMouse(pair, centre);
+    EXPECT_TRUE(Arrow().IsDown());
+    ASSERT_TRUE(PumpUntil([this, off] { return Steps() >= off + 2; }));
+    MoveMouse(pair, {centre.x + 60, centre.y + 60});
+    const int beforeRelease = Steps();
+    MouseButton(pair, {centre.x + 60, centre.y + 60}, false);
+    EXPECT_EQ(Steps(), beforeRelease);
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
+}
+
+TEST_P(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
+{
+    Configure(0, 65536, "1000");
+    std::string reported;
+    SetCommandRunner([&reported](const std::function<void()> &command) {
+        try {
+            command();
+        } catch (const Exception &error) {
+            reported = error.Message();
+        }
+    });
+    Arrow().SetTimerAnswerer([](int) { return false; });
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(GetParam());
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    MouseButton(pair, centre, true);
+    EXPECT_EQ(reported, kTimerErrorText);
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
+    MouseButton(pair, centre, false);
+    EXPECT_EQ(Steps(), 1) << "the click itself still steps";
+    SetCommandRunner(nullptr);
+}
+
+TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
+{
+    Configure(0, 65536, "1000");
+    Arrow().SetRepeatDelay(100);
+    Arrow().SetRepeatInterval(40);
+    int reports = 0;
+    SetCommandRunner([&reports](const std::function<void()> &command) {
+        try {
+            command();
+        } catch (const EWriteError &) {
+            ++reports;
+        }
+    });
+    m_field->OnChange = [this] {
+        if (++m_changes == 2)
+            throw EWriteError("step failed");
+    };
+    HWND pair = m_field->Button().Handle();
+    const POINT centre = ArrowCentre(GetParam());
+    MoveMouse(pair, {centre.x - 1, centre.y});
+    MouseButton(pair, centre, true);
+    ASSERT_TRUE(PumpUntil([&reports] { return reports == 1; }));
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
+    const int ticks = TimerTicks();
+    StartCountingTimerTicks(pair);
+    PumpFor(200);
+    EXPECT_EQ(TimerTicks(), 0) << ticks;
+    EXPECT_EQ(Steps(), 2) << "the failing step itself stands; no more follow";
+    MouseButton(pair, centre, false);
+    EXPECT_EQ(reports, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arrows, AutoRepeatTest, ::testing::Values(true, false),
+                         [](const auto &info) { return info.param ? "Up" : "Down"; });
+
+// Bounds, the text when the focus leaves, and the text afterwards.
+struct ExitCase
+{
+    std::int32_t minValue, maxValue;
+    std::string typed, left;
+};
+
+void PrintTo(const ExitCase &c, std::ostream *os)
+{
+    *os << c.minValue << ".." << c.maxValue << " \"" << c.typed << '"';
+}
+
+class ExitTest : public SpinFieldTest, public ::testing::WithParamInterface<ExitCase>
+{
+};
+
+TEST_P(ExitTest, FocusLossPullsOnlyNumbersOutsideTheBounds)
+{
+    const ExitCase &c = GetParam();
+    Configure(c.minValue, c.maxValue, "");
+    FocusAtEnd();
+    TypeText(win32::ToWide(c.typed).value());
+    m_changes = 0;
+    PressKey(VK_TAB); // no dialog navigation here: the field drops the tab, the focus stays
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    SetFocus(m_other->Handle());
+    PumpFor(10);
+    EXPECT_EQ(m_field->Text(), c.left);
+    EXPECT_EQ(m_changes, c.left == c.typed ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exits, ExitTest,
+                         ::testing::Values(ExitCase{1, 9, "0", "1"}, ExitCase{1, 9, "12", "9"},
+                                           ExitCase{1, 9, "", ""}, ExitCase{1, 9, "-3", "1"},
+                                           ExitCase{0, 65536, "007", "007"},
+                                           ExitCase{0, 65536, "+5", "+5"},
+                                           ExitCase{0, 65536, "1.5", "1.5"},
+                                           ExitCase{0, 65536, "99999", "65536"},
+                                           ExitCase{0, kMax32, "9999999999", "9999999999"}));
+
+enum class PasteRoute
+{
+    CtrlV,
+    ShiftInsert,
+    Message
+};
+
+// The clipboard's text pasted over the whole text of a field holding "7".
+struct PasteCase
+{
+    PasteRoute route;
+    bool editorEnabled;
+    bool readOnly;
+    std::wstring clipboard;
+    std::string after;
+    std::int32_t value;
+};
+
+void PrintTo(const PasteCase &c, std::ostream *os)
+{
+    *os << static_cast<int>(c.route) << (c.editorEnabled ? "" : " no editor")
+        << (c.readOnly ? " read-only" : "") << " \"" << win32::ToUtf8(c.clipboard) << '"';
+}
+
+void PutOnClipboard(HWND owner, const std::wstring &text)
+{
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    auto *characters = static_cast<wchar_t *>(GlobalLock(memory));
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, characters);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+class PasteTest : public SpinFieldTest, public ::testing::WithParamInterface<PasteCase>
+{
+};
+
+TEST_P(PasteTest, PastesUnfilteredOnlyWhileTheTextMayBeEdited)
+{
+    const PasteCase &c = GetParam();
+    Configure(0, 65536, "7");
+    m_field->SetEditorEnabled(c.editorEnabled);
+    SendMessageW(m_field->Handle(), EM_SETREADONLY, c.readOnly, 0);
+    PutOnClipboard(m_window->Handle(), c.clipboard);
+    SetFocus(m_field->Handle());
+    SendMessageW(m_field->Handle(), EM_SETSEL, 0, -1);
+    PumpFor(10);
+    switch (c.route) {
+    case PasteRoute::CtrlV:
+        PressKey('V', false, true);
+        break;
+    case PasteRoute::ShiftInsert:
+        PressKey(VK_INSERT, true, false);
+        break;
+    case PasteRoute::Message:
+        SendMessageW(m_field->Handle(), WM_PASTE, 0, 0);
+        break;
+    }
+    EXPECT_EQ(m_field->Text(), c.after);
+    EXPECT_EQ(m_field->Value(), c.value);
+    EXPECT_EQ(m_beeps, 0);
+    EXPECT_EQ(m_changes, c.after == "7" ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pastes, PasteTest,
+    ::testing::Values(PasteCase{PasteRoute::CtrlV, true, false, L"$10", "$10", 16},
+                      PasteCase{PasteRoute::ShiftInsert, true, false, L"0x1F", "0x1F", 31},
+                      PasteCase{PasteRoute::Message, true, false, L"abc", "abc", 0},
+                      PasteCase{PasteRoute::CtrlV, true, false, L"12\r\n34", "12", 12},
+                      PasteCase{PasteRoute::Message, true, false, L"高さ", "高さ", 0},
+                      PasteCase{PasteRoute::CtrlV, false, false, L"42", "7", 7},
+                      PasteCase{PasteRoute::ShiftInsert, false, false, L"42", "7", 7},
+                      PasteCase{PasteRoute::Message, false, false, L"42", "7", 7},
+                      PasteCase{PasteRoute::CtrlV, true, true, L"42", "7", 7}));
+
+TEST_F(SpinFieldTest, CutAndDeleteNeedTheEditor)
+{
+    Configure(0, 65536, "123");
+    m_field->SetEditorEnabled(false);
+    SetFocus(m_field->Handle());
+    SendMessageW(m_field->Handle(), EM_SETSEL, 0, -1);
+    PressKey('X', false, true);
+    PressKey(VK_DELETE);
+    PressKey(VK_DELETE, true, false);
+    SendMessageW(m_field->Handle(), WM_CUT, 0, 0);
+    SendMessageW(m_field->Handle(), WM_CLEAR, 0, 0);
+    EXPECT_EQ(m_field->Text(), "123");
+    m_field->SetEditorEnabled(true);
+    PressKey('X', false, true);
+    EXPECT_EQ(m_field->Text(), "");
+    EXPECT_EQ(m_changes, 1);
+}
+
+// Focus that comes with a left press inside the text places the caret; by keyboard it selects
+// the whole text.
+TEST_F(SpinFieldTest, LeftPressInsideTheTextSelectsNothing)
+{
+    Configure(0, 65536, "1200");
+    SetFocus(m_other->Handle());
+    PumpFor(10);
+    MoveMouse(m_field->Handle(), {40, 8});
+    MouseButton(m_field->Handle(), {41, 8}, true);
+    MouseButton(m_field->Handle(), {41, 8}, false);
+    EXPECT_EQ(GetFocus(), m_field->Handle());
+    DWORD start = 0, end = 0;
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end);
+    SetFocus(m_other->Handle());
+    SetFocus(m_field->Handle());
+    SendMessageW(m_field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 4u);
+}
+
+// Writes of Value: the bounded number, a change notice only when the text changes.
+TEST_F(SpinFieldTest, ValueWritesRaiseOnChangeOnlyForNewText)
+{
+    Configure(0, 65536, "005");
+    m_field->SetValue(5);
+    EXPECT_EQ(m_field->Text(), "5");
+    EXPECT_EQ(m_changes, 1);
+    m_field->SetValue(5);
+    EXPECT_EQ(m_changes, 1);
+    m_field->SetValue(70000);
+    EXPECT_EQ(m_field->Text(), "65536");
+    EXPECT_EQ(m_changes, 2);
+    m_field->SetMinValue(10);
+    m_field->SetMaxValue(5);
+    m_field->SetValue(7);
+    EXPECT_EQ(m_field->Text(), "10");
+    m_field->SetMinValue(3);
+    m_field->SetMaxValue(3);
+    m_field->SetValue(-2147483647 - 1);
+    EXPECT_EQ(m_field->Text(), "-2147483648");
+    EXPECT_EQ(m_changes, 4);
+}
+
+// The main window's field: 121 x 21 with its 12-pixel font, the pair inside its right edge and
+// the text area ending left of it.
+TEST_F(SpinFieldTest, PairAndTextAreaStandWhereTheLayoutPutsThem)
+{
+    RECT outer{};
+    GetWindowRect(m_field->Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 121);
+    EXPECT_EQ(outer.bottom - outer.top, 21);
+    EXPECT_EQ(m_field->Button().Bounds(), (Rect{101, 0, 15, 16}));
+    EXPECT_EQ(m_field->Button().UpButton().Bounds(), (Rect{0, 0, 15, 8}));
+    EXPECT_EQ(m_field->Button().DownButton().Bounds(), (Rect{0, 7, 15, 9}));
+    RECT client{}, text{};
+    GetClientRect(m_field->Handle(), &client);
+    SendMessageW(m_field->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    // Wine insets the rectangle by the client edge's pixel; Windows takes it as given.
+    EXPECT_LE(text.right, client.right - TSpinEdit::kPairWidth - 2);
+    EXPECT_GE(text.right, client.right - TSpinEdit::kPairWidth - 3);
+    // A height below the font's least one is raised to it, however the field is resized.
+    m_field->SetBounds({10, 10, 121, 10});
+    GetWindowRect(m_field->Handle(), &outer);
+    EXPECT_EQ(outer.bottom - outer.top, m_field->MinimumHeight());
+    SetWindowPos(m_field->Handle(), nullptr, 0, 0, 150, 12, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(m_field->Handle(), &outer);
+    EXPECT_EQ(outer.bottom - outer.top, m_field->MinimumHeight());
+    EXPECT_EQ(m_field->Button().Bounds(), (Rect{150 - 15 - 5, 0, 15, 16}));
+    EXPECT_EQ(GetWindowLongW(m_field->Handle(), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
+}
+
+// The arrows as drawn, pixel for pixel against the bitmaps that the Qt field shows.
+class ArrowGlyphTest : public SpinFieldTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(ArrowGlyphTest, DrawsTheBitmapWithItsBackgroundTransparent)
+{
+    const bool up = GetParam();
+    const std::wstring path =
+        win32::ToWide(std::string(MRFYC_ARROW_BITMAPS) + (up ? "spin_up.bmp" : "spin_down.bmp"))
+            .value();
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    ASSERT_NE(bitmap, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC glyphDc = CreateCompatibleDC(screen);
+    HGDIOBJ oldGlyph = SelectObject(glyphDc, bitmap);
+    const COLORREF background = GetPixel(glyphDc, 0, kArrowGlyphHeight - 1);
+
+    TTimerSpeedButton &arrow = up ? m_field->Button().UpButton() : m_field->Button().DownButton();
+    const Rect bounds = arrow.Bounds();
+    HDC drawDc = CreateCompatibleDC(screen);
+    HBITMAP canvas =
+        CreateCompatibleBitmap(screen, bounds.Left + bounds.Width, bounds.Top + bounds.Height);
+    HGDIOBJ oldCanvas = SelectObject(drawDc, canvas);
+    arrow.Paint(drawDc);
+    // 15 x 8 (up) or 15 x 9 (down): the spare odd pixel goes to the left or top margin.
+    const int left = bounds.Left + (bounds.Width - kArrowGlyphWidth + 1) / 2;
+    const int top = bounds.Top + (bounds.Height - kArrowGlyphHeight + 1) / 2;
+    // The same button without its glyph: what the transparent background lets through.
+    HDC frameDc = CreateCompatibleDC(screen);
+    HBITMAP frameCanvas =
+        CreateCompatibleBitmap(screen, bounds.Left + bounds.Width, bounds.Top + bounds.Height);
+    HGDIOBJ oldFrame = SelectObject(frameDc, frameCanvas);
+    RECT buttonArea{bounds.Left, bounds.Top, bounds.Left + bounds.Width,
+                    bounds.Top + bounds.Height};
+    DrawFrameControl(frameDc, &buttonArea, DFC_BUTTON, DFCS_BUTTONPUSH);
+    int black = 0;
+    for (int y = 0; y < kArrowGlyphHeight; ++y) {
+        for (int x = 0; x < kArrowGlyphWidth; ++x) {
+            const bool triangle = GetPixel(glyphDc, x, y) != background;
+            black += triangle;
+            EXPECT_EQ(GetPixel(drawDc, left + x, top + y),
+                      triangle ? GetSysColor(COLOR_BTNTEXT) : GetPixel(frameDc, left + x, top + y))
+                << "pixel " << x << ", " << y;
+        }
+    }
+    EXPECT_EQ(black, 16);
+    SelectObject(frameDc, oldFrame);
+    DeleteObject(frameCanvas);
+    DeleteDC(frameDc);
+    SelectObject(drawDc, oldCanvas);
+    DeleteObject(canvas);
+    DeleteDC(drawDc);
+    SelectObject(glyphDc, oldGlyph);
+    DeleteDC(glyphDc);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Glyphs, ArrowGlyphTest, ::testing::Values(true, false),
+                         [](const auto &info) { return info.param ? "Up" : "Down"; });
+
+} // namespace
+} // namespace mrfyc

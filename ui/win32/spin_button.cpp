@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: MIT
+#include "ui/win32/spin_button.h"
+
+#include "rules/errors.h"
+#include "ui/win32/command_runner.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"mrfycSpinButton";
+constexpr UINT_PTR kUpTimer = 1;
+constexpr UINT_PTR kDownTimer = 2;
+
+void RegisterPairClass()
+{
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        // No CS_DBLCLKS: the second press of a double-click arrives as a press like the first.
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kClassName;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    if (!registered)
+        throw Exception("The arrow pair's window class cannot be registered",
+                        static_cast<int>(GetLastError()));
+}
+
+POINT PointOf(LPARAM lParam)
+{
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+HWND CreatePairWindow(HWND parent, const Rect &bounds)
+{
+    RegisterPairClass();
+    HWND window =
+        CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.Left,
+                        bounds.Top, std::max(bounds.Width, TSpinButton::kMinimumWidth),
+                        bounds.Height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window)
+        throw Exception("The arrow pair cannot be created", static_cast<int>(GetLastError()));
+    return window;
+}
+
+} // namespace
+
+TSpinButton::TSpinButton(HWND parent, const Rect &bounds)
+    : m_window(CreatePairWindow(parent, bounds)), m_up(m_window, kUpTimer, ArrowDirection::Up),
+      m_down(m_window, kDownTimer, ArrowDirection::Down)
+{
+    m_up.SetAllowRepeat(true);
+    m_down.SetAllowRepeat(true);
+    m_up.OnClick = [this] {
+        if (OnUpClick)
+            OnUpClick();
+    };
+    m_down.OnClick = [this] {
+        if (OnDownClick)
+            OnDownClick();
+    };
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure));
+    PlaceArrows();
+}
+
+TSpinButton::~TSpinButton()
+{
+    if (m_window && IsWindow(m_window)) {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        DestroyWindow(m_window);
+    }
+}
+
+void TSpinButton::SetBounds(const Rect &bounds)
+{
+    SetWindowPos(m_window, nullptr, bounds.Left, bounds.Top, std::max(bounds.Width, kMinimumWidth),
+                 bounds.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceArrows();
+}
+
+Rect TSpinButton::Bounds() const
+{
+    RECT area{};
+    GetWindowRect(m_window, &area);
+    MapWindowPoints(HWND_DESKTOP, GetParent(m_window), reinterpret_cast<POINT *>(&area), 2);
+    return {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
+void TSpinButton::PlaceArrows()
+{
+    RECT client{};
+    GetClientRect(m_window, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    // The two arrows share one pixel row; the lower one takes the odd pixel.
+    const int upper = height / 2;
+    m_up.SetBounds({0, 0, width, upper});
+    m_down.SetBounds({0, upper - 1, width, height - upper + 1});
+}
+
+TTimerSpeedButton *TSpinButton::ArrowAt(POINT point)
+{
+    // The shared row belongs to the upper arrow, which is drawn last over it.
+    if (m_up.IsOver(point) && point.y < m_up.Bounds().Height)
+        return &m_up;
+    if (m_down.IsOver(point))
+        return &m_down;
+    return point.y < m_up.Bounds().Height ? &m_up : &m_down;
+}
+
+void TSpinButton::GiveFocusToControl() const
+{
+    if (!m_focusControl || GetFocus() == m_focusControl)
+        return;
+    const LONG style = GetWindowLongW(m_focusControl, GWL_STYLE);
+    const bool canFocus =
+        (style & WS_TABSTOP) && IsWindowVisible(m_focusControl) && IsWindowEnabled(m_focusControl);
+    if (canFocus)
+        SetFocus(m_focusControl);
+}
+
+void TSpinButton::Press(POINT point, bool leftButton)
+{
+    TTimerSpeedButton *arrow = ArrowAt(point);
+    if (leftButton) {
+        GiveFocusToControl();
+        if (!IsWindow(m_window))
+            return;
+        if (m_pressed && m_pressed != arrow)
+            m_pressed->CancelPress();
+        m_pressed = arrow;
+        SetCapture(m_window);
+    } else if (!m_pressed) {
+        m_pressed = arrow;
+    }
+    arrow->MouseDown(leftButton);
+}
+
+void TSpinButton::Release(POINT point, bool leftButton)
+{
+    TTimerSpeedButton *arrow = m_pressed;
+    if (!arrow)
+        return;
+    if (leftButton || !arrow->IsHeld())
+        m_pressed = nullptr;
+    if (leftButton && GetCapture() == m_window)
+        ReleaseCapture();
+    arrow->MouseUp(leftButton, point);
+}
+
+void TSpinButton::CancelPresses()
+{
+    m_up.CancelPress();
+    m_down.CancelPress();
+    m_pressed = nullptr;
+}
+
+void TSpinButton::Paint()
+{
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_window, &paint);
+    m_down.Paint(dc);
+    m_up.Paint(dc);
+    EndPaint(m_window, &paint);
+}
+
+LRESULT CALLBACK TSpinButton::WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam)
+{
+    auto *pair = reinterpret_cast<TSpinButton *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!pair)
+        return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    RunControlCommand([&] { result = pair->Handle(message, wParam, lParam); });
+    return result;
+}
+
+LRESULT TSpinButton::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        Press(PointOf(lParam), message == WM_LBUTTONDOWN);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (m_pressed)
+            m_pressed->MouseMove(PointOf(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        Release(PointOf(lParam), message == WM_LBUTTONUP);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // The capture went elsewhere (a modal box, another window): the press is over.
+        if (reinterpret_cast<HWND>(lParam) != m_window && m_pressed && m_pressed->IsHeld())
+            CancelPresses();
+        return 0;
+    case WM_CANCELMODE:
+        if (GetCapture() == m_window)
+            ReleaseCapture();
+        CancelPresses();
+        return 0;
+    case WM_ENABLE:
+        if (!wParam)
+            CancelPresses();
+        InvalidateRect(m_window, nullptr, FALSE);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kUpTimer)
+            m_up.TimerTick();
+        else if (wParam == kDownTimer)
+            m_down.TimerTick();
+        return 0;
+    case WM_SIZE:
+        PlaceArrows();
+        return 0;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+} // namespace mrfyc

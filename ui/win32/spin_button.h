@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "rules/geometry.h"
+#include "ui/win32/timer_speed_button.h"
+
+#include <windows.h>
+
+#include <functional>
+
+namespace mrfyc {
+
+// The arrow pair of a spin field: a child window holding the up arrow over the down arrow, both
+// auto-repeating. A left press on an arrow first gives the focus to FocusControl, then captures
+// the mouse until the release.
+class TSpinButton
+{
+public:
+    // The narrowest a pair may be; a pair given less is widened.
+    static constexpr int kMinimumWidth = 15;
+
+    TSpinButton(HWND parent, const Rect &bounds);
+    ~TSpinButton();
+    TSpinButton(const TSpinButton &) = delete;
+    TSpinButton &operator=(const TSpinButton &) = delete;
+
+    HWND Handle() const { return m_window; }
+    // In the parent's client coordinates.
+    void SetBounds(const Rect &bounds);
+    Rect Bounds() const;
+
+    TTimerSpeedButton &UpButton() { return m_up; }
+    TTimerSpeedButton &DownButton() { return m_down; }
+
+    // Given the focus when an arrow is pressed with the left button, unless it holds it already.
+    HWND FocusControl() const { return m_focusControl; }
+    void SetFocusControl(HWND control) { m_focusControl = control; }
+
+    std::function<void()> OnUpClick;
+    std::function<void()> OnDownClick;
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void PlaceArrows();
+    void Press(POINT point, bool leftButton);
+    void Release(POINT point, bool leftButton);
+    void GiveFocusToControl() const;
+    void CancelPresses();
+    void Paint();
+    TTimerSpeedButton *ArrowAt(POINT point);
+
+    HWND m_window = nullptr;
+    TTimerSpeedButton m_up;
+    TTimerSpeedButton m_down;
+    // The arrow that the last press landed on, until its release.
+    TTimerSpeedButton *m_pressed = nullptr;
+    HWND m_focusControl = nullptr;
+};
+
+} // namespace mrfyc

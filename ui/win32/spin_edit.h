@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "rules/geometry.h"
+#include "rules/spin_field.h"
+#include "ui/win32/spin_button.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace mrfyc {
+
+// A text box holding a signed 32-bit integer as text, with an arrow pair inside its right edge:
+// a multi-line edit control (the pair is its child, clipped from its text area) whose messages
+// pass through this object first. The text is the only state; Value is worked out from it on
+// every read.
+//
+// A window creates its fields in tab order (creation order is the order IsDialogMessage walks),
+// sets MinValue and MaxValue before Value, and gives the font with SetFont or WM_SETFONT; the
+// field then takes the font's height. Under IsDialogMessage, Tab and Esc go to the window, Enter
+// and the arrow keys stay with the field. Errors raised inside the field's message handling go to
+// the runner of SetCommandRunner (command_runner.h).
+class TSpinEdit
+{
+public:
+    // Width of the arrow pair inside a field.
+    static constexpr int kPairWidth = 15;
+
+    // A visible child of parent with WS_TABSTOP and the text "0"; bounds in parent's client
+    // coordinates. OnChange is raised through parent's WM_COMMAND, which it watches for that.
+    TSpinEdit(HWND parent, int controlId, const Rect &bounds);
+    virtual ~TSpinEdit();
+    TSpinEdit(const TSpinEdit &) = delete;
+    TSpinEdit &operator=(const TSpinEdit &) = delete;
+
+    // The edit control: the window that takes the focus (tab order, SetFocus).
+    HWND Handle() const { return m_edit; }
+    // A height below the font's least height is raised to it, here as on any resize.
+    void SetBounds(const Rect &bounds);
+    // Sets the font (not owned) and, with AutoSize, the height that it gives.
+    void SetFont(HFONT font);
+
+    std::int32_t Value() const;
+    void SetValue(std::int32_t value);
+    std::int32_t MinValue() const { return m_bounds.MinValue; }
+    void SetMinValue(std::int32_t value) { m_bounds.MinValue = value; }
+    std::int32_t MaxValue() const { return m_bounds.MaxValue; }
+    void SetMaxValue(std::int32_t value) { m_bounds.MaxValue = value; }
+    std::int32_t Increment() const { return m_increment; }
+    void SetIncrement(std::int32_t value) { m_increment = value; }
+    bool EditorEnabled() const { return m_editorEnabled; }
+    void SetEditorEnabled(bool enabled) { m_editorEnabled = enabled; }
+    bool AutoSelect() const { return m_autoSelect; }
+    void SetAutoSelect(bool autoSelect) { m_autoSelect = autoSelect; }
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool autoSize);
+    bool ReadOnly() const;
+
+    // The text as the field shows it, in UTF-8.
+    std::string Text() const;
+
+    virtual bool AcceptsChar(char32_t character) const;
+    virtual void StepUp();
+    virtual void StepDown();
+
+    TSpinButton &Button() { return *m_button; }
+
+    // The heights that the font gives: the AutoSize height and the least height of the field.
+    int AutoSizeHeight() const;
+    int MinimumHeight() const;
+
+    std::function<void()> OnChange;
+
+private:
+    static LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR self);
+    LRESULT HandleEdit(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleCharacter(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleKeyDown(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
+    void Step(SpinDirection direction);
+    void ShowText(const std::string &utf8);
+    void Paste();
+    bool MayEditText() const;
+    void Exit();
+    void ApplyHeightRules();
+    void PlaceButton();
+    int FontTextHeight(HFONT font) const;
+    void RaiseChange();
+
+    HWND m_parent = nullptr;
+    HWND m_edit = nullptr;
+    std::unique_ptr<TSpinButton> m_button;
+    SpinBounds m_bounds;
+    std::int32_t m_increment = 1;
+    bool m_editorEnabled = true;
+    bool m_autoSelect = true;
+    bool m_autoSize = true;
+    // A left press inside the text is placing the caret; the focus it brings selects nothing.
+    bool m_pressInText = false;
+    // The field writes its own text; the edit's change notice for it is not a second change.
+    bool m_writingText = false;
+};
+
+} // namespace mrfyc

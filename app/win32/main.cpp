@@ -2,8 +2,6 @@
 #include "files/win32/wide_text.h"
 #include "rules/log_file_selection.h"
 #include "shell/win32/application.h"
-#include "shell/win32/error_report.h"
-#include "ui/win32/command_runner.h"
 #include "ui/win32/main_window.h"
 
 #include <windows.h>
@@ -55,8 +53,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
-    // The fields' arrows and timers report their errors as every other command does.
-    mrfyc::SetCommandRunner(mrfyc::RunCommand);
     // The current log path lives from start to exit, beyond the window that shows it.
     mrfyc::LogFileSelection selection;
     const std::optional<std::string> file = FileArgument();

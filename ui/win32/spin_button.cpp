@@ -2,7 +2,7 @@
 #include "ui/win32/spin_button.h"
 
 #include "rules/errors.h"
-#include "ui/win32/command_runner.h"
+#include "shell/win32/error_report.h"
 
 #include <windowsx.h>
 
@@ -181,7 +181,7 @@ LRESULT CALLBACK TSpinButton::WindowProcedure(HWND window, UINT message, WPARAM 
     if (!pair)
         return DefWindowProcW(window, message, wParam, lParam);
     LRESULT result = 0;
-    RunControlCommand([&] { result = pair->Handle(message, wParam, lParam); });
+    RunCommand([&] { result = pair->Handle(message, wParam, lParam); });
     return result;
 }
 

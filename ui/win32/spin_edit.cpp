@@ -4,7 +4,7 @@
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
 #include "shell/beep.h"
-#include "ui/win32/command_runner.h"
+#include "shell/win32/error_report.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -406,7 +406,7 @@ LRESULT CALLBACK TSpinEdit::EditProcedure(HWND window, UINT message, WPARAM wPar
         return DefSubclassProc(window, message, wParam, lParam);
     // A failed command ends where it failed: the message is not handled a second time.
     LRESULT result = 0;
-    RunControlCommand([&] { result = field->HandleEdit(message, wParam, lParam); });
+    RunCommand([&] { result = field->HandleEdit(message, wParam, lParam); });
     return result;
 }
 
@@ -416,7 +416,7 @@ LRESULT CALLBACK TSpinEdit::ParentProcedure(HWND window, UINT message, WPARAM wP
     auto *field = reinterpret_cast<TSpinEdit *>(self);
     if (message == WM_COMMAND && reinterpret_cast<HWND>(lParam) == field->m_edit &&
         HIWORD(wParam) == EN_CHANGE && !field->m_writingText)
-        RunControlCommand([field] { field->RaiseChange(); });
+        RunCommand([field] { field->RaiseChange(); });
     if (message == WM_NCDESTROY)
         RemoveWindowSubclass(window, &ParentProcedure, id);
     return DefSubclassProc(window, message, wParam, lParam);

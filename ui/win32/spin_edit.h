@@ -22,8 +22,8 @@ namespace mrfyc {
 // A window creates its fields in tab order (creation order is the order IsDialogMessage walks),
 // sets MinValue and MaxValue before Value, and gives the font with SetFont or WM_SETFONT; the
 // field then takes the font's height. Under IsDialogMessage, Tab and Esc go to the window, Enter
-// and the arrow keys stay with the field. Errors raised inside the field's message handling go to
-// the runner of SetCommandRunner (command_runner.h).
+// and the arrow keys stay with the field. Errors raised inside the field's message handling are
+// reported by the shell's RunCommand.
 class TSpinEdit
 {
 public:

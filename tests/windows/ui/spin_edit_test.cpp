@@ -3,8 +3,8 @@
 
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
+#include "rules/full_stop.h"
 #include "shell/win32/test_seams.h"
-#include "ui/win32/command_runner.h"
 #include "ui/win32/spin_edit.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +47,7 @@ protected:
 
     void TearDown() override
     {
-        SetCommandRunner(nullptr);
+        ErrorReportSeam().Set(nullptr);
         BeepSeam().Set(nullptr);
         m_field.reset();
         m_other.reset();
@@ -375,23 +375,20 @@ TEST_P(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
 {
     Configure(0, 65536, "1000");
     std::string reported;
-    SetCommandRunner([&reported](const std::function<void()> &command) {
-        try {
-            command();
-        } catch (const Exception &error) {
-            reported = error.Message();
-        }
-    });
-    Arrow().SetTimerAnswerer([](int) { return false; });
+    ErrorReportSeam().Set([&reported](const std::string &shownText) { reported = shownText; });
+    // The platform refuses the repeat timer once, at the first press.
+    Arrow().SetTimerAnswerer([calls = 0](int) mutable { return ++calls != 1; });
     HWND pair = m_field->Button().Handle();
     const POINT centre = ArrowCentre(GetParam());
     MoveMouse(pair, {centre.x - 1, centre.y});
     MouseButton(pair, centre, true);
-    EXPECT_EQ(reported, kTimerErrorText);
+    EXPECT_EQ(reported, WithFullStop(kTimerErrorText));
     EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
     MouseButton(pair, centre, false);
-    EXPECT_EQ(Steps(), 1) << "the click itself still steps";
-    SetCommandRunner(nullptr);
+    EXPECT_EQ(Steps(), 0) << "the report let go of the arrow before showing the error";
+    MouseButton(pair, centre, true);
+    MouseButton(pair, centre, false);
+    EXPECT_EQ(Steps(), 1) << "the next press is an ordinary press";
 }
 
 TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
@@ -400,12 +397,9 @@ TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
     Arrow().SetRepeatDelay(100);
     Arrow().SetRepeatInterval(40);
     int reports = 0;
-    SetCommandRunner([&reports](const std::function<void()> &command) {
-        try {
-            command();
-        } catch (const EWriteError &) {
-            ++reports;
-        }
+    ErrorReportSeam().Set([&reports](const std::string &shownText) {
+        EXPECT_EQ(shownText, "step failed.");
+        ++reports;
     });
     m_field->OnChange = [this] {
         if (++m_changes == 2)

@@ -11,6 +11,7 @@
 #include "rules/menu_access_key.h"
 #include "shell/win32/application.h"
 #include "shell/win32/error_report.h"
+#include "shell/win32/message_loop.h"
 #include "shell/win32/notice.h"
 #include "ui/win32/spin_edit.h"
 #include "ui/win32/window_font.h"
@@ -411,6 +412,8 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == KeyPreviewMessage())
+        return PreviewKey(*reinterpret_cast<const MSG *>(lParam)) ? 1 : 0;
     switch (message) {
     case WM_COMMAND:
         if (LOWORD(wParam) == kOpenCommandId && HIWORD(wParam) == 0 && lParam == 0) {
@@ -467,6 +470,17 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefWindowProcW(m_handle, message, wParam, lParam);
+}
+
+bool TForm1::PreviewKey(const MSG &key)
+{
+    // Ctrl+O, the usual key for opening, beside the menu's access key, from every control.
+    const bool ctrlOnly =
+        GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (key.message != WM_KEYDOWN || key.wParam != 'O' || !ctrlOnly)
+        return false;
+    RunCommand([this] { OpenClick(); });
+    return true;
 }
 
 LRESULT CALLBACK TForm1::KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

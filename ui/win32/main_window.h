@@ -56,6 +56,7 @@ private:
     static LRESULT CALLBACK KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                     UINT_PTR id, DWORD_PTR form);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool PreviewKey(const MSG &key);
     bool HandleControlKey(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                           LRESULT &result);
     void CreateWindowFrame(HINSTANCE instance, HWND owner);

@@ -6,6 +6,7 @@
 #include "rules/header_fields.h"
 #include "rules/log_file_selection.h"
 #include "rules/notice_function.h"
+#include "shell/win32/message_loop.h"
 #include "shell/win32/test_seams.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/spin_edit.h"
@@ -288,6 +289,52 @@ TEST_F(MainWindow, TabRunsThroughTheFieldsAndBackShiftTabTheOtherWay)
     EXPECT_EQ(GetFocus(), order[4]);
     EXPECT_TRUE(m_notices.empty());
 }
+
+struct OpenKeyCase
+{
+    const char *Name;
+    bool FromField;
+    std::vector<int> Modifiers;
+    bool Opens;
+};
+
+class OpenKey : public MainWindow, public testing::WithParamInterface<OpenKeyCase>
+{
+};
+
+// The message loop offers every key to the window before its control sees it.
+TEST_P(OpenKey, CtrlOOpensFromEveryControl)
+{
+    const OpenKeyCase &row = GetParam();
+    int asked = 0;
+    m_form->OpenDialog1.SetAnswerer([&asked]() -> std::optional<std::wstring> {
+        ++asked;
+        return L"C:\\logs\\chat.mrfy";
+    });
+    MSG key{};
+    key.hwnd = row.FromField ? m_form->UdQ->Handle() : m_form->btnPut;
+    key.message = WM_KEYDOWN;
+    key.wParam = 'O';
+    std::vector<BYTE> state(256, 0);
+    for (const int modifier : row.Modifiers)
+        state[static_cast<std::size_t>(modifier)] = 0x80;
+    SetKeyboardState(state.data());
+    const LRESULT taken =
+        SendMessageW(m_form->Handle(), KeyPreviewMessage(), 0, reinterpret_cast<LPARAM>(&key));
+    SetKeyboardState(std::vector<BYTE>(256, 0).data());
+    EXPECT_EQ(taken != 0, row.Opens);
+    EXPECT_EQ(asked, row.Opens ? 1 : 0);
+    EXPECT_EQ(FileLabel(), row.Opens ? L"ファイル名：C:\\logs\\chat.mrfy" : L"ファイル名：");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OpenKey,
+    testing::Values(OpenKeyCase{"FromButton", false, {VK_CONTROL}, true},
+                    OpenKeyCase{"FromField", true, {VK_CONTROL}, true},
+                    OpenKeyCase{"PlainO", true, {}, false},
+                    OpenKeyCase{"CtrlShiftO", false, {VK_CONTROL, VK_SHIFT}, false},
+                    OpenKeyCase{"CtrlAltO", false, {VK_CONTROL, VK_MENU}, false}),
+    [](const auto &info) { return std::string(info.param.Name); });
 
 TEST_F(MainWindow, OkPatchesTheDroppedLogWithTheFieldValues)
 {

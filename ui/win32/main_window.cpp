@@ -221,7 +221,48 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
     }
     m_contentExtent[0] = reach.right;
     m_contentExtent[1] = reach.bottom;
+    CreateFileTip(instance);
     UpdateScrollRange();
+}
+
+void TForm1::CreateFileTip(HINSTANCE instance)
+{
+    m_fileTip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_handle, nullptr, instance, nullptr);
+    if (!m_fileTip)
+        return; // the label still shows what fits
+    TTTOOLINFOW tool = FileTool();
+    tool.uFlags = TTF_SUBCLASS;
+    tool.lpszText = const_cast<wchar_t *>(L"");
+    SendMessageW(m_fileTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // A long path wraps rather than running off the screen.
+    SendMessageW(m_fileTip, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+TTTOOLINFOW TForm1::FileTool() const
+{
+    // The label lets the mouse through to the window, so the tool is the label's place on it.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_handle;
+    tool.uId = 1;
+    GetWindowRect(lblFile->Handle(), &tool.rect);
+    MapWindowPoints(nullptr, m_handle, reinterpret_cast<POINT *>(&tool.rect), 2);
+    return tool;
+}
+
+std::wstring TForm1::FileTipText() const
+{
+    if (!m_fileTip)
+        return {};
+    std::wstring text(32768, L'\0');
+    TTTOOLINFOW tool = FileTool();
+    tool.lpszText = text.data();
+    SendMessageW(m_fileTip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    text.resize(wcslen(text.c_str()));
+    return text;
 }
 
 void TForm1::SetUpMenu()
@@ -293,6 +334,13 @@ void TForm1::OpenFromOutsideLater(const std::string &path)
 void TForm1::ShowSelection()
 {
     lblFile->SetText(Wide(m_selection.LabelText()));
+    // The label cuts a long path off after three lines; the tip shows all of it.
+    if (m_fileTip) {
+        const std::wstring path = Wide(m_selection.CurrentLogPath());
+        TTTOOLINFOW tool = FileTool();
+        tool.lpszText = const_cast<wchar_t *>(path.c_str());
+        SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 HWND TForm1::TabStop(std::size_t index) const
@@ -391,9 +439,14 @@ void TForm1::ScrollTo(int bar, int position)
     info.fMask = SIF_POS;
     info.nPos = position;
     SetScrollInfo(m_handle, bar, &info, TRUE);
-    if (delta != 0)
-        ScrollWindowEx(m_handle, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr,
-                       nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    if (delta == 0)
+        return;
+    ScrollWindowEx(m_handle, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr,
+                   nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    if (m_fileTip) {
+        TTTOOLINFOW tool = FileTool();
+        SendMessageW(m_fileTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

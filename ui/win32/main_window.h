@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <memory>
@@ -51,6 +52,9 @@ public:
     // window's loop runs, so that a refusal's notice comes after the window is shown.
     void OpenFromOutsideLater(const std::string &path);
 
+    // What the file label's tip shows: the current log path, whole.
+    std::wstring FileTipText() const;
+
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
@@ -64,6 +68,8 @@ private:
     void ReleaseResources();
     void CreateControls(int textHeight, int designTextHeight);
     void SetUpMenu();
+    void CreateFileTip(HINSTANCE instance);
+    TTTOOLINFOW FileTool() const;
     void FormCreate();
     void ShowSelection();
     void FocusNextControl(HWND current, bool backward);
@@ -77,6 +83,7 @@ private:
     HWND m_owner = nullptr;
     HFONT m_font = nullptr;
     HWND m_lastFocus = nullptr;
+    HWND m_fileTip = nullptr;
     std::string m_pendingPath;
     bool m_hasPendingPath = false;
     // How far the controls reach, and how far the client area is scrolled along each bar.

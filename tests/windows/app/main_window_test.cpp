@@ -164,10 +164,13 @@ TEST_P(Drops, FirstFileGoesToTheDropRule)
     if (row.Accepted) {
         EXPECT_EQ(Wide(m_selection.CurrentLogPath()), row.Files.front());
         EXPECT_EQ(FileLabel(), row.Files.front());
+        // What three lines of the label cut off, the label's tip shows.
+        EXPECT_EQ(m_form->FileTipText(), row.Files.front());
         EXPECT_TRUE(m_notices.empty());
     } else {
         EXPECT_EQ(m_selection.CurrentLogPath(), "");
         EXPECT_EQ(FileLabel(), L"ファイル名：");
+        EXPECT_EQ(m_form->FileTipText(), L"");
         EXPECT_EQ(m_notices, std::vector<std::string>{kNoticeUnsupported});
     }
 }
@@ -193,6 +196,7 @@ TEST_F(MainWindow, OpenShowsThePickedPathAfterTheCaptionAndCancelChangesNothing)
     Open(L"C:\\logs\\second.txt");
     EXPECT_EQ(FileLabel(), L"ファイル名：C:\\logs\\second.txt");
     EXPECT_EQ(m_selection.CurrentLogPath(), "C:\\logs\\second.txt");
+    EXPECT_EQ(m_form->FileTipText(), L"C:\\logs\\second.txt");
     Open(std::nullopt);
     EXPECT_EQ(FileLabel(), L"ファイル名：C:\\logs\\second.txt");
     EXPECT_EQ(m_form->OpenDialog1.FileName(), L"C:\\logs\\second.txt");

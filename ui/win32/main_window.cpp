@@ -460,7 +460,15 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     auto *form = reinterpret_cast<TForm1 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
+    // The commands report their own errors; this catches what the rest of the handling throws
+    // (out of memory), since no exception may leave a window procedure.
+    LRESULT result = 0;
+    bool handled = false;
+    RunCommand([&] {
+        result = form->HandleMessage(message, wParam, lParam);
+        handled = true;
+    });
+    return handled ? result : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

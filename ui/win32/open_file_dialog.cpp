@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 namespace mrfyc {
@@ -83,10 +84,16 @@ public:
 private:
     static BOOL CALLBACK DisableOne(HWND window, LPARAM frame)
     {
-        if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-            EnableWindow(window, FALSE);
+        if (!IsWindowVisible(window) || !IsWindowEnabled(window))
+            return TRUE;
+        // Noted before it is disabled, so that no window stays disabled unnoted; no exception
+        // may leave the callback.
+        try {
             reinterpret_cast<ModalFrame *>(frame)->m_disabled.push_back(window);
+        } catch (const std::bad_alloc &) {
+            return FALSE;
         }
+        EnableWindow(window, FALSE);
         return TRUE;
     }
 

@@ -80,6 +80,8 @@ active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
 dialog_open() { wine "$probe_exe" text mrfyc >/dev/null 2>&1; }
 notice_shows() { probe text mrfyc | grep -qxF "$1"; }
 notice_gone() { ! dialog_open; }
+# The open dialog: the window that is active while it is open, gone once unmapped or destroyed.
+dialog_gone() { ! xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable; }
 # Keys for a dialog go to it only once Windows has made it the foreground window with the focus
 # on one of its controls.
 dialog_active() { [ "$(probe foreground)" = mrfyc ]; }
@@ -213,7 +215,6 @@ if [ "$mode" = japanese ] || [ "$mode" = english ]; then
     import -window root "$artifacts/mrfyc-open-dialog-$mode.png"
     xdotool type --delay 20 "$windows_log"
     key Return
-    dialog_gone() { ! xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable; }
     wait_for 10 dialog_gone || fail "the open dialog did not close"
     wait_for 10 active_is "$window" || fail "the window did not get the focus back"
     label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
@@ -288,6 +289,32 @@ else
     [ "$leftovers" = "chat 0001.mrfy" ] || fail "the log's folder holds more than the log: $leftovers"
     [ "$mode" = japanese ] && check_copy '修正しました'
     close_notice
+fi
+
+if [ "$mode" = english ]; then
+    # The second opening shows the last confirmed file in its name box; cancelling it changes
+    # nothing.
+    xdotool mousemove "$((origin_x + 15))" "$((origin_y - 9))" click 1
+    wait_for 15 other_active || fail "the open dialog did not appear a second time"
+    dialog=$(other_active)
+    # The platform opens the file's folder with its name in the name box (control 1148, cmb13;
+    # 1137, cmb2, names the folder); the type list shows the one filter.
+    dialog_control() { probe window '#32770' | awk -v id="$1" '$1 == "child" && $2 == id' |
+        cut -d' ' -f10-; }
+    dialog_has_path() {
+        [ "$(dialog_control 1148)" = "chat 0001.mrfy" ] && [ "$(dialog_control 1137)" = logs ] &&
+            [ "$(dialog_control 1136)" = ミルフィログファイル ]
+    }
+    wait_for 10 dialog_has_path || {
+        probe window '#32770' >&2
+        fail "the open dialog does not preselect the last file"
+    }
+    key Escape
+    wait_for 10 dialog_gone || fail "the open dialog did not close on Esc"
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
+        cut -d' ' -f10-)
+    [ "$label" = "ファイル名：$windows_log" ] || fail "cancelling changed the file label to '$label'"
 fi
 
 wmctrl -i -c "$window"

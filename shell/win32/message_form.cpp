@@ -7,6 +7,7 @@
 #include "shell/beep.h"
 #include "shell/win32/display_text.h"
 #include "shell/win32/error_report.h"
+#include "shell/win32/guarded_answer.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/test_seams.h"
 
@@ -273,13 +274,8 @@ LRESULT CALLBACK TMessageForm::WindowProc(HWND window, UINT message, WPARAM wPar
     auto *form = reinterpret_cast<TMessageForm *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    bool handled = false;
-    RunCommand([&] {
-        result = form->HandleMessage(message, wParam, lParam);
-        handled = true;
-    });
-    return handled ? result : 0;
+    // A failed answer leaves the dialog open: the default procedure could close it under its loop.
+    return GuardedAnswer([&] { return form->HandleMessage(message, wParam, lParam); }).value_or(0);
 }
 
 LRESULT TMessageForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/label.h"
 
-#include "shell/win32/error_report.h"
+#include "shell/win32/guarded_answer.h"
 
 #include <stdexcept>
 
@@ -73,14 +73,10 @@ LRESULT CALLBACK TLabel::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     auto *label = reinterpret_cast<TLabel *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!label)
         return DefWindowProcW(window, message, wParam, lParam);
-    // No exception may leave a window procedure: a failed measure or paint is reported.
-    LRESULT result = 0;
-    bool handled = false;
-    RunCommand([&] {
-        result = label->HandleMessage(message, wParam, lParam);
-        handled = true;
-    });
-    return handled ? result : DefWindowProcW(window, message, wParam, lParam);
+    if (const std::optional<LRESULT> answer =
+            GuardedAnswer([&] { return label->HandleMessage(message, wParam, lParam); }))
+        return *answer;
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -11,6 +11,7 @@
 #include "rules/menu_access_key.h"
 #include "shell/win32/application.h"
 #include "shell/win32/error_report.h"
+#include "shell/win32/guarded_answer.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/notice.h"
 #include "ui/win32/spin_edit.h"
@@ -461,14 +462,11 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
     // The commands report their own errors; this catches what the rest of the handling throws
-    // (out of memory), since no exception may leave a window procedure.
-    LRESULT result = 0;
-    bool handled = false;
-    RunCommand([&] {
-        result = form->HandleMessage(message, wParam, lParam);
-        handled = true;
-    });
-    return handled ? result : DefWindowProcW(window, message, wParam, lParam);
+    // (out of memory).
+    if (const std::optional<LRESULT> answer =
+            GuardedAnswer([&] { return form->HandleMessage(message, wParam, lParam); }))
+        return *answer;
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

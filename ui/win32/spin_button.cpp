@@ -2,7 +2,7 @@
 #include "ui/win32/spin_button.h"
 
 #include "rules/errors.h"
-#include "shell/win32/error_report.h"
+#include "shell/win32/guarded_answer.h"
 
 #include <windowsx.h>
 
@@ -180,9 +180,7 @@ LRESULT CALLBACK TSpinButton::WindowProcedure(HWND window, UINT message, WPARAM 
     auto *pair = reinterpret_cast<TSpinButton *>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!pair)
         return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = 0;
-    RunCommand([&] { result = pair->Handle(message, wParam, lParam); });
-    return result;
+    return GuardedAnswer([&] { return pair->Handle(message, wParam, lParam); }).value_or(0);
 }
 
 LRESULT TSpinButton::Handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -5,6 +5,7 @@
 #include "rules/errors.h"
 #include "shell/beep.h"
 #include "shell/win32/error_report.h"
+#include "shell/win32/guarded_answer.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -405,9 +406,7 @@ LRESULT CALLBACK TSpinEdit::EditProcedure(HWND window, UINT message, WPARAM wPar
     if (!field)
         return DefSubclassProc(window, message, wParam, lParam);
     // A failed command ends where it failed: the message is not handled a second time.
-    LRESULT result = 0;
-    RunCommand([&] { result = field->HandleEdit(message, wParam, lParam); });
-    return result;
+    return GuardedAnswer([&] { return field->HandleEdit(message, wParam, lParam); }).value_or(0);
 }
 
 LRESULT CALLBACK TSpinEdit::ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -138,7 +138,7 @@ void TForm1::BuildContents()
     CreateControls(textHeight, designTextHeight);
     SetUpMenu();
     ShowSelection();
-    FormCreate();
+    DragAcceptFiles(m_handle, TRUE);
 }
 
 void TForm1::ReleaseResources()
@@ -274,11 +274,6 @@ void TForm1::SetUpMenu()
         WideFromUtf32(AssignMenuAccessKeys({U"開く"}, doubleByteSystem)[0]);
     AppendMenuW(MainMenu1, MF_STRING, kOpenCommandId, caption.c_str());
     SetMenu(m_handle, MainMenu1);
-}
-
-void TForm1::FormCreate()
-{
-    DragAcceptFiles(m_handle, TRUE);
 }
 
 void TForm1::OpenClick()

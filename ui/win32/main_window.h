@@ -70,7 +70,6 @@ private:
     void SetUpMenu();
     void CreateFileTip(HINSTANCE instance);
     TTTOOLINFOW FileTool() const;
-    void FormCreate();
     void ShowSelection();
     void FocusNextControl(HWND current, bool backward);
     void UpdateScrollRange();

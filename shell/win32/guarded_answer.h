@@ -19,4 +19,19 @@ template <typename Handling> std::optional<LRESULT> GuardedAnswer(Handling &&han
     return answer;
 }
 
+// The window procedure's work for a window whose object, kept in GWLP_USERDATA, answers its
+// messages through handle: the default procedure answers before the object is attached and
+// where the object's answer failed.
+template <typename Object>
+LRESULT AnswerThroughObject(LRESULT (Object::*handle)(UINT, WPARAM, LPARAM), HWND window,
+                            UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (auto *object = reinterpret_cast<Object *>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+        if (const std::optional<LRESULT> answer =
+                GuardedAnswer([&] { return (object->*handle)(message, wParam, lParam); }))
+            return *answer;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
 } // namespace mrfyc

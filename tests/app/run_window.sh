@@ -38,17 +38,7 @@ fail() {
     exit 1
 }
 
-# Polls a condition every 0.1 s until it holds or the seconds run out.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 10))
-    while ! "$@" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "$0")/../support/script_kit.sh"
 
 # A free display among :95 to :99; Xvfb refuses one that is taken. No reset when the last client
 # leaves, or openbox could meet a server in the middle of one.
@@ -183,13 +173,8 @@ if [ "$mode" = sizelimit ]; then
 else
     cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
 fi
-if ! cmp "$work/expected.bin" "$log"; then
-    od -c "$log" | head -n 20 >&2
-    fail "the log is not what the patch should leave"
-fi
-cmp "$work/header.bin" "$work/bin/Temp.txt" || fail "Temp.txt does not hold the header"
-leftovers=$(ls -A "$work/logs")
-[ "$leftovers" = "chat 0001.mrfy" ] || fail "the log's folder holds more than the log: $leftovers"
+problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$work/bin/Temp.txt") ||
+    fail "$problem"
 
 xdotool key Return
 notice_gone() { gone "$notice"; }

@@ -14,15 +14,7 @@ cleanup() {
     wait 2>/dev/null
 }
 trap cleanup EXIT
-wait_for() { # tries every 0.1 s for $1 s
-    local tries=$(($1 * 10))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "$0")/script_kit.sh"
 
 for n in $base $((base + 10)) $((base + 20)) $((base + 30)) $((base + 40)); do
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &

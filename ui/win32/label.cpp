@@ -70,13 +70,7 @@ void TLabel::SetBounds(const Rect &bounds)
 
 LRESULT CALLBACK TLabel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto *label = reinterpret_cast<TLabel *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!label)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (const std::optional<LRESULT> answer =
-            GuardedAnswer([&] { return label->HandleMessage(message, wParam, lParam); }))
-        return *answer;
-    return DefWindowProcW(window, message, wParam, lParam);
+    return AnswerThroughObject(&TLabel::HandleMessage, window, message, wParam, lParam);
 }
 
 LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

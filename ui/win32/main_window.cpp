@@ -453,15 +453,9 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
         form->m_handle = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
-    auto *form = reinterpret_cast<TForm1 *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcW(window, message, wParam, lParam);
     // The commands report their own errors; this catches what the rest of the handling throws
     // (out of memory).
-    if (const std::optional<LRESULT> answer =
-            GuardedAnswer([&] { return form->HandleMessage(message, wParam, lParam); }))
-        return *answer;
-    return DefWindowProcW(window, message, wParam, lParam);
+    return AnswerThroughObject(&TForm1::HandleMessage, window, message, wParam, lParam);
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -53,16 +53,7 @@ fail() {
     exit 1
 }
 
-# Polls a condition every 0.1 s until it holds or the seconds run out.
-wait_for() {
-    local tries=$(($1 * 10))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
+. "$here/../../support/script_kit.sh"
 
 probe() { wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The X window of a top-level window with exactly this caption.
@@ -280,13 +271,8 @@ else
     wait_for 10 notice_shows '修正しました' || fail "the notice reads: $(probe text mrfyc)"
     import -window root -crop 500x260+390+380 "$artifacts/mrfyc-patched-$mode.png"
     cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
-    if ! cmp "$work/expected.bin" "$log"; then
-        od -c "$log" | head -n 20 >&2
-        fail "the log is not what the patch should leave"
-    fi
-    cmp "$work/header.bin" "$work/bin/Temp.txt" || fail "Temp.txt does not hold the header"
-    leftovers=$(ls -A "$work/logs")
-    [ "$leftovers" = "chat 0001.mrfy" ] || fail "the log's folder holds more than the log: $leftovers"
+    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" \
+        "$work/bin/Temp.txt") || fail "$problem"
     [ "$mode" = japanese ] && check_copy '修正しました'
     close_notice
 fi

@@ -1,0 +1,30 @@
+# SPDX-License-Identifier: MIT
+# Shell helpers shared by the end-to-end scripts; sourced, not run.
+
+# Polls a condition every 0.1 s until it holds or the seconds ($1) run out.
+wait_for() {
+    local tries=$(($1 * 10))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# check_patched_log EXPECTED LOG HEADER SCRATCH: the log holds exactly EXPECTED, the scratch file
+# exactly HEADER, and the log's folder nothing but the log. Prints what is wrong and fails.
+check_patched_log() {
+    local expected=$1 log=$2 header=$3 scratch=$4 leftovers
+    if ! cmp "$expected" "$log"; then
+        od -c "$log" | head -n 20 >&2
+        echo "the log is not what the patch should leave"
+        return 1
+    fi
+    cmp "$header" "$scratch" || { echo "Temp.txt does not hold the header"; return 1; }
+    leftovers=$(ls -A "$(dirname "$log")")
+    [ "$leftovers" = "$(basename "$log")" ] || {
+        echo "the log's folder holds more than the log: $leftovers"
+        return 1
+    }
+}

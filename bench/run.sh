@@ -29,7 +29,7 @@ timer=$build/bench/mrfyc-bench-timer
 map_wait=$build/bench/mrfyc-bench-map-wait
 stock=$build/bench/mrfyc-bench-stock
 bare=$build/bench/mrfyc-bench-window
-app=${MRFYC_APP:-$build/app/mrfyc}
+app=${MRFYC_APP:-$build/app/qt/mrfyc}
 results=$build/bench-results.md
 # The whole-file rewrite needs twice the log in memory: only for logs up to this size.
 rewrite_max=$((256 << 20))

@@ -21,8 +21,10 @@ enum class PathFlavour
     Posix
 }; // "\", "/" and ":", or "/"
 
-CodePage NativeCodePage();       // UTF-8 on Linux
-PathFlavour NativePathFlavour(); // POSIX on Linux
+// The same on every platform: text travels as UTF-8 (the Windows side converts at its W calls), and
+// a caller that holds a Windows path names PathFlavour::Windows.
+CodePage NativeCodePage();       // UTF-8
+PathFlavour NativePathFlavour(); // POSIX
 
 bool IsLeadByte(unsigned char byte, CodePage codePage);
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Draws the include graph between the layers and fails on any include that runs upward, on a Qt
-# header below the shell, and on the patch's steps reaching past the file seam into one platform.
+# header below the shell, on the patch's steps reaching past the file seam into one platform, and
+# on one toolkit's code reaching into the other's: nothing under a qt/ folder includes a Win32
+# header or win32/ code, nothing under a win32/ folder a Qt header or qt/ code, and the seams at
+# the root of shell/ and ui/ include neither toolkit.
 # `scripts/check_layers.sh [SOURCE_ROOT]`; prints one "from -> to (count)" line per edge.
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
@@ -23,9 +26,19 @@ declare -A allowed=(
     [tests/shell]="shell files rules tests/support"
     [tests/ui]="ui shell files rules tests/support"
     [tests/app]="app ui shell files rules tests/support"
-    [tests/windows]="ui shell tools files rules"
 )
 toolkit_free="rules files tools tests/support tests/rules tests/files tests/tools tests/faults tests/fuzz"
+qt_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q[A-Za-z]*(/[A-Za-z]*)?>'
+win32_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*<(windows|windowsx|winuser|wingdi|commctrl|commdlg|shellapi|shlobj|shlwapi|uxtheme|objbase|ole2)\.h>'
+
+# Which toolkit's side a path lies on: qt, win32, or none.
+side_of() {
+    case /$1 in
+    */qt/*) echo qt ;;
+    */win32/*) echo win32 ;;
+    *) echo none ;;
+    esac
+}
 
 # The layer a path belongs to: tests/X for tests, else its top folder.
 layer_of() {
@@ -55,6 +68,9 @@ while IFS= read -r -d '' file; do
             fail "$file includes $included ($from may use only: ${allowed[$from]:-nothing})"
         fi
         # The steps in files/ see only the seam; one platform's side never sees the other's.
+        case $(side_of "$file"):$(side_of "$included") in
+        qt:win32 | win32:qt) fail "$file includes $included (the other toolkit's code)" ;;
+        esac
         case $file:$included in
         files/posix/*:files/win32/* | files/win32/*:files/posix/*)
             fail "$file includes $included (the other platform's side)" ;;
@@ -62,9 +78,19 @@ while IFS= read -r -d '' file; do
             [[ $file == files/*/* ]] || fail "$file includes $included (past the file seam)" ;;
         esac
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-    if [[ " $toolkit_free " == *" $from "* ]] &&
-        grep -Eq '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q[A-Za-z]*>' "$file"; then
+    if [[ " $toolkit_free " == *" $from "* ]] && grep -Eq "$qt_header" "$file"; then
         fail "$file includes a Qt header ($from builds without Qt)"
+    fi
+    case $file in
+    shell/*/* | ui/*/* | app/*/* | tests/*/qt/* | tests/*/win32/*) ;;
+    shell/* | ui/* | app/*) # a seam at a layer's root serves both toolkits
+        grep -Eq "$qt_header|$win32_header" "$file" && fail "$file includes a toolkit at the layer's root" ;;
+    esac
+    if [ "$(side_of "$file")" = win32 ] && grep -Eq "$qt_header" "$file"; then
+        fail "$file includes a Qt header (Win32 code)"
+    fi
+    if [ "$(side_of "$file")" = qt ] && grep -Eiq "$win32_header" "$file"; then
+        fail "$file includes a Win32 header (Qt code)"
     fi
 done < <(find rules files tools shell ui app tests -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
     sort -z)

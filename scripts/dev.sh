@@ -50,8 +50,8 @@ run)
         exit 1
     fi
     # Never start a program that would load libraries from the working folder.
-    bash scripts/check_runpath.sh --allow "$PWD/build/release" build/release/app/mrfyc >/dev/null
-    exec build/release/app/mrfyc
+    bash scripts/check_runpath.sh --allow "$PWD/build/release" build/release/app/qt/mrfyc >/dev/null
+    exec build/release/app/qt/mrfyc
     ;;
 test)
     packages+=("${test_packages[@]}")

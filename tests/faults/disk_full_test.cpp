@@ -5,7 +5,7 @@
 #include "tests/support/expected_texts.h"
 #include "tests/support/large_log.h"
 #include "tests/support/patch_run.h"
-#include "tests/support/test_folder.h"
+#include "tests/support/posix/folder_files.h"
 
 #include <gtest/gtest.h>
 

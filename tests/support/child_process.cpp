@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/child_process.h"
 
-#include "tests/support/test_folder.h"
+#include "tests/support/posix/folder_files.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 namespace mrfyc::test {
 
-// A fresh folder under TMPDIR (or /tmp), removed with everything in it at the end, whatever
-// modes the test gave its contents. Reachable by every user, so that a test can hand parts of it
-// to nobody.
+// A fresh folder for one test, removed with everything in it at the end, whatever modes or
+// attributes the test gave its contents. On Linux it lies under TMPDIR (or /tmp) and every user
+// may reach it, so that a test can hand parts of it to nobody; on Windows it lies under the
+// working folder, which the test's registration points at a scratch folder of the build.
 class TestFolder
 {
 public:
@@ -21,35 +19,13 @@ public:
     TestFolder &operator=(const TestFolder &) = delete;
     ~TestFolder();
 
-    // The folder's path with a trailing "/", followed by name.
+    // The folder's path (UTF-8) with a trailing separator, followed by name.
     std::string Path(std::string_view name = {}) const { return m_path + std::string(name); }
+    // The names the folder holds, sorted; "." and ".." left out.
+    std::vector<std::string> Names() const;
 
 private:
     std::string m_path;
 };
-
-// A test folder with its own copy of mrfyc-patch in bin/ (a folder anyone may write), so that
-// each test has its own "Temp.txt" beside the program and other users can run it.
-class PatcherFolder : public TestFolder
-{
-public:
-    PatcherFolder();
-
-    std::string Patcher() const { return Path("bin/mrfyc-patch"); }
-    std::string Scratch() const { return Path("bin/Temp.txt"); }
-};
-
-void WriteFile(const std::string &path, std::string_view contents, mode_t mode = 0644);
-std::string ReadFile(const std::string &path);
-std::uint64_t FileSize(const std::string &path);
-// Names in a folder, "." and ".." left out, sorted.
-std::vector<std::string> ListFolder(const std::string &path);
-// Name, type, mode and owner of each entry of a folder, links not followed, one a line.
-std::string DescribeFolder(const std::string &path);
-// Type, mode, owner, size, inode and contents digest or link target of every entry, by name: any
-// change to the folder shows.
-std::map<std::string, std::string> Snapshot(const std::string &dir);
-// Deterministic bytes of every value, CR LF and NUL among them.
-std::string PatternBytes(std::size_t size, unsigned seed = 1);
 
 } // namespace mrfyc::test

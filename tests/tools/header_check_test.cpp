@@ -2,7 +2,7 @@
 #include "rules/errors.h"
 #include "rules/header_settings.h"
 #include "tests/support/expected_texts.h"
-#include "tests/support/test_folder.h"
+#include "tests/support/posix/folder_files.h"
 #include "tools/header_check.h"
 
 #include <cerrno>

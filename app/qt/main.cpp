@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#include "shell/qt/command_line.h"
+#include "shell/qt/startup.h"
+
+#include "rules/log_file_selection.h"
+#include "ui/qt/main_window.h"
+
+#include <QTimer>
+
+#include <csignal>
+
+int main(int argc, char *argv[])
+{
+    // A file size limit then fails the patch's write, which is reported, instead of killing the
+    // window with the user's values in it.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (const std::optional<int> exitCode = mrfyc::AnswerInformationOptions(argc, argv))
+        return *exitCode;
+    // The current log path lives from start to exit, beyond the window that shows it.
+    mrfyc::LogFileSelection selection;
+    return mrfyc::RunProgram(argc, argv, [&selection, &argc, argv] {
+        auto *form = new mrfyc::TForm1(selection);
+        // The application has taken its own options out of argv by now. The file is taken once
+        // the loop runs, so that a refusal's notice comes after the window is shown.
+        if (std::optional<std::string> file = mrfyc::FileArgument(argc, argv))
+            QTimer::singleShot(0, form,
+                               [form, file = std::move(*file)] { form->OpenFromOutside(file); });
+        return form;
+    });
+}

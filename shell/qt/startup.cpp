@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+#include "shell/qt/startup.h"
+
+#include "rules/errors.h"
+#include "shell/qt/application.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+namespace mrfyc {
+
+namespace {
+
+constexpr QStringView kFailureCaption = u"アプリケーション エラー";
+
+struct Origin
+{
+    std::string module;
+    std::uintptr_t offset = 0;
+};
+
+std::string FileName(const QString &path)
+{
+    return QFile::encodeName(QFileInfo(path).fileName()).toStdString();
+}
+
+// The module (executable or shared library) holding `address`, and the offset into it.
+Origin OriginOf(const void *address)
+{
+    Dl_info info{};
+    if (address && dladdr(address, &info) != 0 && info.dli_fname) {
+        return {FileName(QFile::decodeName(info.dli_fname)),
+                reinterpret_cast<std::uintptr_t>(address) -
+                    reinterpret_cast<std::uintptr_t>(info.dli_fbase)};
+    }
+    // Unknown origin: the program file itself.
+    return {FileName(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()), 0};
+}
+
+void WriteToStderr(const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+QtMessageHandler &PreviousMessageHandler()
+{
+    static QtMessageHandler previous = nullptr;
+    return previous;
+}
+
+// Qt ends the process with abort() after a fatal message (no display, an unusable platform); while
+// the program starts, such a message is a start-up failure like any other, with its exit code.
+void StartupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        if (QtMessageHandler previous = PreviousMessageHandler())
+            previous(type, context, text);
+        return;
+    }
+    const Origin origin = OriginOf(__builtin_return_address(0));
+    WriteToStderr(StartupFailureText("Exception", origin.module, origin.offset,
+                                     text.trimmed().toLocal8Bit().toStdString()));
+    // Half-built Qt objects must not run their destructors.
+    std::_Exit(1);
+}
+
+// Routes fatal messages to the start-up failure report for as long as it lives.
+class StartupMessageGuard
+{
+public:
+    StartupMessageGuard()
+    {
+        PreviousMessageHandler() = qInstallMessageHandler(StartupMessageHandler);
+    }
+    ~StartupMessageGuard() { qInstallMessageHandler(PreviousMessageHandler()); }
+    StartupMessageGuard(const StartupMessageGuard &) = delete;
+    StartupMessageGuard &operator=(const StartupMessageGuard &) = delete;
+};
+
+} // namespace
+
+std::string StartupFailureText(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception &exception) {
+        const Origin origin = OriginOf(exception.Address());
+        return StartupFailureText(exception.ClassName(), origin.module, origin.offset,
+                                  exception.Message());
+    } catch (const std::bad_alloc &) {
+        const Origin origin = OriginOf(nullptr);
+        return StartupFailureText("EOutOfMemory", origin.module, origin.offset, kOutOfMemoryText);
+    } catch (const std::exception &exception) {
+        const Origin origin = OriginOf(nullptr);
+        return StartupFailureText("Exception", origin.module, origin.offset, exception.what());
+    } catch (...) {
+        const Origin origin = OriginOf(nullptr);
+        return StartupFailureText("Exception", origin.module, origin.offset, "");
+    }
+}
+
+int ReportStartupFailure(const std::string &text)
+{
+    WriteToStderr(text);
+    if (qApp) {
+        QString shown = QString::fromLocal8Bit(text);
+        shown.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
+        QMessageBox box(QMessageBox::Critical, kFailureCaption.toString(), shown, QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.exec();
+    }
+    return 1;
+}
+
+int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createMainWindow)
+{
+    std::unique_ptr<TApplication> application;
+    std::unique_ptr<QWidget> mainWindow;
+    try {
+        const StartupMessageGuard fatalMessagesFailTheStart;
+        application = std::make_unique<TApplication>(argc, argv);
+        mainWindow.reset(createMainWindow());
+        mainWindow->show();
+    } catch (...) {
+        const std::string text = StartupFailureText(std::current_exception());
+        mainWindow.reset();
+        return ReportStartupFailure(text);
+    }
+    const int exitCode = application->exec();
+    // Shutdown: the windows go before the application does.
+    mainWindow.reset();
+    return exitCode;
+}
+
+} // namespace mrfyc

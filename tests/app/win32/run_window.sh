@@ -1,0 +1,311 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The real mrfyc.exe under Wine on the display this test was given (Xvfb with openbox), driven by
+# key and mouse input through the X server, read back through window_probe.exe.
+#   japanese  a Japanese system (double-byte code page): the start state, Tab and Enter, the
+#             notice for no file and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and
+#             an arrow clicked, OK, the log and Temp.txt byte for byte, closing with exit code 0
+#   english   a single-byte system: the menu clicked, the dialog's place and preselection, OK with
+#             the defaults
+#   failure   a read-only log handed over on the command line: the error box with its full stop,
+#             the log untouched, the window still usable
+#   scaled    a screen of 120 pixels per inch: a larger font, the controls scaled with it, the
+#             window's outer size kept and a scroll bar to reach what no longer fits
+# Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
+set -euo pipefail
+
+program=$1
+probe_exe=$2
+artifacts=$3
+mode=$4
+here="$(cd "$(dirname "$0")" && pwd)"
+caption='ミルフィのアニメデータを修正するツール'
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case "$mode" in
+japanese) export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 ;;
+*) export LANG=C.UTF-8 LC_ALL=C.UTF-8 ;;
+esac
+mkdir -p "$artifacts"
+rm -f "$artifacts/mrfyc-"*"-$mode.png"
+
+work=$(mktemp -d)
+mrfyc_pid=
+# The screen resolution the prefix reports; every run sets its own, so that none inherits it.
+set_pixels_per_inch() {
+    local key
+    for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+        wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    done
+    wineserver -w
+}
+cleanup() {
+    [ -n "$mrfyc_pid" ] && kill "$mrfyc_pid" 2>/dev/null
+    wineserver -k >/dev/null 2>&1 || true
+    [ "$mode" = scaled ] && set_pixels_per_inch 96
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL ($mode): $*" >&2
+    [ -f "$work/mrfyc.log" ] && sed 's/^/mrfyc: /' "$work/mrfyc.log" >&2
+    import -window root "$artifacts/mrfyc-failure-$mode.png" 2>/dev/null || true
+    exit 1
+}
+
+. "$here/../../support/script_kit.sh"
+
+probe() { wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+# The X window of a top-level window with exactly this caption.
+x_window() { wmctrl -l | awk -v want="$1" '{ name = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]+ /, "", name) }
+    name == want { print $1; exit }' | grep .; }
+child_line() { probe window mrfycTForm1 | awk -v id="$1" '$1 == "child" && $2 == id'; }
+# The text of a child of the main window (fields: child id class x y w h focus tabstop text).
+child_text() { child_line "$1" | cut -d' ' -f10-; }
+focused_id() { probe window mrfycTForm1 | awk '$1 == "child" && $8 == "focus=1" { print $2 }'; }
+focus_is() { [ "$(focused_id)" = "$1" ]; }
+key() { xdotool key --clearmodifiers "$@"; }
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
+# A notice or error box: a window captioned mrfyc with controls (the program's hidden owner window
+# has the same caption).
+dialog_open() { wine "$probe_exe" text mrfyc >/dev/null 2>&1; }
+notice_shows() { probe text mrfyc | grep -qxF "$1"; }
+notice_gone() { ! dialog_open; }
+# The open dialog: the window that is active while it is open, gone once unmapped or destroyed.
+dialog_gone() { ! xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable; }
+# Keys for a dialog go to it only once Windows has made it the foreground window with the focus
+# on one of its controls.
+dialog_active() { [ "$(probe foreground)" = mrfyc ]; }
+wait_for_dialog() { # what failed
+    wait_for 15 dialog_open || fail "$1"
+    wait_for 10 dialog_active || fail "the dialog did not become the active window"
+}
+
+# The program in a folder of its own, since it writes Temp.txt beside itself.
+mkdir "$work/bin" "$work/logs"
+cp "$program" "$work/bin/mrfyc.exe"
+log="$work/logs/chat 0001.mrfy"
+printf 'old contents\r\n\001\377 tail' >"$log"
+cp "$log" "$work/old.bin"
+windows_log=$(winepath -w "$log" 2>/dev/null)
+
+pixels_per_inch=96
+[ "$mode" = scaled ] && pixels_per_inch=120
+set_pixels_per_inch "$pixels_per_inch"
+
+arguments=()
+if [ "$mode" = failure ]; then
+    chmod a-w "$log"
+    arguments=("$windows_log")
+fi
+bash "$here/../../support/win32/wine_gui_run.sh" "$WINEPREFIX" "$work/bin/mrfyc.exe" "${arguments[@]}" \
+    >"$work/mrfyc.log" 2>&1 &
+mrfyc_pid=$!
+
+wait_for 60 x_window "$caption" || fail "no window captioned $caption"
+window=$(x_window "$caption")
+wait_for 10 active_is "$window" || xdotool windowactivate --sync "$window"
+# The window as Windows sees it: its outer rectangle, frame and menu bar included.
+probe window mrfycTForm1 >"$work/state.txt"
+cat "$work/state.txt"
+grep -qx 'window 210 77 370 251 enabled=1' "$work/state.txt" ||
+    fail "outer rectangle $(head -n 1 "$work/state.txt"), expected 210 77 370 251"
+# At 96 pixels per inch everything fits: no scroll bar.
+if [ "$mode" != scaled ]; then
+    grep -qx 'vscroll 0' "$work/state.txt" && grep -qx 'hscroll 0' "$work/state.txt" ||
+        fail "scroll bars at 96 pixels per inch"
+fi
+read -r _ origin_x origin_y < <(grep '^origin ' "$work/state.txt")
+
+expect_child() { # id text
+    [ "$(child_text "$1")" = "$2" ] || fail "control $1 shows '$(child_text "$1")', expected '$2'"
+}
+if [ "$mode" = scaled ]; then
+    # Not 12 pixels but MulDiv(-12, 120, 96) = -15: every control grows by the font's text
+    # height, by its edges, and the OK button now reaches below the client area.
+    read -r _ _ _ bx by bw bh _ < <(child_line 101)
+    read -r _ _ _ lx ly lw lh _ < <(probe window mrfycTForm1 | awk '$3 == "mrfycLabel"' | head -n 1)
+    echo "at 120 dpi: OK $bx,$by ${bw}x$bh, file label $lx,$ly ${lw}x$lh"
+    [ "$bx" -gt 244 ] && [ "$bw" -gt 75 ] && [ "$bh" -gt 25 ] && [ "$lw" -gt 349 ] ||
+        fail "the controls did not grow with the font"
+    grep -qx 'vscroll 1' "$work/state.txt" && grep -qx 'hscroll 1' "$work/state.txt" ||
+        fail "no scroll bars although the controls reach beyond the client area"
+fi
+expect_child 101 OK
+expect_child 102 1200
+expect_child 103 900
+expect_child 104 6000
+expect_child 105 1
+wait_for 5 focus_is 101 || fail "the OK button does not have the focus at start"
+import -window root -crop 420x300+185+55 "$artifacts/mrfyc-window-$mode.png"
+
+header() { # width height lines quality
+    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=%s\r\nimage_height=%s\r\ncount_lines=%s\r\nquality=%s\r\n' "$@"
+}
+divider=---------------------------
+copied() { # the dialog's Ctrl+C text, line ends shown as \r\n
+    printf '%s\\r\\n' "$divider" mrfyc "$divider" "$1" "$divider" 'OK   ' "$divider"
+}
+check_copy() { # text
+    key ctrl+c
+    local expected
+    expected="unicode $(copied "$1")"
+    wait_for 5 eval '[ "$(probe clipboard | head -n 1)" = "$expected" ]' ||
+        fail "the clipboard holds '$(probe clipboard)', expected '$expected'"
+}
+close_notice() {
+    key Return
+    wait_for 10 notice_gone || fail "the notice did not close on Enter"
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+}
+
+case "$mode" in
+japanese)
+    # Tab runs through the fields and back to OK.
+    for id in 102 103 104 105 101; do
+        key Tab
+        wait_for 5 focus_is "$id" || fail "Tab did not reach control $id (focus on $(focused_id))"
+    done
+    # Enter in a field clicks nothing.
+    key shift+Tab
+    wait_for 5 focus_is 105 || fail "Shift+Tab did not go back to the quality field"
+    key Return
+    sleep 1 # nothing may appear: a bounded look
+    dialog_open && fail "Enter in a field ran the OK command"
+    key Tab
+    wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
+    key Return
+    wait_for_dialog "Enter on OK showed no notice"
+    wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
+        fail "the notice reads: $(probe text mrfyc)"
+    import -window root -crop 500x260+390+380 "$artifacts/mrfyc-notice-$mode.png"
+    check_copy 'ファイルを選択、またはドラッグドロップしてください'
+    close_notice
+
+    # 開く(&Z) on a double-byte system.
+    key alt+z
+    ;;
+english)
+    # The menu bar's only item, at the left of the line above the client area.
+    xdotool mousemove "$((origin_x + 15))" "$((origin_y - 9))" click 1
+    ;;
+esac
+
+if [ "$mode" = japanese ] || [ "$mode" = english ]; then
+    other_active() {
+        local id
+        id=$(xdotool getactivewindow 2>/dev/null) && [ "$id" != "$((window))" ] && echo "$id"
+    }
+    wait_for 15 other_active || fail "the open dialog did not appear"
+    dialog=$(other_active)
+    # Centred across and one third down the 1280 x 1024 screen, as Windows places it.
+    read -r _ dx dy dw dh _ < <(probe window '#32770' | head -n 1)
+    echo "open dialog: $dx $dy ${dw}x$dh"
+    [ "$dx" = "$(((1280 - dw) / 2))" ] && [ "$dy" = "$(((1024 - dh) / 3))" ] ||
+        fail "the open dialog stands at $dx,$dy, not centred one third down"
+    import -window root "$artifacts/mrfyc-open-dialog-$mode.png"
+    xdotool type --delay 20 "$windows_log"
+    key Return
+    wait_for 10 dialog_gone || fail "the open dialog did not close"
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
+        cut -d' ' -f10-)
+    [ "$label" = "ファイル名：$windows_log" ] || fail "the file label reads '$label'"
+fi
+
+case "$mode" in
+japanese)
+    # New values typed, then the quality's up arrow clicked once: 5 becomes 6.
+    for entry in 102:1000 103:800 104:4321 105:5; do
+        key Tab
+        wait_for 5 focus_is "${entry%%:*}" || fail "Tab did not reach control ${entry%%:*}"
+        key ctrl+a
+        xdotool type --delay 30 "${entry#*:}"
+    done
+    read -r _ _ _ qx qy qw qh _ < <(child_line 105)
+    xdotool mousemove "$((origin_x + qx + qw - 5))" "$((origin_y + qy + qh / 4))" click 1
+    wait_for 5 eval '[ "$(child_text 105)" = 6 ]' ||
+        fail "the arrow left quality at $(child_text 105)"
+    key Tab
+    wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
+    key Return
+    header 800 1000 4321 6 >"$work/header.bin"
+    ;;
+english)
+    # OK with the mouse, at the middle of its place.
+    xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
+    header 900 1200 6000 1 >"$work/header.bin"
+    ;;
+scaled)
+    # OK keeps the focus where the scroll bar hides it; Enter still reaches it.
+    key Return
+    ;;
+failure)
+    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
+        cut -d' ' -f10-)
+    [ "$label" = "$windows_log" ] || fail "the file label reads '$label'"
+    key Return
+    ;;
+esac
+
+wait_for_dialog "OK showed no notice or error"
+if [ "$mode" = scaled ]; then
+    wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
+        fail "the notice reads: $(probe text mrfyc)"
+    close_notice
+elif [ "$mode" = failure ]; then
+    expected="ファイル $windows_log を作成できません."
+    wait_for 10 eval 'probe text mrfyc | grep -qxF "$expected"' ||
+        fail "the error box reads: $(probe text mrfyc)"
+    import -window root "$artifacts/mrfyc-error-$mode.png"
+    cmp "$work/old.bin" "$log" || fail "the read-only log changed"
+    key Return
+    wait_for 10 notice_gone || fail "the error box did not close on Enter"
+    # The window goes on: OK again gives the same report.
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    key Return
+    wait_for_dialog "a second OK showed nothing"
+    key Return
+    wait_for 10 notice_gone || fail "the error box did not close on Enter"
+else
+    wait_for 10 notice_shows '修正しました' || fail "the notice reads: $(probe text mrfyc)"
+    import -window root -crop 500x260+390+380 "$artifacts/mrfyc-patched-$mode.png"
+    cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
+    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" \
+        "$work/bin/Temp.txt") || fail "$problem"
+    [ "$mode" = japanese ] && check_copy '修正しました'
+    close_notice
+fi
+
+if [ "$mode" = english ]; then
+    # The second opening shows the last confirmed file in its name box; cancelling it changes
+    # nothing.
+    xdotool mousemove "$((origin_x + 15))" "$((origin_y - 9))" click 1
+    wait_for 15 other_active || fail "the open dialog did not appear a second time"
+    dialog=$(other_active)
+    # The platform opens the file's folder with its name in the name box (control 1148, cmb13;
+    # 1137, cmb2, names the folder); the type list shows the one filter.
+    dialog_control() { probe window '#32770' | awk -v id="$1" '$1 == "child" && $2 == id' |
+        cut -d' ' -f10-; }
+    dialog_has_path() {
+        [ "$(dialog_control 1148)" = "chat 0001.mrfy" ] && [ "$(dialog_control 1137)" = logs ] &&
+            [ "$(dialog_control 1136)" = ミルフィログファイル ]
+    }
+    wait_for 10 dialog_has_path || {
+        probe window '#32770' >&2
+        fail "the open dialog does not preselect the last file"
+    }
+    key Escape
+    wait_for 10 dialog_gone || fail "the open dialog did not close on Esc"
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
+        cut -d' ' -f10-)
+    [ "$label" = "ファイル名：$windows_log" ] || fail "cancelling changed the file label to '$label'"
+fi
+
+wmctrl -i -c "$window"
+code=0
+wait "$mrfyc_pid" || code=$?
+mrfyc_pid=
+[ "$code" = 0 ] || fail "mrfyc.exe ended with exit code $code after its window was closed"
+echo "PASS ($mode)"

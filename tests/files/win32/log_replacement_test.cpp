@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: MIT
+#include "files/log_replacement.h"
+#include "rules/errors.h"
+#include "rules/header_settings.h"
+#include "tests/support/win32/win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace mrfyc {
+namespace {
+
+using test::TestFolder;
+
+const std::string kHeader = BuildHeaderText(THeaderSettings{});
+constexpr std::uint64_t kBlock = LogReplacement::kBlockSize;
+
+struct ContentsCase
+{
+    const char *Name;
+    std::string FileName;
+    std::uint64_t Size;
+};
+
+class LogContents : public testing::TestWithParam<ContentsCase>
+{
+};
+
+// Header + every old byte, and the folder holds the log alone afterwards.
+TEST_P(LogContents, AreHeaderThenEveryOldByte)
+{
+    TestFolder folder;
+    const std::string path = folder.Path(GetParam().FileName);
+    test::WritePattern(path, GetParam().Size);
+    LogReplacement log(path);
+    log.Open();
+    log.Prepend(kHeader);
+    EXPECT_TRUE(test::HoldsPrefixAndPattern(path, kHeader, GetParam().Size));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{GetParam().FileName});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SizesAndNames, LogContents,
+    testing::Values(ContentsCase{"Empty", "a.mrfy", 0}, ContentsCase{"OneByte", "a.mrfy", 1},
+                    ContentsCase{"BlockLessOne", "a.tmp", kBlock - 1},
+                    ContentsCase{"Block", "a.tmp", kBlock},
+                    ContentsCase{"BlockPlusOne", "a.tmp", kBlock + 1},
+                    ContentsCase{"ThreeBlocksAndSome", "a.mrfy", 3 * kBlock + 17},
+                    ContentsCase{"Ampersand", "R&D log & more.mrfy", 1000},
+                    ContentsCase{"KoreanAndEmoji", "그림채팅 😀 ログ.mrfy", 1000},
+                    ContentsCase{"Cp932Backslash", "表示.tmp", 1000}),
+    [](const testing::TestParamInfo<ContentsCase> &info) { return std::string(info.param.Name); });
+
+// A second patch stacks a second header, as the window does on a log patched before; "/" names
+// the same folder as "\".
+TEST(LogReplacement, SecondPatchStacksAnotherHeader)
+{
+    TestFolder folder;
+    std::string path = folder.Path("a.mrfy");
+    test::WriteWhole(path, "old");
+    LogReplacement(path).Prepend("first\r\n");
+    for (char &c : path)
+        c = c == '\\' ? '/' : c;
+    LogReplacement second(path);
+    second.Open();
+    second.Prepend("second\r\n");
+    EXPECT_EQ(test::ReadWhole(folder.Path("a.mrfy")), "second\r\nfirst\r\nold");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.mrfy"});
+}
+
+enum class Expect
+{
+    OpenError,
+    CreateError
+};
+
+struct RefusalCase
+{
+    const char *Name;
+    Expect Kind;
+    // Sets up what the log path names; may start a helper that must outlive the patch.
+    std::unique_ptr<test::HelperProcess> (*Prepare)(const std::string &path);
+};
+
+std::unique_ptr<test::HelperProcess> Holding(const char *mode, const std::string &path)
+{
+    test::WriteWhole(path, "old");
+    const std::string ready = test::UniqueEventName();
+    auto helper =
+        std::make_unique<test::HelperProcess>(std::vector<std::string>{mode, path, ready});
+    EXPECT_TRUE(helper->WaitReady(ready)) << mode;
+    return helper;
+}
+
+class Refusal : public testing::TestWithParam<RefusalCase>
+{
+};
+
+// The exact text naming the path as given, the system's reason kept, and nothing in the folder
+// changed.
+TEST_P(Refusal, NamesThePathAndChangesNothing)
+{
+    TestFolder folder;
+    const std::string path = folder.Path("log.mrfy");
+    const auto helper = GetParam().Prepare(path);
+    const std::vector<std::string> before = folder.Names();
+    const bool hadLog = ::GetFileAttributesW(test::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string oldContents =
+        hadLog && !(::GetFileAttributesW(test::Wide(path).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            ? test::ReadWhole(path)
+            : std::string();
+    try {
+        LogReplacement log(path);
+        log.Open();
+        log.Prepend(kHeader);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception &error) {
+        const bool open = GetParam().Kind == Expect::OpenError;
+        EXPECT_EQ(error.ClassName(), open ? "EFOpenError" : "EFCreateError");
+        EXPECT_EQ(error.Message(), open ? "ファイル " + path + " は開けません"
+                                        : "ファイル " + path + " を作成できません");
+        EXPECT_NE(error.SystemError(), 0);
+    }
+    EXPECT_EQ(folder.Names(), before);
+    if (!oldContents.empty())
+        EXPECT_EQ(test::ReadWhole(path), oldContents);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadLogs, Refusal,
+    testing::Values(
+        RefusalCase{"Missing", Expect::OpenError,
+                    [](const std::string &) { return std::unique_ptr<test::HelperProcess>(); }},
+        RefusalCase{"Folder", Expect::OpenError,
+                    [](const std::string &path) {
+                        ::CreateDirectoryW(test::Wide(path).c_str(), nullptr);
+                        return std::unique_ptr<test::HelperProcess>();
+                    }},
+        RefusalCase{"ReadOnly", Expect::CreateError,
+                    [](const std::string &path) {
+                        test::WriteWhole(path, "old");
+                        ::SetFileAttributesW(test::Wide(path).c_str(), FILE_ATTRIBUTE_READONLY);
+                        return std::unique_ptr<test::HelperProcess>();
+                    }},
+        RefusalCase{"HeldOpenForWriting", Expect::OpenError,
+                    [](const std::string &path) { return Holding("hold-write", path); }},
+        RefusalCase{"AnotherPatchRunning", Expect::OpenError,
+                    [](const std::string &path) { return Holding("hold-patch", path); }}),
+    [](const testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.Name); });
+
+TEST(LogReplacement, RefusesANameThatIsNoUtf8)
+{
+    TestFolder folder;
+    const std::string path = folder.Path("\xFF\xFE.mrfy");
+    try {
+        LogReplacement(path).Open();
+        ADD_FAILURE() << "no error";
+    } catch (const EFOpenError &error) {
+        EXPECT_EQ(error.Message(), "ファイル " + path + " は開けません");
+    }
+}
+
+// Killed at points spread over the copy: the log is the old bytes or header + old bytes, never
+// anything else, and the new file vanishes with the process.
+TEST(LogReplacement, KillLeavesOldOrNewLogAndNothingElse)
+{
+    constexpr std::uint64_t kSize = std::uint64_t{64} << 20;
+    constexpr int kPoints = 8;
+    TestFolder folder;
+    const std::string path = folder.Path("killed.mrfy");
+    test::WritePattern(path, kSize);
+    int killedMidCopy = 0;
+    for (int point = 0; point < kPoints; ++point) {
+        const std::uint64_t killAt = kSize * static_cast<std::uint64_t>(point) / kPoints;
+        bool patched = false;
+        {
+            test::HelperProcess patch({"prepend", path, kHeader});
+            for (;;) {
+                const std::vector<std::string> names = folder.Names();
+                std::uint64_t growing = 0;
+                for (const std::string &name : names)
+                    if (name != "killed.mrfy")
+                        growing = std::max(growing, test::SizeOf(folder.Path(name)));
+                if (growing > killAt || patch.Wait(0) != STILL_ACTIVE)
+                    break;
+                ::Sleep(1);
+            }
+            if (patch.Wait(0) == STILL_ACTIVE)
+                ++killedMidCopy;
+            patch.Kill();
+            patched = patch.Wait(0) == 0;
+        }
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"killed.mrfy"}) << "point " << point;
+        const bool old = test::HoldsPrefixAndPattern(path, "", kSize);
+        const bool whole = test::HoldsPrefixAndPattern(path, kHeader, kSize);
+        ASSERT_TRUE(old || whole) << "point " << point;
+        EXPECT_TRUE(old || patched) << "a killed patch finished, yet said nothing";
+        if (whole)
+            test::WritePattern(path, kSize);
+    }
+    std::printf("killed mid-copy %d of %d times\n", killedMidCopy, kPoints);
+    EXPECT_GT(killedMidCopy, 0) << "never caught the copy running";
+}
+
+// Runs only inside full_disk.sh, which makes a small tmpfs and names its Wine drive here.
+class FullDisk : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char *drive = std::getenv("MRFYC_FULL_DISK");
+        if (!drive)
+            GTEST_SKIP() << "no small disk given (MRFYC_FULL_DISK)";
+        m_root = drive;
+    }
+
+    std::uint64_t FreeBytes() const
+    {
+        ULARGE_INTEGER free = {};
+        ::GetDiskFreeSpaceExW(test::Wide(m_root).c_str(), &free, nullptr, nullptr);
+        return free.QuadPart;
+    }
+
+    std::string m_root;
+};
+
+// No room beyond the log, room for half the new file, room for all but its last block: the
+// old log stays byte for byte and nothing is left beside it.
+TEST_F(FullDisk, LeavesTheOldLogWhole)
+{
+    const std::uint64_t logSize = FreeBytes() / 3;
+    const std::string path = m_root + "full.mrfy";
+    test::WritePattern(path, logSize);
+    for (const std::uint64_t room : {std::uint64_t{0}, logSize / 2, logSize - kBlock}) {
+        const std::string filler = m_root + "filler";
+        test::WriteWhole(filler, "");
+        const std::uint64_t free = FreeBytes();
+        if (free > room)
+            test::WritePattern(filler, free - room);
+        try {
+            LogReplacement log(path);
+            log.Open();
+            log.Prepend(kHeader);
+            ADD_FAILURE() << "no error with room for " << room;
+        } catch (const EWriteError &error) {
+            EXPECT_EQ(error.Message(), "ストリームへの書き込みエラー");
+            EXPECT_EQ(error.SystemError(), ERROR_DISK_FULL);
+        }
+        EXPECT_TRUE(test::HoldsPrefixAndPattern(path, "", logSize)) << room;
+        ::DeleteFileW(test::Wide(filler).c_str());
+        WIN32_FIND_DATAW found = {};
+        const HANDLE search = ::FindFirstFileW(test::Wide(m_root + "*").c_str(), &found);
+        int names = 0;
+        do {
+            const std::wstring name = found.cFileName;
+            names += name != L"." && name != L"..";
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        EXPECT_EQ(names, 1) << "left beside the log with room for " << room;
+    }
+}
+
+} // namespace
+} // namespace mrfyc

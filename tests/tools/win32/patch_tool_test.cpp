@@ -1,0 +1,468 @@
+// SPDX-License-Identifier: MIT
+// mrfyc-patch.exe itself, run as a user runs it: its command line, outputs, languages and exit
+// status, and what it leaves of the log.
+#include "files/log_replacement.h"
+#include "files/program_directory.h"
+#include "rules/header_settings.h"
+#include "rules/notice_function.h"
+#include "tests/support/win32/win32_test_support.h"
+#include "tools/message_language.h"
+#include "tools/patch_messages.h"
+#include "tools/system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace mrfyc {
+namespace {
+
+using test::TestFolder;
+
+const std::vector<std::string> kEnglish{"LC_ALL=C", "LC_MESSAGES=", "LANG="};
+const std::vector<std::string> kJapanese{"LC_ALL=ja_JP.UTF-8", "LC_MESSAGES=", "LANG="};
+
+std::wstring PatchProgram()
+{
+    return test::Wide(ProgramDirectory() + MRFYC_PATCH_FROM_TESTS);
+}
+
+test::ProgramRun Patch(const std::vector<std::string> &arguments,
+                       const std::vector<std::string> &environment = kEnglish)
+{
+    return test::RunProgram(PatchProgram(), arguments, environment);
+}
+
+// The console's own line ends.
+std::string Lines(std::string text)
+{
+    std::string lines;
+    for (const char c : text)
+        lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return lines;
+}
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+struct LogCase
+{
+    const char *Name;
+    std::string FileName;
+    std::uint64_t Size;
+    std::vector<std::string> Options;
+    THeaderSettings Settings;
+};
+
+class PatchedLog : public testing::TestWithParam<LogCase>
+{
+};
+
+// The header the options ask for, then every old byte; reported on standard output under the
+// name as given; nothing left beside the log.
+TEST_P(PatchedLog, IsTheHeaderThenEveryOldByte)
+{
+    TestFolder folder;
+    const std::string path = folder.Path(GetParam().FileName);
+    test::WritePattern(path, GetParam().Size);
+    std::vector<std::string> arguments = GetParam().Options;
+    arguments.push_back(path);
+    const test::ProgramRun run = Patch(arguments);
+    EXPECT_EQ(run.Exit, 0u) << run.Err;
+    EXPECT_EQ(run.Out, path + ": patched\r\n");
+    EXPECT_EQ(run.Err, "");
+    EXPECT_TRUE(
+        test::HoldsPrefixAndPattern(path, BuildHeaderText(GetParam().Settings), GetParam().Size));
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{GetParam().FileName});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NamesAndOptions, PatchedLog,
+    testing::Values(LogCase{"EmptyWithDefaults", "a.mrfy", 0, {}, THeaderSettings{}},
+                    LogCase{"Ampersand",
+                            "R&D & co.mrfy",
+                            1000,
+                            {"--width", "640", "--height=480", "--lines", "0", "--quality=9"},
+                            THeaderSettings{640, 480, 0, 9}},
+                    LogCase{"KoreanAndEmojiOverABlock",
+                            "그림채팅 😀.tmp",
+                            LogReplacement::kBlockSize + 1,
+                            {"--width=65536", "--lines", "2147483647"},
+                            THeaderSettings{65536, 1200, 2147483647, 1}}),
+    [](const testing::TestParamInfo<LogCase> &info) { return std::string(info.param.Name); });
+
+// Check, patch, skip, patch again: each run reports what it did and the log shows it.
+TEST(PatchTool, ChecksSkipsAndStacksHeaders)
+{
+    TestFolder folder;
+    const std::string path = folder.Path("ログ 로그.mrfy");
+    test::WriteWhole(path, "old");
+    const std::string header = BuildHeaderText(THeaderSettings{});
+
+    test::ProgramRun run = Patch({"--check", path});
+    EXPECT_EQ(run.Exit, 0u);
+    EXPECT_EQ(run.Out, path + ": no header\r\n");
+    run = Patch({path});
+    EXPECT_EQ(run.Exit, 0u) << run.Err;
+    run = Patch({"--check", path}, kJapanese);
+    EXPECT_EQ(run.Exit, 1u);
+    EXPECT_EQ(run.Out, path + ": ヘッダーがあります\r\n");
+    run = Patch({"--skip-patched", path});
+    EXPECT_EQ(run.Exit, 0u) << run.Err;
+    EXPECT_EQ(run.Out, path + ": skipped, already begins with a header\r\n");
+    EXPECT_EQ(test::ReadWhole(path), header + "old");
+    run = Patch({path}, kJapanese);
+    EXPECT_EQ(run.Exit, 0u) << run.Err;
+    EXPECT_EQ(run.Out, path + ": " + kNoticePatched + "\r\n");
+    EXPECT_EQ(test::ReadWhole(path), header + header + "old");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"ログ 로그.mrfy"});
+}
+
+struct UsageCase
+{
+    const char *Name;
+    std::vector<std::string> Arguments;
+    const std::vector<std::string> *Environment;
+    DWORD Exit;
+    std::string Out; // the start of standard output
+    std::string Err;
+};
+
+class Usage : public testing::TestWithParam<UsageCase>
+{
+};
+
+TEST_P(Usage, AnswersAndExitsAsOnLinux)
+{
+    const test::ProgramRun run = Patch(GetParam().Arguments, *GetParam().Environment);
+    EXPECT_EQ(run.Exit, GetParam().Exit);
+    EXPECT_EQ(run.Err, GetParam().Err);
+    // Nothing at all where nothing is expected, else what is expected first.
+    EXPECT_TRUE(GetParam().Out.empty() ? run.Out.empty() : run.Out.starts_with(GetParam().Out))
+        << run.Out;
+}
+
+const std::string kTryHelp = "Try 'mrfyc-patch --help'.\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Usage,
+    testing::Values(
+        UsageCase{"NotANumber",
+                  {"--width", "x", "a.mrfy"},
+                  &kEnglish,
+                  2,
+                  "",
+                  "mrfyc-patch: invalid value 'x' for --width: not a number\r\n" + kTryHelp},
+        UsageCase{"OutOfRange",
+                  {"--quality=10", "a.mrfy"},
+                  &kEnglish,
+                  2,
+                  "",
+                  "mrfyc-patch: value '10' for --quality is out of range (1 to 9)\r\n" + kTryHelp},
+        UsageCase{"Unknown",
+                  {"--bogus", "a.mrfy"},
+                  &kEnglish,
+                  2,
+                  "",
+                  "mrfyc-patch: unknown option '--bogus'\r\n" + kTryHelp},
+        UsageCase{"NoValue",
+                  {"--lines"},
+                  &kEnglish,
+                  2,
+                  "",
+                  "mrfyc-patch: option '--lines' needs a value\r\n" + kTryHelp},
+        UsageCase{"NoFile", {}, &kEnglish, 2, "", "mrfyc-patch: no FILE given\r\n" + kTryHelp},
+        UsageCase{"CheckAndSkip",
+                  {"--check", "--skip-patched", "a.mrfy"},
+                  &kEnglish,
+                  2,
+                  "",
+                  "mrfyc-patch: --check and --skip-patched cannot be used together\r\n" + kTryHelp},
+        UsageCase{"JapaneseNotANumber",
+                  {"--width", "x", "a.mrfy"},
+                  &kJapanese,
+                  2,
+                  "",
+                  "mrfyc-patch: --width の値 'x' は数ではありません\r\n"
+                  "詳しくは 'mrfyc-patch --help' を実行してください。\r\n"},
+        UsageCase{"Help",
+                  {"--help"},
+                  &kEnglish,
+                  0,
+                  Lines(std::string(PatchMessages(MessageLanguage::English).Help())),
+                  ""},
+        UsageCase{"JapaneseHelp",
+                  {"-h"},
+                  &kJapanese,
+                  0,
+                  Lines(std::string(PatchMessages(MessageLanguage::Japanese).Help())),
+                  ""},
+        UsageCase{
+            "Version", {"-V"}, &kEnglish, 0, "mrfyc-patch (mrfyc) " MRFYC_VERSION "\r\n", ""}),
+    [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.Name); });
+
+struct FailureCase
+{
+    const char *Name;
+    const std::vector<std::string> *Environment;
+    // Sets up the log (renames it, or puts the program in the folder, where the case needs) and
+    // gives the failure line up to the reason; may start a helper that must outlive the run.
+    std::string (*Prepare)(const TestFolder &folder, std::string &log, std::wstring &program,
+                           std::unique_ptr<test::HelperProcess> &helper);
+    DWORD SystemError; // 0: any
+};
+
+std::unique_ptr<test::HelperProcess> HoldForWriting(const std::string &path)
+{
+    const std::string ready = test::UniqueEventName();
+    auto helper =
+        std::make_unique<test::HelperProcess>(std::vector<std::string>{"hold-write", path, ready});
+    EXPECT_TRUE(helper->WaitReady(ready));
+    return helper;
+}
+
+// A copy of the program whose "Temp.txt" is a folder.
+void ProgramWithBlockedScratch(const TestFolder &folder, std::wstring &program)
+{
+    program = test::Wide(folder.Path("mrfyc-patch.exe"));
+    ASSERT_TRUE(::CopyFileW(PatchProgram().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(::CreateDirectoryW(test::Wide(folder.Path("Temp.txt")).c_str(), nullptr));
+}
+
+class Failure : public testing::TestWithParam<FailureCase>
+{
+};
+
+// The whole line in the run's language with the system's reason, exit status 1, nothing on
+// standard output, and the folder and the log as they were.
+TEST_P(Failure, SaysWhyAndChangesNothing)
+{
+    TestFolder folder;
+    std::string log = folder.Path("그림 & 😀.mrfy");
+    std::wstring program = PatchProgram();
+    std::unique_ptr<test::HelperProcess> helper;
+    const std::string expected = GetParam().Prepare(folder, log, program, helper);
+    const std::vector<std::string> before = folder.Names();
+    const bool plainLog =
+        ::GetFileAttributesW(test::Wide(log).c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !(::GetFileAttributesW(test::Wide(log).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    const std::string contents = plainLog ? test::ReadWhole(log) : std::string();
+
+    const test::ProgramRun run = test::RunProgram(program, {log}, *GetParam().Environment);
+    EXPECT_EQ(run.Exit, 1u);
+    EXPECT_EQ(run.Out, "");
+    const bool english = GetParam().Environment == &kEnglish;
+    if (expected.ends_with("\r\n")) {
+        EXPECT_EQ(run.Err, expected);
+    } else {
+        ASSERT_TRUE(run.Err.starts_with(expected + " (")) << run.Err;
+        ASSERT_TRUE(run.Err.ends_with(")\r\n")) << run.Err;
+        const std::string reason =
+            run.Err.substr(expected.size() + 2, run.Err.size() - expected.size() - 5);
+        EXPECT_FALSE(reason.empty());
+        EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
+        EXPECT_TRUE(!english || IsAscii(reason)) << reason;
+        if (GetParam().SystemError != 0) {
+            EXPECT_EQ(reason, SystemErrorText(static_cast<int>(GetParam().SystemError),
+                                              english ? MessageLanguage::English
+                                                      : MessageLanguage::Japanese));
+        }
+    }
+    helper.reset();
+    EXPECT_EQ(folder.Names(), before);
+    EXPECT_EQ(plainLog ? test::ReadWhole(log) : contents, contents);
+}
+
+std::string Missing(const TestFolder &, std::string &log, std::wstring &,
+                    std::unique_ptr<test::HelperProcess> &)
+{
+    return "mrfyc-patch: " + log + ": cannot open";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, Failure,
+    testing::Values(
+        FailureCase{"Missing", &kEnglish, Missing, ERROR_FILE_NOT_FOUND},
+        FailureCase{"MissingJa", &kJapanese,
+                    [](const TestFolder &, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        return "mrfyc-patch: ファイル " + log + " は開けません.";
+                    },
+                    ERROR_FILE_NOT_FOUND},
+        FailureCase{"Folder", &kEnglish,
+                    [](const TestFolder &, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        ::CreateDirectoryW(test::Wide(log).c_str(), nullptr);
+                        return "mrfyc-patch: " + log + ": cannot open";
+                    },
+                    DWORD{0}},
+        FailureCase{"ReadOnly", &kEnglish,
+                    [](const TestFolder &, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        test::WriteWhole(log, "old");
+                        ::SetFileAttributesW(test::Wide(log).c_str(), FILE_ATTRIBUTE_READONLY);
+                        return "mrfyc-patch: " + log + ": cannot create";
+                    },
+                    ERROR_ACCESS_DENIED},
+        FailureCase{"ReadOnlyJa", &kJapanese,
+                    [](const TestFolder &, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        test::WriteWhole(log, "old");
+                        ::SetFileAttributesW(test::Wide(log).c_str(), FILE_ATTRIBUTE_READONLY);
+                        return "mrfyc-patch: ファイル " + log + " を作成できません.";
+                    },
+                    ERROR_ACCESS_DENIED},
+        FailureCase{"HeldOpenForWriting", &kEnglish,
+                    [](const TestFolder &, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &helper) {
+                        test::WriteWhole(log, "old");
+                        helper = HoldForWriting(log);
+                        return "mrfyc-patch: " + log + ": cannot open";
+                    },
+                    ERROR_SHARING_VIOLATION},
+        FailureCase{"HeldOpenForWritingJa", &kJapanese,
+                    [](const TestFolder &, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &helper) {
+                        test::WriteWhole(log, "old");
+                        helper = HoldForWriting(log);
+                        return "mrfyc-patch: ファイル " + log + " は開けません.";
+                    },
+                    ERROR_SHARING_VIOLATION},
+        FailureCase{"NotALog", &kEnglish,
+                    [](const TestFolder &folder, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        log = folder.Path("log.txt");
+                        test::WriteWhole(log, "old");
+                        return "mrfyc-patch: " + log + ": not a .mrfy or .tmp log, skipped\r\n";
+                    },
+                    DWORD{0}},
+        FailureCase{"NotALogJa", &kJapanese,
+                    [](const TestFolder &folder, std::string &log, std::wstring &,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        log = folder.Path("log.txt");
+                        test::WriteWhole(log, "old");
+                        return "mrfyc-patch: " + log + ": " + kNoticeUnsupported + "\r\n";
+                    },
+                    DWORD{0}},
+        FailureCase{"ScratchBlocked", &kEnglish,
+                    [](const TestFolder &folder, std::string &log, std::wstring &program,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        test::WriteWhole(log, "old");
+                        ProgramWithBlockedScratch(folder, program);
+                        return "mrfyc-patch: " + log + ": cannot create " + folder.Path("Temp.txt");
+                    },
+                    DWORD{0}},
+        FailureCase{"ScratchBlockedJa", &kJapanese,
+                    [](const TestFolder &folder, std::string &log, std::wstring &program,
+                       std::unique_ptr<test::HelperProcess> &) {
+                        test::WriteWhole(log, "old");
+                        ProgramWithBlockedScratch(folder, program);
+                        return "mrfyc-patch: " + log + ": ファイル " + folder.Path("Temp.txt") +
+                               " を作成できません.";
+                    },
+                    DWORD{0}}),
+    [](const testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.Name); });
+
+// Killed while it copies: the log is the old bytes or header + old bytes, and nothing else is in
+// the folder. Tried a few times, since a fast run may finish before it is caught.
+TEST(PatchTool, KilledMidCopyLeavesOldOrNewLogAndNothingElse)
+{
+    constexpr std::uint64_t kSize = std::uint64_t{64} << 20;
+    TestFolder folder;
+    const std::string path = folder.Path("killed 😀.mrfy");
+    const std::string header = BuildHeaderText(THeaderSettings{});
+    test::WritePattern(path, kSize);
+    bool caught = false;
+    for (int attempt = 0; attempt < 4 && !caught; ++attempt) {
+        {
+            test::HelperProcess patch(PatchProgram(), {path});
+            for (;;) {
+                std::uint64_t growing = 0;
+                for (const std::string &name : folder.Names())
+                    if (name != "killed 😀.mrfy")
+                        growing = std::max(growing, test::SizeOf(folder.Path(name)));
+                if (growing > kSize / 2 || patch.Wait(0) != STILL_ACTIVE)
+                    break;
+                ::Sleep(1);
+            }
+            caught = patch.Wait(0) == STILL_ACTIVE;
+            patch.Kill();
+        }
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"killed 😀.mrfy"});
+        const bool old = test::HoldsPrefixAndPattern(path, "", kSize);
+        ASSERT_TRUE(old || test::HoldsPrefixAndPattern(path, header, kSize));
+        if (!old)
+            test::WritePattern(path, kSize);
+    }
+    EXPECT_TRUE(caught) << "the copy always finished before it could be killed";
+}
+
+// The system's texts as the reason after a failure line: one line, no full stop (the line's
+// brackets close it), English only in English, the number where the system has no text.
+TEST(SystemErrorText, IsOneLineInTheLanguageOrTheNumber)
+{
+    for (const MessageLanguage language : {MessageLanguage::English, MessageLanguage::Japanese}) {
+        std::set<std::string> texts;
+        for (const DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION,
+                                 ERROR_DISK_FULL}) {
+            const std::string text = SystemErrorText(static_cast<int>(code), language);
+            ASSERT_FALSE(text.empty()) << code;
+            EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+            EXPECT_FALSE(text.ends_with(".") || text.ends_with("。") || text.ends_with(" "))
+                << text;
+            EXPECT_TRUE(language != MessageLanguage::English || IsAscii(text)) << text;
+            texts.insert(text);
+        }
+        EXPECT_EQ(texts.size(), 4u) << "two errors with one text";
+    }
+    constexpr int kNoSuchError = 0x20001234; // customer bit set: the system has no text for it
+    EXPECT_EQ(SystemErrorText(kNoSuchError, MessageLanguage::English), "error 536875572");
+    EXPECT_EQ(SystemErrorText(kNoSuchError, MessageLanguage::Japanese), "エラー 536875572");
+}
+
+struct LanguageCase
+{
+    const char *Name;
+    std::vector<std::pair<const char *, const char *>> Variables;
+    MessageLanguage Fallback;
+    MessageLanguage Expected;
+};
+
+class LanguageChoice : public testing::TestWithParam<LanguageCase>
+{
+};
+
+// The locale variables decide when one is set; the system's language (Windows: the user's
+// display language) only when none is.
+TEST_P(LanguageChoice, VariablesFirstThenTheSystem)
+{
+    const auto lookup = [this](const char *name) -> const char * {
+        for (const auto &[variable, value] : GetParam().Variables)
+            if (std::string_view(variable) == name)
+                return value;
+        return nullptr;
+    };
+    EXPECT_EQ(ChooseMessageLanguage(lookup, GetParam().Fallback), GetParam().Expected);
+}
+
+constexpr auto kEn = MessageLanguage::English;
+constexpr auto kJa = MessageLanguage::Japanese;
+
+INSTANTIATE_TEST_SUITE_P(
+    Environments, LanguageChoice,
+    testing::Values(LanguageCase{"NoneSetJapaneseSystem", {}, kJa, kJa},
+                    LanguageCase{"NoneSetEnglishSystem", {}, kEn, kEn},
+                    LanguageCase{"EmptyCountsAsUnset", {{"LANG", ""}, {"LC_ALL", ""}}, kJa, kJa},
+                    LanguageCase{"CBeatsAJapaneseSystem", {{"LANG", "C"}}, kJa, kEn},
+                    LanguageCase{
+                        "JapaneseBeatsAnEnglishSystem", {{"LC_MESSAGES", "ja_JP"}}, kEn, kJa}),
+    [](const testing::TestParamInfo<LanguageCase> &info) { return std::string(info.param.Name); });
+
+} // namespace
+} // namespace mrfyc

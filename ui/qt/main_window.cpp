@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: MIT
+#include "ui/qt/main_window.h"
+
+#include "files/log_patch.h"
+#include "files/program_directory.h"
+#include "rules/layout_scaling.h"
+#include "rules/log_file_selection.h"
+#include "shell/qt/notice.h"
+#include "ui/qt/layout_scaling.h"
+#include "ui/qt/menu_access_key.h"
+#include "ui/qt/open_file_dialog.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+
+#include <algorithm>
+#include <optional>
+
+namespace mrfyc {
+
+namespace {
+
+// The layout was made for this screen and font: 96 pixels per inch, characters 12 pixels high.
+constexpr int kDesignPixelsPerInch = 96;
+constexpr int kDesignFontHeight = -12;
+constexpr QPoint kOuterPosition(210, 77);
+constexpr QSize kOuterSize(370, 251);
+
+// The window font's families, in the order they are tried. IPAPGothic, installed with the
+// program, has the metrics of ＭＳ Ｐゴシック and comes first: a family that is missing costs a
+// fontconfig search every time the font is resolved, and at start-up each such search shows.
+// Then ＭＳ Ｐゴシック itself, other Japanese sans-serif faces, and whatever sans-serif fontconfig
+// offers, with Qt's fallback for the glyphs.
+QStringList WindowFamilies()
+{
+    return {QStringLiteral("IPAPGothic"), QStringLiteral("ＭＳ Ｐゴシック"),
+            QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+            QStringLiteral("sans-serif")};
+}
+
+QFont WindowFont(int fontHeight)
+{
+    QFont font;
+    font.setFamilies(WindowFamilies());
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(-fontHeight);
+    return font;
+}
+
+// The cell height of "0": what the layout calls its text height.
+int TextHeight(const QFont &font)
+{
+    return QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("0")).height();
+}
+
+std::optional<QString> FirstLocalFile(const QMimeData *mimeData)
+{
+    if (!mimeData || !mimeData->hasUrls())
+        return std::nullopt;
+    const QList<QUrl> urls = mimeData->urls();
+    const auto found =
+        std::find_if(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); });
+    if (found == urls.cend())
+        return std::nullopt;
+    return found->toLocalFile();
+}
+
+std::string ToBytes(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+TForm1::TForm1(LogFileSelection &selection, QWidget *parent)
+    : QMainWindow(parent), m_selection(selection)
+{
+    // Before the controls exist, so that each takes the font once rather than again when the
+    // window's font reaches it.
+    setFont(WindowFont(kDesignFontHeight));
+    setupUi(this);
+    // The height caption keeps its layout name; its member is named apart from QWidget::height().
+    lblHeight->setObjectName(QStringLiteral("height"));
+    OpenDialog1 = new OpenFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setFilter(QStringLiteral("ミルフィログファイル (*.tmp *.mrfy)"));
+
+    ApplyWindowLook();
+    const QScreen *onScreen = screen();
+    ScaleToScreen(onScreen ? qRound(onScreen->logicalDotsPerInchY()) : kDesignPixelsPerInch);
+    SetUpMenu();
+
+    connect(
+        Open, &QAction::triggered, this, [this] { OpenClick(); });
+    connect(btnPut, &QPushButton::clicked, this, [this] { btnPutClick(); });
+    btnPut->installEventFilter(this);
+    // Drops anywhere on the window belong to the window, not to the field under the pointer.
+    for (QWidget *field : {UdH, UdW, Udl, UdQ})
+        field->setAcceptDrops(false);
+    // Each caption names its field, for the keyboard and for assistive technology.
+    for (const auto &[caption, field] : {std::pair<QLabel *, QWidget *>{lblHeight, UdH},
+                                         {lblw, UdW},
+                                         {Label3, Udl},
+                                         {Label1, UdQ}}) {
+        caption->setBuddy(field);
+        field->setAccessibleName(caption->text());
+    }
+
+    ShowSelection();
+    move(kOuterPosition);
+    resize(kOuterSize);
+    btnPut->setFocus();
+    setAcceptDrops(true);
+}
+
+void TForm1::OpenClick()
+{
+    if (!OpenDialog1->Execute(this))
+        return;
+    m_selection.ApplyOpenRule(ToBytes(OpenDialog1->FileName()));
+    ShowSelection();
+}
+
+void TForm1::btnPutClick()
+{
+    THeaderSettings settings;
+    settings.ImageWidth = UdW->Value();
+    settings.ImageHeight = UdH->Value();
+    settings.LineCount = Udl->Value();
+    settings.Quality = UdQ->Value();
+    // Errors go on to the event loop's report; the label, path and fields stay as they are.
+    ShowNoticeBytes(
+        NoticeText(PatchLogFile(m_selection.CurrentLogPath(), settings, ProgramDirectory())));
+}
+
+void TForm1::ScaleToScreen(int pixelsPerInch)
+{
+    if (pixelsPerInch != kDesignPixelsPerInch) {
+        const QFont designFont = WindowFont(kDesignFontHeight);
+        const QFont scaledFont = WindowFont(ScaledFontHeight(kDesignFontHeight, pixelsPerInch));
+        setFont(scaledFont);
+        // Qt rounds ascent and descent on their own, so the design height is measured in the same
+        // way rather than taken as 12; that keeps the controls in proportion with the font.
+        const int textHeight = TextHeight(scaledFont);
+        const int designTextHeight = TextHeight(designFont);
+        if (textHeight != designTextHeight)
+            ScaleChildren(ClientArea, textHeight, designTextHeight);
+    }
+    FitLabelsAndScrollArea();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (FirstLocalFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> path = FirstLocalFile(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    OpenFromOutside(ToBytes(*path));
+}
+
+void TForm1::OpenFromOutside(const std::string &path)
+{
+    if (m_selection.ApplyDropRule(path, ShowNoticeBytes))
+        ShowSelection();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == btnPut && event->type() == QEvent::KeyPress)
+        return HandleButtonKey(static_cast<QKeyEvent *>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (!m_outerSizeFitted && (event->type() == QEvent::Move || event->type() == QEvent::Show ||
+                               event->type() == QEvent::Resize))
+        FitOuterSize();
+    return handled;
+}
+
+void TForm1::ApplyWindowLook()
+{
+    // The menu bar is the platform's: it keeps the menu font.
+    MainMenu1->setFont(QApplication::font(MainMenu1));
+    QPalette look = palette();
+    look.setColor(QPalette::Window, look.color(QPalette::Button));
+    setPalette(look);
+}
+
+void TForm1::SetUpMenu()
+{
+    Open->setText(AssignMenuAccessKeys({Open->text()}, IsDoubleByteLocale()).constFirst());
+    // The usual key for opening, beside the access key; the caption stays as it is.
+    Open->setShortcut(QKeySequence::Open);
+}
+
+void TForm1::FitLabelsAndScrollArea()
+{
+    // The captions take the size of their text; the file label keeps its box.
+    for (QLabel *caption : {lblHeight, lblw, Label3, Label1})
+        caption->resize(caption->sizeHint());
+    // The scroll bars appear once the client area is smaller than what the controls reach.
+    QRect reach;
+    for (const QWidget *control : ClientArea->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        reach |= control->geometry();
+    ClientArea->setMinimumSize(reach.right() + 1, reach.bottom() + 1);
+}
+
+void TForm1::FitOuterSize()
+{
+    // The outer size includes the frame, which the window system tells only once the window is
+    // shown; until then the whole size goes to the client area.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    if (!isVisible() || frame.size() == client.size())
+        return;
+    m_outerSizeFitted = true;
+    resize(kOuterSize - (frame.size() - client.size()));
+    move(kOuterPosition);
+}
+
+void TForm1::ShowSelection()
+{
+    lblFile->setText(QString::fromLocal8Bit(m_selection.LabelText()));
+    // The label clips a long path; the tooltip shows all of it.
+    lblFile->setToolTip(QString::fromLocal8Bit(m_selection.CurrentLogPath()));
+}
+
+bool TForm1::HandleButtonKey(QKeyEvent *event)
+{
+    // Enter clicks the button only while it has the focus and no modifier is held; the button is
+    // no default button, so Enter elsewhere and Esc click nothing.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const auto modifiers = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    if (!enter || (event->modifiers() & modifiers))
+        return false;
+    btnPut->click();
+    return true;
+}
+
+} // namespace mrfyc

@@ -5,6 +5,7 @@
 #include "shell/win32/message_loop.h"
 #include "shell/win32/resource_ids.h"
 #include "shell/win32/startup.h"
+#include "shell/win32/window_base.h"
 
 #include <commctrl.h>
 
@@ -15,12 +16,14 @@ namespace mrfyc {
 namespace {
 
 constexpr wchar_t kOwnerClass[] = L"TApplication";
-constexpr UINT_PTR kMainWindowSubclass = 1;
 
 struct Program
 {
     HWND owner = nullptr;
     HWND mainWindow = nullptr;
+
+    // The main window's messages, before its own procedure sees them.
+    LRESULT HandleSubclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 Program &CurrentProgram()
@@ -79,19 +82,17 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // Minimising the main window minimises the program to its task-bar entry (the owner hides the
 // windows it owns), and the end of the main window ends the loop.
-LRESULT CALLBACK MainWindowSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR, DWORD_PTR)
+LRESULT Program::HandleSubclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MINIMIZE && CurrentProgram().owner) {
-            ShowWindow(CurrentProgram().owner, SW_MINIMIZE);
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && owner) {
+            ShowWindow(owner, SW_MINIMIZE);
             return 0;
         }
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(window, MainWindowSubclass, kMainWindowSubclass);
-        CurrentProgram().mainWindow = nullptr;
+        mainWindow = nullptr;
         PostQuitMessage(0);
         break;
     default:
@@ -102,14 +103,10 @@ LRESULT CALLBACK MainWindowSubclass(HWND window, UINT message, WPARAM wParam, LP
 
 HWND CreateOwnerWindow(HINSTANCE instance)
 {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = OwnerProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = ApplicationIcon(GetSystemMetrics(SM_CXICON));
-    windowClass.hIconSm = ApplicationIcon(GetSystemMetrics(SM_CXSMICON));
-    windowClass.lpszClassName = kOwnerClass;
-    RegisterClassExW(&windowClass);
+    RegisterWindowClass({.Name = kOwnerClass,
+                         .Icon = ApplicationIcon(GetSystemMetrics(SM_CXICON)),
+                         .SmallIcon = ApplicationIcon(GetSystemMetrics(SM_CXSMICON))},
+                        &OwnerProc);
     // No size: nothing of it is ever seen but its task-bar entry.
     HWND owner =
         CreateWindowExW(0, kOwnerClass, ApplicationTitle(),
@@ -204,7 +201,7 @@ int RunProgram(HINSTANCE instance, int showCommand,
         if (!mainWindow)
             throw Exception(std::string());
         program.mainWindow = mainWindow;
-        SetWindowSubclass(mainWindow, MainWindowSubclass, kMainWindowSubclass, 0);
+        Subclass<Program>::Attach(mainWindow, &program);
         GiveIconIfNone(mainWindow);
         ShowProgram(program.owner, mainWindow, showCommand);
     } catch (...) {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "shell/win32/error_report.h"
 
+#include "files/win32/wide_text.h"
 #include "rules/full_stop.h"
 #include "shell/win32/application.h"
 #include "shell/win32/disabled_windows.h"
-#include "shell/win32/display_text.h"
 #include "shell/win32/test_seams.h"
 
 #include <windows.h>
@@ -25,7 +25,8 @@ void ShowErrorBox(const std::string &text)
     HWND focus = GetFocus();
     {
         const DisabledWindows others(owner);
-        MessageBoxW(owner, ToDisplayText(text).c_str(), ApplicationTitle(), MB_OK | MB_ICONSTOP);
+        MessageBoxW(owner, win32::ToWideShown(text).c_str(), ApplicationTitle(),
+                    MB_OK | MB_ICONSTOP);
     }
     if (active && IsWindow(active))
         SetActiveWindow(active);

@@ -5,11 +5,11 @@
 #include "rules/errors.h"
 #include "rules/message_content.h"
 #include "shell/beep.h"
-#include "shell/win32/display_text.h"
 #include "shell/win32/error_report.h"
-#include "shell/win32/guarded_answer.h"
+#include "shell/win32/gdi_owners.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/test_seams.h"
+#include "shell/win32/window_text.h"
 
 #include <climits>
 #include <cstring>
@@ -42,14 +42,6 @@ int CaptionWidth(HDC dc)
         cached = extent.cx + 8;
     }
     return *cached;
-}
-
-std::wstring WindowText(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // Closes the clipboard on every path once it was opened.
@@ -148,10 +140,9 @@ void ForgetMeasuredCaptionWidth()
 
 TMessageForm::TMessageForm(const std::wstring &text, const std::wstring &caption, HWND owner)
 {
-    RegisterClassOnce();
+    Register({.Name = ClassName, .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    m_handle = CreateWindowExW(kExStyle, ClassName, caption.c_str(), kStyle, 0, 0, 0, 0, owner,
-                               nullptr, instance, this);
+    m_window.Reset(Create(kExStyle, ClassName, caption.c_str(), kStyle, 0, 0, 0, 0, owner));
     if (!m_handle)
         throw EOutOfMemory(std::string(kOutOfMemoryText));
     m_message = CreateWindowExW(
@@ -164,40 +155,16 @@ TMessageForm::TMessageForm(const std::wstring &text, const std::wstring &caption
     LayOut(text);
 }
 
-TMessageForm::~TMessageForm()
-{
-    if (m_handle) {
-        SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
-        DestroyWindow(m_handle);
-    }
-    if (m_ownsFont)
-        DeleteObject(m_font);
-}
-
-void TMessageForm::RegisterClassOnce()
-{
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = ClassName;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
-    (void)registered;
-}
+TMessageForm::~TMessageForm() = default;
 
 void TMessageForm::CreateFont()
 {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        m_font = CreateFontIndirectW(&metrics.lfMessageFont);
-    m_ownsFont = m_font != nullptr;
-    if (!m_font)
-        m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        m_ownFont.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    m_font =
+        m_ownFont.Get() ? m_ownFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (HWND window : {m_message, m_okButton})
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
 }
@@ -219,12 +186,13 @@ MessageMetrics TMessageForm::Measure(HDC dc, const std::wstring &text)
 
 void TMessageForm::LayOut(const std::wstring &text)
 {
-    HDC dc = GetDC(m_handle);
-    HGDIOBJ previous = SelectObject(dc, m_font);
-    MessageMetrics metrics = Measure(dc, text);
-    metrics.captionWidth = CaptionWidth(dc);
-    SelectObject(dc, previous);
-    ReleaseDC(m_handle, dc);
+    MessageMetrics metrics;
+    {
+        const WindowDC dc(m_handle);
+        const SelectedObject font(dc, m_font);
+        metrics = Measure(dc, text);
+        metrics.captionWidth = CaptionWidth(dc);
+    }
 
     m_layout = LayOutMessage(metrics);
     RECT outer{0, 0, m_layout.client.Width, m_layout.client.Height};
@@ -242,7 +210,7 @@ std::wstring TMessageForm::ContentText() const
     const std::string caption = win32::ToUtf8(WindowText(m_handle));
     const std::string text = win32::ToUtf8(WindowText(m_message));
     const std::string button = win32::ToUtf8(WindowText(m_okButton));
-    return ToDisplayText(MessageContentText(caption, text, {button}));
+    return win32::ToWideShown(MessageContentText(caption, text, {button}));
 }
 
 void TMessageForm::PlaceOnScreen(HWND activeWindow)
@@ -261,21 +229,6 @@ void TMessageForm::PlaceOnScreen(HWND activeWindow)
         {outer.right - outer.left, outer.bottom - outer.top});
     SetWindowPos(m_handle, nullptr, corner.X, corner.Y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CALLBACK TMessageForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
-        auto *created = static_cast<TMessageForm *>(create->lpCreateParams);
-        created->m_handle = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto *form = reinterpret_cast<TMessageForm *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!form)
-        return DefWindowProcW(window, message, wParam, lParam);
-    // A failed answer leaves the dialog open: the default procedure could close it under its loop.
-    return GuardedAnswer([&] { return form->HandleMessage(message, wParam, lParam); }).value_or(0);
 }
 
 LRESULT TMessageForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "rules/message_layout.h"
+#include "shell/win32/gdi_owners.h"
+#include "shell/win32/window_base.h"
 
 #include <windows.h>
 
@@ -12,7 +14,7 @@ namespace mrfyc {
 // The modal window in which a notice is shown: the text in the label "Message" and one button "OK",
 // sized from the system's message font. Results: 1 by the OK button (mouse, Enter, Space, Esc), 2
 // when closed through the title bar; 0 while it is open.
-class TMessageForm
+class TMessageForm : public WindowBase<TMessageForm>
 {
 public:
     static constexpr int ResultOk = 1;
@@ -22,10 +24,6 @@ public:
     // Creates the window hidden, laid out for the text.
     TMessageForm(const std::wstring &text, const std::wstring &caption, HWND owner);
     ~TMessageForm();
-    TMessageForm(const TMessageForm &) = delete;
-    TMessageForm &operator=(const TMessageForm &) = delete;
-
-    HWND Handle() const { return m_handle; }
     HWND Message() const { return m_message; }
     HWND OkButton() const { return m_okButton; }
     const MessageLayout &Layout() const { return m_layout; }
@@ -42,21 +40,21 @@ public:
     static MessageMetrics Measure(HDC dc, const std::wstring &text);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static void RegisterClassOnce();
+    friend class WindowBase<TMessageForm>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool PreviewKey(const MSG &message);
     void CopyToClipboard();
     void CreateFont();
     void LayOut(const std::wstring &text);
 
-    HWND m_handle = nullptr;
+    // The font dies after the window that uses it.
+    OwnedFont m_ownFont;
+    HFONT m_font = nullptr; // m_ownFont's, or the stock font when the message font is not had
     HWND m_message = nullptr;
     HWND m_okButton = nullptr;
-    HFONT m_font = nullptr;
-    bool m_ownsFont = false;
     MessageLayout m_layout;
     int m_result = 0;
+    OwnedWindow m_window;
 };
 
 } // namespace mrfyc

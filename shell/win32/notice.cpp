@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "shell/win32/notice.h"
 
+#include "files/win32/wide_text.h"
 #include "shell/beep.h"
 #include "shell/win32/application.h"
-#include "shell/win32/display_text.h"
 #include "shell/win32/message_dialog.h"
 #include "shell/win32/test_seams.h"
 
@@ -22,7 +22,7 @@ void ShowNotice(const std::string &text)
         NoticeSeam()(text);
         return;
     }
-    ShowMessageDialog(ToDisplayText(text), ApplicationTitle());
+    ShowMessageDialog(win32::ToWideShown(text), ApplicationTitle());
 }
 
 } // namespace mrfyc

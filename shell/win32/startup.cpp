@@ -3,7 +3,6 @@
 
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
-#include "shell/win32/display_text.h"
 #include "shell/win32/test_seams.h"
 
 #include <windows.h>
@@ -87,7 +86,7 @@ int ReportStartupFailure(const std::string &text)
         StartupFailureSeam()(text);
         return 1;
     }
-    MessageBoxW(nullptr, ToDisplayText(text).c_str(), L"アプリケーション エラー",
+    MessageBoxW(nullptr, win32::ToWideShown(text).c_str(), L"アプリケーション エラー",
                 MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     return 1;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/arrow_glyph.h"
 
+#include "shell/win32/gdi_owners.h"
+
 namespace mrfyc {
 
 bool IsArrowPixel(ArrowDirection direction, int x, int y)
@@ -17,7 +19,7 @@ bool IsArrowPixel(ArrowDirection direction, int x, int y)
 
 void DrawArrowGlyph(HDC dc, int left, int top, ArrowDirection direction, COLORREF colour)
 {
-    HBRUSH brush = CreateSolidBrush(colour);
+    const OwnedBrush brush(CreateSolidBrush(colour));
     for (int y = 0; y < kArrowGlyphHeight; ++y) {
         int x = 0;
         while (x < kArrowGlyphWidth) {
@@ -29,10 +31,9 @@ void DrawArrowGlyph(HDC dc, int left, int top, ArrowDirection direction, COLORRE
             while (x < kArrowGlyphWidth && IsArrowPixel(direction, x, y))
                 ++x;
             const RECT run{left + start, top + y, left + x, top + y + 1};
-            FillRect(dc, &run, brush);
+            FillRect(dc, &run, brush.Get());
         }
     }
-    DeleteObject(brush);
 }
 
 } // namespace mrfyc

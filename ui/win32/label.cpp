@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/label.h"
 
-#include "shell/win32/guarded_answer.h"
+#include "shell/win32/gdi_owners.h"
 
 #include <stdexcept>
 
@@ -11,36 +11,15 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"mrfycLabel";
 
-void RegisterLabelClass(HINSTANCE instance)
-{
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(instance, kClassName, &existing))
-        return;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass))
-        throw std::runtime_error("RegisterClassExW failed for the label");
-}
-
 } // namespace
 
 TLabel::TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style)
     : m_style(style)
 {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    RegisterLabelClass(instance);
-    m_handle =
-        CreateWindowExW(0, kClassName, text.c_str(), WS_CHILD | WS_VISIBLE, bounds.Left, bounds.Top,
-                        bounds.Width, bounds.Height, parent, nullptr, instance, nullptr);
-    if (!m_handle)
+    Register({.Name = kClassName});
+    if (!Create(0, kClassName, text.c_str(), WS_CHILD | WS_VISIBLE, bounds.Left, bounds.Top,
+                bounds.Width, bounds.Height, parent))
         throw std::runtime_error("CreateWindowExW failed for a label");
-    SetWindowLongPtrW(m_handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(m_handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TLabel::WindowProc));
     FitToText();
 }
 
@@ -68,21 +47,12 @@ void TLabel::SetBounds(const Rect &bounds)
     FitToText();
 }
 
-LRESULT CALLBACK TLabel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return AnswerThroughObject(&TLabel::HandleMessage, window, message, wParam, lParam);
-}
-
 LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(m_handle, &paint);
-        Paint(dc);
-        EndPaint(m_handle, &paint);
+    case WM_PAINT:
+        Paint(PaintDC(m_handle));
         return 0;
-    }
     case WM_PRINTCLIENT:
         Paint(reinterpret_cast<HDC>(wParam));
         return 0;
@@ -105,12 +75,6 @@ LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST:
         // Clicks and drops go to the window beneath, as on a label without a window of its own.
         return HTTRANSPARENT;
-    case WM_NCDESTROY: {
-        HWND window = m_handle;
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        m_handle = nullptr;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
     default:
         return DefWindowProcW(m_handle, message, wParam, lParam);
     }
@@ -132,13 +96,11 @@ void TLabel::Paint(HDC dc)
     GetClientRect(m_handle, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     const std::wstring text = Text();
-    HGDIOBJ oldFont = m_font ? SelectObject(dc, m_font) : nullptr;
+    const SelectedObject font(dc, m_font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     // DrawTextW clips nothing by itself: the label's window is the clip.
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, DrawFlags());
-    if (oldFont)
-        SelectObject(dc, oldFont);
 }
 
 void TLabel::FitToText()
@@ -148,14 +110,13 @@ void TLabel::FitToText()
     std::wstring text = Text();
     if (text.empty())
         text = L" ";
-    HDC dc = GetDC(m_handle);
-    HGDIOBJ oldFont = m_font ? SelectObject(dc, m_font) : nullptr;
     RECT measured{0, 0, 0, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
-              DT_CALCRECT | DT_EXPANDTABS | (m_style.ShowAccelChar ? 0 : DT_NOPREFIX));
-    if (oldFont)
-        SelectObject(dc, oldFont);
-    ReleaseDC(m_handle, dc);
+    {
+        const WindowDC dc(m_handle);
+        const SelectedObject font(dc, m_font);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+                  DT_CALCRECT | DT_EXPANDTABS | (m_style.ShowAccelChar ? 0 : DT_NOPREFIX));
+    }
     SetWindowPos(m_handle, nullptr, 0, 0, measured.right - measured.left,
                  measured.bottom - measured.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/geometry.h"
+#include "shell/win32/window_base.h"
 
 #include <windows.h>
 
@@ -11,7 +12,7 @@ namespace mrfyc {
 
 // A static text drawn with DrawTextW, left- and top-aligned and opaque in the window colour. Its
 // text lives in the window (WM_SETTEXT/WM_GETTEXT), so other programs and tests can read it.
-class TLabel
+class TLabel : public WindowBase<TLabel>
 {
 public:
     struct Style
@@ -22,10 +23,6 @@ public:
     };
 
     TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style);
-    TLabel(const TLabel &) = delete;
-    TLabel &operator=(const TLabel &) = delete;
-
-    HWND Handle() const { return m_handle; }
     void SetText(const std::wstring &text);
     std::wstring Text() const;
     HFONT Font() const { return m_font; }
@@ -35,12 +32,11 @@ public:
     void SetBounds(const Rect &bounds);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class WindowBase<TLabel>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
     void FitToText();
 
-    HWND m_handle = nullptr;
     HFONT m_font = nullptr;
     Style m_style;
 };

@@ -11,7 +11,7 @@
 #include "rules/menu_access_key.h"
 #include "shell/win32/application.h"
 #include "shell/win32/error_report.h"
-#include "shell/win32/guarded_answer.h"
+#include "shell/win32/gdi_owners.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/notice.h"
 #include "ui/win32/spin_edit.h"
@@ -75,65 +75,33 @@ bool ModifierHeld()
     return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
 }
 
-void RegisterFormClass(HINSTANCE instance, WNDPROC windowProc)
-{
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(instance, kClassName, &existing))
-        return;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = ApplicationIcon(GetSystemMetrics(SM_CXICON));
-    windowClass.hIconSm = ApplicationIcon(GetSystemMetrics(SM_CXSMICON));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass))
-        throw std::runtime_error("RegisterClassExW failed for the main window");
-}
-
 } // namespace
 
 TForm1::TForm1(HINSTANCE instance, HWND owner, LogFileSelection &selection)
     : m_selection(selection), m_owner(owner)
 {
     CreateWindowFrame(instance, owner);
-    try {
-        BuildContents();
-    } catch (...) {
-        // No destructor runs for a half-built window: nothing of it may outlive this object.
-        ReleaseResources();
-        throw;
-    }
+    BuildContents();
 }
 
-TForm1::~TForm1()
-{
-    ReleaseResources();
-}
+TForm1::~TForm1() = default;
 
 void TForm1::BuildContents()
 {
     // The layout is scaled once, to the screen the program starts on.
-    HDC screen = GetDC(nullptr);
-    const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int pixelsPerInch = GetDeviceCaps(WindowDC(nullptr), LOGPIXELSY);
     const std::wstring face = WindowFontFace();
     int textHeight = kDesignTextHeight;
     int designTextHeight = kDesignTextHeight;
     if (pixelsPerInch != kDesignPixelsPerInch) {
-        m_font = CreateWindowFont(face, ScaledFontHeight(kDesignFontHeight, pixelsPerInch));
-        textHeight = TextHeightOfZero(m_font);
+        m_font.Reset(CreateWindowFont(face, ScaledFontHeight(kDesignFontHeight, pixelsPerInch)));
+        textHeight = TextHeightOfZero(m_font.Get());
         // Measured in the same face rather than taken as 12, so that a face with internal
         // leading keeps the controls in proportion with its text.
-        HFONT designFont = CreateWindowFont(face, kDesignFontHeight);
-        designTextHeight = TextHeightOfZero(designFont);
-        DeleteObject(designFont);
+        const OwnedFont designFont(CreateWindowFont(face, kDesignFontHeight));
+        designTextHeight = TextHeightOfZero(designFont.Get());
     } else {
-        m_font = CreateWindowFont(face, kDesignFontHeight);
+        m_font.Reset(CreateWindowFont(face, kDesignFontHeight));
     }
     CreateControls(textHeight, designTextHeight);
     SetUpMenu();
@@ -141,27 +109,17 @@ void TForm1::BuildContents()
     DragAcceptFiles(m_handle, TRUE);
 }
 
-void TForm1::ReleaseResources()
-{
-    if (m_handle && IsWindow(m_handle))
-        DestroyWindow(m_handle);
-    // The controls go with the window; their objects after it, the font last.
-    UdH.reset();
-    UdW.reset();
-    Udl.reset();
-    UdQ.reset();
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = nullptr;
-}
-
 void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
 {
-    RegisterFormClass(instance, &TForm1::WindowProc);
+    Register({.Name = kClassName,
+              .Style = CS_DBLCLKS,
+              .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+              .Icon = ApplicationIcon(GetSystemMetrics(SM_CXICON)),
+              .SmallIcon = ApplicationIcon(GetSystemMetrics(SM_CXSMICON))});
     const Rect &outer = kMainWindowOuter;
-    m_handle = CreateWindowExW(0, kClassName, Wide(kMainWindowCaption).c_str(),
-                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left, outer.Top,
-                               outer.Width, outer.Height, owner, nullptr, instance, this);
+    m_window.Reset(Create(0, kClassName, Wide(kMainWindowCaption).c_str(),
+                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left, outer.Top, outer.Width,
+                          outer.Height, owner, instance));
     if (!m_handle)
         throw std::runtime_error("CreateWindowExW failed for the main window");
 }
@@ -178,8 +136,8 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
                              nullptr);
     if (!btnPut)
         throw std::runtime_error("CreateWindowExW failed for the OK button");
-    SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    SetWindowSubclass(btnPut, &TForm1::KeyProc, kKeySubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+    Subclass<TForm1>::Attach(btnPut, this, kKeySubclassId);
 
     std::unique_ptr<TSpinEdit> *fields[] = {&UdH, &UdW, &Udl, &UdQ};
     for (std::size_t index = 1; index < kTabStops.size(); ++index) {
@@ -188,12 +146,11 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
         auto spin =
             std::make_unique<TSpinEdit>(m_handle, kFirstFieldId + static_cast<int>(index) - 1,
                                         ScaledPlace(place.Bounds, textHeight, designTextHeight));
-        spin->SetFont(m_font);
+        spin->SetFont(m_font.Get());
         spin->SetMinValue(field.Minimum);
         spin->SetMaxValue(field.Maximum);
         spin->SetValue(field.Default);
-        SetWindowSubclass(spin->Handle(), &TForm1::KeyProc, kKeySubclassId,
-                          reinterpret_cast<DWORD_PTR>(this));
+        Subclass<TForm1>::Attach(spin->Handle(), this, kKeySubclassId);
         *fields[index - 1] = std::move(spin);
     }
 
@@ -210,7 +167,7 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
         *labels[index] = std::make_unique<TLabel>(
             m_handle, ScaledPlace(place.Bounds, textHeight, designTextHeight), Wide(place.Text),
             style);
-        (*labels[index])->SetFont(m_font);
+        (*labels[index])->SetFont(m_font.Get());
     }
 
     RECT reach{};
@@ -445,19 +402,6 @@ void TForm1::ScrollTo(int bar, int position)
     }
 }
 
-LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto *form =
-            static_cast<TForm1 *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
-        form->m_handle = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    // The commands report their own errors; this catches what the rest of the handling throws
-    // (out of memory).
-    return AnswerThroughObject(&TForm1::HandleMessage, window, message, wParam, lParam);
-}
-
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == KeyPreviewMessage())
@@ -507,13 +451,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_VSCROLL:
         Scroll(SB_VERT, LOWORD(wParam));
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(m_handle, GWLP_USERDATA, 0);
-        {
-            HWND window = m_handle;
-            m_handle = nullptr;
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
     default:
         break;
     }
@@ -531,15 +468,11 @@ bool TForm1::PreviewKey(const MSG &key)
     return true;
 }
 
-LRESULT CALLBACK TForm1::KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR form)
+LRESULT TForm1::HandleSubclassed(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
-    if (reinterpret_cast<TForm1 *>(form)->HandleControlKey(control, message, wParam, lParam,
-                                                           result))
+    if (HandleControlKey(control, message, wParam, lParam, result))
         return result;
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(control, &TForm1::KeyProc, kKeySubclassId);
     return DefSubclassProc(control, message, wParam, lParam);
 }
 

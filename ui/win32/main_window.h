@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "shell/win32/gdi_owners.h"
+#include "shell/win32/window_base.h"
 #include "ui/win32/label.h"
 #include "ui/win32/open_file_dialog.h"
 
@@ -20,16 +22,12 @@ class TSpinEdit;
 // The program's one window: the file label, the four header fields, the OK button, the menu
 // command 開く and the drop target. It holds no patching logic; it hands user actions to the log
 // file selection and to the patch. The controls are public members named as in the layout.
-class TForm1
+class TForm1 : public WindowBase<TForm1>
 {
 public:
     // Builds the window, hidden, owned by owner (the application window, or nullptr).
     TForm1(HINSTANCE instance, HWND owner, LogFileSelection &selection);
     ~TForm1();
-    TForm1(const TForm1 &) = delete;
-    TForm1 &operator=(const TForm1 &) = delete;
-
-    HWND Handle() const { return m_handle; }
 
     HWND btnPut = nullptr;
     std::unique_ptr<TSpinEdit> UdH;
@@ -56,16 +54,16 @@ public:
     std::wstring FileTipText() const;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK KeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR id, DWORD_PTR form);
+    friend class WindowBase<TForm1>;
+    friend class Subclass<TForm1>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The OK button's and the fields' keys, before the controls see them.
+    LRESULT HandleSubclassed(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     bool PreviewKey(const MSG &key);
     bool HandleControlKey(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                           LRESULT &result);
     void CreateWindowFrame(HINSTANCE instance, HWND owner);
     void BuildContents();
-    void ReleaseResources();
     void CreateControls(int textHeight, int designTextHeight);
     void SetUpMenu();
     void CreateFileTip(HINSTANCE instance);
@@ -78,9 +76,8 @@ private:
     HWND TabStop(std::size_t index) const;
 
     LogFileSelection &m_selection;
-    HWND m_handle = nullptr;
     HWND m_owner = nullptr;
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
     HWND m_lastFocus = nullptr;
     HWND m_fileTip = nullptr;
     std::string m_pendingPath;
@@ -88,6 +85,9 @@ private:
     // How far the controls reach, and how far the client area is scrolled along each bar.
     int m_contentExtent[2] = {0, 0};
     int m_scrollPosition[2] = {0, 0};
+    // Last, so that the window and its controls go first, before the font and the objects of
+    // the controls, also when the constructor fails half-way.
+    OwnedWindow m_window;
 };
 
 } // namespace mrfyc

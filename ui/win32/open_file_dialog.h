@@ -22,7 +22,6 @@ public:
     explicit OpenFileDialog(std::wstring filter) : m_filter(std::move(filter)) {}
 
     const std::wstring &FileName() const { return m_fileName; }
-    DWORD FilterIndex() const { return m_filterIndex; }
 
     // Shows the dialog modally, owned by owner; reference is the window whose monitor it centres
     // on when none of the program's windows is active. True when the user confirmed a file,

@@ -2,7 +2,6 @@
 #include "ui/win32/spin_button.h"
 
 #include "rules/errors.h"
-#include "shell/win32/guarded_answer.h"
 
 #include <windowsx.h>
 
@@ -17,46 +16,16 @@ constexpr wchar_t kClassName[] = L"mrfycSpinButton";
 constexpr UINT_PTR kUpTimer = 1;
 constexpr UINT_PTR kDownTimer = 2;
 
-void RegisterPairClass()
-{
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        // No CS_DBLCLKS: the second press of a double-click arrives as a press like the first.
-        windowClass.style = CS_HREDRAW | CS_VREDRAW;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
-    if (!registered)
-        throw Exception("The arrow pair's window class cannot be registered",
-                        static_cast<int>(GetLastError()));
-}
-
 POINT PointOf(LPARAM lParam)
 {
     return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
-HWND CreatePairWindow(HWND parent, const Rect &bounds)
-{
-    RegisterPairClass();
-    HWND window =
-        CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.Left,
-                        bounds.Top, std::max(bounds.Width, TSpinButton::kMinimumWidth),
-                        bounds.Height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!window)
-        throw Exception("The arrow pair cannot be created", static_cast<int>(GetLastError()));
-    return window;
-}
-
 } // namespace
 
 TSpinButton::TSpinButton(HWND parent, const Rect &bounds)
-    : m_window(CreatePairWindow(parent, bounds)), m_up(m_window, kUpTimer, ArrowDirection::Up),
-      m_down(m_window, kDownTimer, ArrowDirection::Down)
+    : m_window(CreatePairWindow(parent, bounds)), m_up(m_handle, kUpTimer, ArrowDirection::Up),
+      m_down(m_handle, kDownTimer, ArrowDirection::Down)
 {
     m_up.SetAllowRepeat(true);
     m_down.SetAllowRepeat(true);
@@ -68,22 +37,22 @@ TSpinButton::TSpinButton(HWND parent, const Rect &bounds)
         if (OnDownClick)
             OnDownClick();
     };
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure));
     PlaceArrows();
 }
 
-TSpinButton::~TSpinButton()
+HWND TSpinButton::CreatePairWindow(HWND parent, const Rect &bounds)
 {
-    if (m_window && IsWindow(m_window)) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-        DestroyWindow(m_window);
-    }
+    // No CS_DBLCLKS: the second press of a double-click arrives as a press like the first.
+    Register({.Name = kClassName, .Style = CS_HREDRAW | CS_VREDRAW});
+    if (!Create(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.Left,
+                bounds.Top, std::max(bounds.Width, kMinimumWidth), bounds.Height, parent))
+        throw Exception("The arrow pair cannot be created", static_cast<int>(GetLastError()));
+    return m_handle;
 }
 
 void TSpinButton::SetBounds(const Rect &bounds)
 {
-    SetWindowPos(m_window, nullptr, bounds.Left, bounds.Top, std::max(bounds.Width, kMinimumWidth),
+    SetWindowPos(m_handle, nullptr, bounds.Left, bounds.Top, std::max(bounds.Width, kMinimumWidth),
                  bounds.Height, SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceArrows();
 }
@@ -91,15 +60,15 @@ void TSpinButton::SetBounds(const Rect &bounds)
 Rect TSpinButton::Bounds() const
 {
     RECT area{};
-    GetWindowRect(m_window, &area);
-    MapWindowPoints(HWND_DESKTOP, GetParent(m_window), reinterpret_cast<POINT *>(&area), 2);
+    GetWindowRect(m_handle, &area);
+    MapWindowPoints(HWND_DESKTOP, GetParent(m_handle), reinterpret_cast<POINT *>(&area), 2);
     return {area.left, area.top, area.right - area.left, area.bottom - area.top};
 }
 
 void TSpinButton::PlaceArrows()
 {
     RECT client{};
-    GetClientRect(m_window, &client);
+    GetClientRect(m_handle, &client);
     const int width = client.right;
     const int height = client.bottom;
     // The two arrows share one pixel row; the lower one takes the odd pixel.
@@ -134,12 +103,12 @@ void TSpinButton::Press(POINT point, bool leftButton)
     TTimerSpeedButton *arrow = ArrowAt(point);
     if (leftButton) {
         GiveFocusToControl();
-        if (!IsWindow(m_window))
+        if (!IsWindow(m_handle))
             return;
         if (m_pressed && m_pressed != arrow)
             m_pressed->CancelPress();
         m_pressed = arrow;
-        SetCapture(m_window);
+        SetCapture(m_handle);
     } else if (!m_pressed) {
         m_pressed = arrow;
     }
@@ -153,7 +122,7 @@ void TSpinButton::Release(POINT point, bool leftButton)
         return;
     if (leftButton || !arrow->IsHeld())
         m_pressed = nullptr;
-    if (leftButton && GetCapture() == m_window)
+    if (leftButton && GetCapture() == m_handle)
         ReleaseCapture();
     arrow->MouseUp(leftButton, point);
 }
@@ -167,23 +136,12 @@ void TSpinButton::CancelPresses()
 
 void TSpinButton::Paint()
 {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(m_window, &paint);
+    const PaintDC dc(m_handle);
     m_down.Paint(dc);
     m_up.Paint(dc);
-    EndPaint(m_window, &paint);
 }
 
-LRESULT CALLBACK TSpinButton::WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam)
-{
-    auto *pair = reinterpret_cast<TSpinButton *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!pair)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return GuardedAnswer([&] { return pair->Handle(message, wParam, lParam); }).value_or(0);
-}
-
-LRESULT TSpinButton::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TSpinButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_LBUTTONDOWN:
@@ -202,18 +160,18 @@ LRESULT TSpinButton::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CAPTURECHANGED:
         // The capture went elsewhere (a modal box, another window): the press is over.
-        if (reinterpret_cast<HWND>(lParam) != m_window && m_pressed && m_pressed->IsHeld())
+        if (reinterpret_cast<HWND>(lParam) != m_handle && m_pressed && m_pressed->IsHeld())
             CancelPresses();
         return 0;
     case WM_CANCELMODE:
-        if (GetCapture() == m_window)
+        if (GetCapture() == m_handle)
             ReleaseCapture();
         CancelPresses();
         return 0;
     case WM_ENABLE:
         if (!wParam)
             CancelPresses();
-        InvalidateRect(m_window, nullptr, FALSE);
+        InvalidateRect(m_handle, nullptr, FALSE);
         return 0;
     case WM_TIMER:
         if (wParam == kUpTimer)
@@ -230,7 +188,7 @@ LRESULT TSpinButton::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
         return 1;
     default:
-        return DefWindowProcW(m_window, message, wParam, lParam);
+        return DefWindowProcW(m_handle, message, wParam, lParam);
     }
 }
 

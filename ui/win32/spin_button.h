@@ -2,6 +2,8 @@
 #pragma once
 
 #include "rules/geometry.h"
+#include "shell/win32/gdi_owners.h"
+#include "shell/win32/window_base.h"
 #include "ui/win32/timer_speed_button.h"
 
 #include <windows.h>
@@ -13,18 +15,15 @@ namespace mrfyc {
 // The arrow pair of a spin field: a child window holding the up arrow over the down arrow, both
 // auto-repeating. A left press on an arrow first gives the focus to FocusControl, then captures
 // the mouse until the release.
-class TSpinButton
+class TSpinButton : public WindowBase<TSpinButton>
 {
 public:
     // The narrowest a pair may be; a pair given less is widened.
     static constexpr int kMinimumWidth = 15;
 
     TSpinButton(HWND parent, const Rect &bounds);
-    ~TSpinButton();
-    TSpinButton(const TSpinButton &) = delete;
-    TSpinButton &operator=(const TSpinButton &) = delete;
-
-    HWND Handle() const { return m_window; }
+    // The window goes first, while the arrows its last messages reach still exist.
+    ~TSpinButton() { m_window.Reset(); }
     // In the parent's client coordinates.
     void SetBounds(const Rect &bounds);
     Rect Bounds() const;
@@ -40,9 +39,9 @@ public:
     std::function<void()> OnDownClick;
 
 private:
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    friend class WindowBase<TSpinButton>;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreatePairWindow(HWND parent, const Rect &bounds);
     void PlaceArrows();
     void Press(POINT point, bool leftButton);
     void Release(POINT point, bool leftButton);
@@ -51,7 +50,7 @@ private:
     void Paint();
     TTimerSpeedButton *ArrowAt(POINT point);
 
-    HWND m_window = nullptr;
+    OwnedWindow m_window;
     TTimerSpeedButton m_up;
     TTimerSpeedButton m_down;
     // The arrow that the last press landed on, until its release.

@@ -5,7 +5,8 @@
 #include "rules/errors.h"
 #include "shell/beep.h"
 #include "shell/win32/error_report.h"
-#include "shell/win32/guarded_answer.h"
+#include "shell/win32/gdi_owners.h"
+#include "shell/win32/window_text.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -31,14 +32,6 @@ char32_t DecimalSeparator()
     return length == 2 ? static_cast<char32_t>(separator[0]) : U'.';
 }
 
-std::wstring WideText(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 bool ShiftHeld()
 {
     return GetKeyState(VK_SHIFT) < 0;
@@ -62,7 +55,7 @@ std::wstring ClipboardText(HWND owner)
 
 } // namespace
 
-TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds) : m_parent(parent)
+TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds)
 {
     m_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | ES_MULTILINE |
@@ -82,19 +75,15 @@ TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds) : m_parent(
     // Through the virtual operations, so that a derived field's steps are the ones taken.
     m_button->OnUpClick = [this] { StepUp(); };
     m_button->OnDownClick = [this] { StepDown(); };
-    const auto self = reinterpret_cast<DWORD_PTR>(this);
-    SetWindowSubclass(m_edit, &EditProcedure, 0, self);
-    SetWindowSubclass(m_parent, &ParentProcedure, reinterpret_cast<UINT_PTR>(this), self);
+    Subclass<TSpinEdit>::Attach(m_edit, this);
     ApplyHeightRules();
     PlaceButton();
 }
 
 TSpinEdit::~TSpinEdit()
 {
-    if (IsWindow(m_parent))
-        RemoveWindowSubclass(m_parent, &ParentProcedure, reinterpret_cast<UINT_PTR>(this));
     if (IsWindow(m_edit)) {
-        RemoveWindowSubclass(m_edit, &EditProcedure, 0);
+        Subclass<TSpinEdit>::Detach(m_edit);
         m_button.reset();
         DestroyWindow(m_edit);
     }
@@ -121,7 +110,7 @@ void TSpinEdit::SetAutoSize(bool autoSize)
 
 std::string TSpinEdit::Text() const
 {
-    return win32::ToUtf8(WideText(m_edit));
+    return win32::ToUtf8(WindowText(m_edit));
 }
 
 std::int32_t TSpinEdit::Value() const
@@ -174,6 +163,13 @@ void TSpinEdit::ShowText(const std::string &utf8)
     RaiseChange();
 }
 
+void TSpinEdit::EditChanged()
+{
+    // The field's own writes have raised OnChange already.
+    if (!m_writingText)
+        RaiseChange();
+}
+
 void TSpinEdit::RaiseChange()
 {
     if (OnChange)
@@ -202,12 +198,11 @@ void TSpinEdit::Exit()
 
 int TSpinEdit::FontTextHeight(HFONT font) const
 {
-    HDC dc = GetDC(m_edit);
-    HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    const WindowDC dc(m_edit);
+    const SelectedObject selected(dc,
+                                  font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(m_edit, dc);
     return metrics.tmHeight;
 }
 
@@ -323,7 +318,7 @@ LRESULT TSpinEdit::HandleKeyDown(UINT message, WPARAM wParam, LPARAM lParam)
     return PassOn(message, wParam, lParam);
 }
 
-LRESULT TSpinEdit::HandleEdit(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TSpinEdit::HandleSubclassed(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CHAR:
@@ -391,34 +386,9 @@ LRESULT TSpinEdit::HandleEdit(UINT message, WPARAM wParam, LPARAM lParam)
         PlaceButton();
         return result;
     }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(m_edit, &EditProcedure, 0);
-        return PassOn(message, wParam, lParam);
     default:
         return PassOn(message, wParam, lParam);
     }
-}
-
-LRESULT CALLBACK TSpinEdit::EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR self)
-{
-    auto *field = reinterpret_cast<TSpinEdit *>(self);
-    if (!field)
-        return DefSubclassProc(window, message, wParam, lParam);
-    // A failed command ends where it failed: the message is not handled a second time.
-    return GuardedAnswer([&] { return field->HandleEdit(message, wParam, lParam); }).value_or(0);
-}
-
-LRESULT CALLBACK TSpinEdit::ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR id, DWORD_PTR self)
-{
-    auto *field = reinterpret_cast<TSpinEdit *>(self);
-    if (message == WM_COMMAND && reinterpret_cast<HWND>(lParam) == field->m_edit &&
-        HIWORD(wParam) == EN_CHANGE && !field->m_writingText)
-        RunCommand([field] { field->RaiseChange(); });
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(window, &ParentProcedure, id);
-    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 } // namespace mrfyc

@@ -3,6 +3,7 @@
 
 #include "rules/geometry.h"
 #include "rules/spin_field.h"
+#include "shell/win32/window_base.h"
 #include "ui/win32/spin_button.h"
 
 #include <windows.h>
@@ -31,7 +32,7 @@ public:
     static constexpr int kPairWidth = 15;
 
     // A visible child of parent with WS_TABSTOP and the text "0"; bounds in parent's client
-    // coordinates. OnChange is raised through parent's WM_COMMAND, which it watches for that.
+    // coordinates.
     TSpinEdit(HWND parent, int controlId, const Rect &bounds);
     virtual ~TSpinEdit();
     TSpinEdit(const TSpinEdit &) = delete;
@@ -73,14 +74,15 @@ public:
     int AutoSizeHeight() const;
     int MinimumHeight() const;
 
+    // Raised when the text changes: by a step or a value set, and by typing, pasting or cutting
+    // once the parent window hands the edit's EN_CHANGE on to EditChanged (a parent that has no
+    // use for OnChange need not).
     std::function<void()> OnChange;
+    void EditChanged();
 
 private:
-    static LRESULT CALLBACK EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR id, DWORD_PTR self);
-    LRESULT HandleEdit(UINT message, WPARAM wParam, LPARAM lParam);
+    friend class Subclass<TSpinEdit>;
+    LRESULT HandleSubclassed(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleCharacter(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleKeyDown(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT message, WPARAM wParam, LPARAM lParam);
@@ -94,7 +96,6 @@ private:
     int FontTextHeight(HFONT font) const;
     void RaiseChange();
 
-    HWND m_parent = nullptr;
     HWND m_edit = nullptr;
     std::unique_ptr<TSpinButton> m_button;
     SpinBounds m_bounds;

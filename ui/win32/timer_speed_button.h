@@ -42,7 +42,6 @@ public:
     bool IsHeld() const { return m_held; }
     // The repeat timer's current interval, 0 while it is off.
     int RepeatTimerInterval() const { return m_timerInterval; }
-    UINT_PTR TimerId() const { return m_timerId; }
 
     // Asked before each start of the repeat timer; false refuses it as a system out of timers
     // would. For tests; none is set in the program.

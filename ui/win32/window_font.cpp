@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/window_font.h"
 
+#include "shell/win32/gdi_owners.h"
+
 #include <initializer_list>
 
 namespace mrfyc {
@@ -47,7 +49,7 @@ std::wstring AnyJapaneseFace(HDC dc)
 
 std::wstring WindowFontFace()
 {
-    HDC dc = GetDC(nullptr);
+    const WindowDC dc(nullptr);
     std::wstring face = kDesignFace;
     if (!HasFace(dc, kDesignFace)) {
         // The UI faces that later Windows versions ship in place of the old one, then any.
@@ -64,7 +66,6 @@ std::wstring WindowFontFace()
         if (face.empty())
             face = kDesignFace; // the font mapper's choice is the last resort
     }
-    ReleaseDC(nullptr, dc);
     return face;
 }
 
@@ -84,12 +85,10 @@ HFONT CreateWindowFont(const std::wstring &face, int height)
 
 int TextHeightOfZero(HFONT font)
 {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    const WindowDC dc(nullptr);
+    const SelectedObject selected(dc, font);
     SIZE size{};
     GetTextExtentPoint32W(dc, L"0", 1, &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return size.cy;
 }
 

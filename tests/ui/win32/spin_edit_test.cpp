@@ -38,6 +38,10 @@ protected:
         m_field->SetFont(m_font);
         m_other->SetFont(m_font);
         m_field->OnChange = [this] { ++m_changes; };
+        m_window->OnCommand = [this](HWND control, WORD notification) {
+            if (control == m_field->Handle() && notification == EN_CHANGE)
+                m_field->EditChanged();
+        };
         BeepSeam().Set([this](BeepKind kind) {
             EXPECT_EQ(kind, BeepKind::Default);
             ++m_beeps;

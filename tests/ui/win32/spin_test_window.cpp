@@ -89,35 +89,30 @@ void SendMouse(HWND window, POINT client, DWORD flags, UINT expected)
 
 TestWindow::TestWindow()
 {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
-    if (!registered)
-        throw std::runtime_error("RegisterClassExW failed");
-    m_window = CreateWindowExW(0, kClassName, L"spin field test", WS_OVERLAPPEDWINDOW, 100, 100,
-                               400, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!m_window)
+    Register({.Name = kClassName, .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+    if (!Create(0, kClassName, L"spin field test", WS_OVERLAPPEDWINDOW, 100, 100, 400, 200,
+                nullptr))
         throw std::runtime_error("CreateWindowExW failed");
-    ShowWindow(m_window, SW_SHOWNORMAL);
-    UpdateWindow(m_window);
-    SetForegroundWindow(m_window);
+    ShowWindow(m_handle, SW_SHOWNORMAL);
+    UpdateWindow(m_handle);
+    SetForegroundWindow(m_handle);
     if (!g_hook)
         g_hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
-    PumpUntil([this] { return GetForegroundWindow() == m_window; });
+    PumpUntil([this] { return GetForegroundWindow() == m_handle; });
     PumpFor(50);
 }
 
 TestWindow::~TestWindow()
 {
-    DestroyWindow(m_window);
+    DestroyWindow(m_handle);
     PumpFor(10);
+}
+
+LRESULT TestWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && lParam != 0 && OnCommand)
+        OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    return DefWindowProcW(m_handle, message, wParam, lParam);
 }
 
 bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)

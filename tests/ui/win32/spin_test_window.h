@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/geometry.h"
+#include "shell/win32/window_base.h"
 
 #include <windows.h>
 
@@ -12,18 +13,18 @@ namespace mrfyc::test {
 
 // A top-level window on the display for controls under test, brought to the foreground so that
 // real input reaches it.
-class TestWindow
+class TestWindow : public WindowBase<TestWindow>
 {
 public:
     TestWindow();
     ~TestWindow();
-    TestWindow(const TestWindow &) = delete;
-    TestWindow &operator=(const TestWindow &) = delete;
 
-    HWND Handle() const { return m_window; }
+    // The notifications of its controls (WM_COMMAND), as a form hands them on.
+    std::function<void(HWND control, WORD notification)> OnCommand;
 
 private:
-    HWND m_window = nullptr;
+    friend class WindowBase<TestWindow>;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 // Dispatches the thread's messages until done() holds or timeoutMs has passed; false on timeout.

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: MIT
+#include "shell/win32/window_text.h"
+
+namespace mrfyc {
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+} // namespace mrfyc

@@ -293,11 +293,10 @@ TEST_P(ScratchOwner, NewFileOfThePatchersOwnReplacesIt)
     EXPECT_EQ(scratch.st_uid, row.Patcher);
     EXPECT_EQ(scratch.st_mode & 07777, 0600u);
     EXPECT_EQ(ReadFile(Scratch()), kDefaultHeader);
-    std::string oldContents(100, '\0');
-    oldContents.resize(static_cast<std::size_t>(
-        std::max<ssize_t>(0, ::pread(old, oldContents.data(), oldContents.size(), 0))));
+    char oldContents[32] = {};
+    EXPECT_EQ(::pread(old, oldContents, sizeof oldContents - 1, 0), 14);
     ::close(old);
-    EXPECT_EQ(oldContents, "someone else's");
+    EXPECT_STREQ(oldContents, "someone else's");
     EXPECT_EQ(ListFolder(m_folder.Path("program")), std::vector<std::string>{"Temp.txt"});
 }
 

@@ -146,11 +146,6 @@ TEST_P(UncheckableFile, FailsWithTheOpenErrorAndOpensNothing)
     ::close(opens);
 }
 
-void MakeFifo(const std::string &f)
-{
-    ASSERT_EQ(::mkfifo((f + "fifo.mrfy").c_str(), 0644), 0);
-}
-
 // A link of nobody's to a file or folder of root's.
 void MakeNobodysLink(const std::string &target, const std::string &link)
 {
@@ -160,38 +155,38 @@ void MakeNobodysLink(const std::string &target, const std::string &link)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, UncheckableFile,
-    testing::Values(
-        UncheckableCase{"Missing", "missing.mrfy", [](const std::string &) {}, ENOENT},
-        UncheckableCase{
-            "Folder", "folder.mrfy",
-            [](const std::string &f) { ASSERT_EQ(::mkdir((f + "folder.mrfy").c_str(), 0755), 0); },
-            EISDIR},
-        UncheckableCase{"Fifo", "fifo.mrfy", MakeFifo, EINVAL},
-        UncheckableCase{"LinkToAFifo", "link.mrfy",
-                        [](const std::string &f) {
-                            MakeFifo(f);
-                            ASSERT_EQ(::symlink("fifo.mrfy", (f + "link.mrfy").c_str()), 0);
-                        },
-                        EINVAL},
-        UncheckableCase{"LinkToATerminalMaker", "ptmx.mrfy",
-                        [](const std::string &f) {
-                            ASSERT_EQ(::symlink("/dev/ptmx", (f + "ptmx.mrfy").c_str()), 0);
-                        },
-                        EINVAL},
-        UncheckableCase{"NoSuchFolder", "no/such/folder.mrfy", [](const std::string &) {}, ENOENT},
-        UncheckableCase{"SomeoneElsesLink", "link.mrfy",
-                        [](const std::string &f) {
-                            WriteFile(f + "roots.mrfy", ExpectedHeader());
-                            MakeNobodysLink("roots.mrfy", f + "link.mrfy");
-                        },
-                        EACCES, true},
-        UncheckableCase{"SomeoneElsesFolderLink", "d/roots.mrfy",
-                        [](const std::string &f) {
-                            ASSERT_EQ(::mkdir((f + "private").c_str(), 0700), 0);
-                            WriteFile(f + "private/roots.mrfy", ExpectedHeader());
-                            MakeNobodysLink("private", f + "d");
-                        },
-                        EACCES, true}),
+    testing::Values(UncheckableCase{"Missing", "missing.mrfy", [](const std::string &) {}, ENOENT},
+                    UncheckableCase{"Folder", "folder.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::mkdir((f + "folder.mrfy").c_str(), 0755), 0);
+                                    },
+                                    EISDIR},
+                    UncheckableCase{"Fifo", "fifo.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::mkfifo((f + "fifo.mrfy").c_str(), 0644), 0);
+                                    },
+                                    EINVAL},
+                    UncheckableCase{"LinkToATerminalMaker", "ptmx.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::symlink("/dev/ptmx", (f + "ptmx.mrfy").c_str()),
+                                                  0);
+                                    },
+                                    EINVAL},
+                    UncheckableCase{"NoSuchFolder", "no/such/folder.mrfy",
+                                    [](const std::string &) {}, ENOENT},
+                    UncheckableCase{"SomeoneElsesLink", "link.mrfy",
+                                    [](const std::string &f) {
+                                        WriteFile(f + "roots.mrfy", ExpectedHeader());
+                                        MakeNobodysLink("roots.mrfy", f + "link.mrfy");
+                                    },
+                                    EACCES, true},
+                    UncheckableCase{"SomeoneElsesFolderLink", "d/roots.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::mkdir((f + "private").c_str(), 0700), 0);
+                                        WriteFile(f + "private/roots.mrfy", ExpectedHeader());
+                                        MakeNobodysLink("private", f + "d");
+                                    },
+                                    EACCES, true}),
     [](const testing::TestParamInfo<UncheckableCase> &info) { return info.param.Name; });
 
 } // namespace

@@ -2,6 +2,8 @@
 // A second process for the file layer's tests: holds a file the way another program would, or
 // runs one patch so that the tests can kill it part-way.
 //   hold-write PATH EVENT     opens PATH for writing (sharing read and write), sets EVENT, waits
+//   hold-read PATH EVENT      the same, opened for reading: others may read and write, not delete
+//   hold-new-file PATH EVENT  opens PATH as a running patch holds its new file, sets EVENT, waits
 //   hold-patch PATH EVENT     opens PATH as a patch would, sets EVENT, waits
 //   hold-scratch PATH EVENT MS  writes the scratch file PATH, sets EVENT, keeps it MS ms, closes
 //   prepend PATH TEXT         puts TEXT in front of PATH; exit 0, or 1 with the message
@@ -27,13 +29,33 @@ void Signal(const std::string &eventName)
     ::SetEvent(event);
 }
 
+// As another program holds a log, or as a running patch holds its new file.
+struct HoldMode
+{
+    const char *Name;
+    DWORD Access;
+    DWORD Share;
+};
+constexpr HoldMode kHoldModes[] = {
+    {"hold-write", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE},
+    {"hold-read", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE},
+    {"hold-new-file", GENERIC_WRITE | DELETE, FILE_SHARE_DELETE},
+};
+
+const HoldMode *FindHoldMode(const std::string &mode)
+{
+    for (const HoldMode &hold : kHoldModes)
+        if (mode == hold.Name)
+            return &hold;
+    return nullptr;
+}
+
 int Run(const std::vector<std::string> &args)
 {
     const std::string &mode = args.at(0);
-    if (mode == "hold-write") {
-        const HANDLE file =
-            ::CreateFileW(mrfyc::win32::ToWide(args.at(1))->c_str(), GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (const HoldMode *hold = FindHoldMode(mode)) {
+        const HANDLE file = ::CreateFileW(mrfyc::win32::ToWide(args.at(1))->c_str(), hold->Access,
+                                          hold->Share, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return 3;
         Signal(args.at(2));

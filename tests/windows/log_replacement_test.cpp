@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace mrfyc {
@@ -69,6 +70,25 @@ TEST(LogReplacement, SecondPatchStacksAnotherHeader)
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.mrfy"});
 }
 
+// The new file is hidden while it is written; the log comes out with its own attributes, and
+// marked for backup since its contents changed.
+TEST(LogReplacement, KeepsTheLogsAttributes)
+{
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN},
+                                   DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+        TestFolder folder;
+        const std::string path = folder / "a.mrfy";
+        test::WriteWhole(path, "old");
+        ASSERT_TRUE(::SetFileAttributesW(test::Wide(path).c_str(), attributes));
+        LogReplacement(path).Prepend("new");
+        const DWORD after = ::GetFileAttributesW(test::Wide(path).c_str());
+        EXPECT_EQ(after & kKept, attributes & kKept) << attributes;
+        EXPECT_TRUE(after & FILE_ATTRIBUTE_ARCHIVE) << attributes;
+        EXPECT_EQ(test::ReadWhole(path), "newold");
+    }
+}
+
 enum class Expect
 {
     OpenError,
@@ -123,8 +143,7 @@ TEST_P(Refusal, NamesThePathAndChangesNothing)
         EXPECT_NE(error.SystemError(), 0);
     }
     EXPECT_EQ(folder.Names(), before);
-    if (!oldContents.empty())
-        EXPECT_EQ(test::ReadWhole(path), oldContents);
+    EXPECT_EQ(oldContents.empty() ? oldContents : test::ReadWhole(path), oldContents);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -145,6 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         RefusalCase{"HeldOpenForWriting", Expect::OpenError,
                     [](const std::string &path) { return Holding("hold-write", path); }},
+        // Readable, but no other file can take its name while it is open.
+        RefusalCase{"HeldOpenWithoutDeleteSharing", Expect::CreateError,
+                    [](const std::string &path) { return Holding("hold-read", path); }},
         RefusalCase{"AnotherPatchRunning", Expect::OpenError,
                     [](const std::string &path) { return Holding("hold-patch", path); }}),
     [](const testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.Name); });
@@ -159,6 +181,29 @@ TEST(LogReplacement, RefusesANameThatIsNoUtf8)
     } catch (const EFOpenError &error) {
         EXPECT_EQ(error.Message(), "ファイル " + path + " は開けません");
     }
+}
+
+// What killed patches left beside the log goes with the next patch, whatever the case of the
+// log's name; the new file of a patch still running stays, and so does anything of another shape.
+TEST(LogReplacement, NextPatchRemovesOnlyWhatKilledPatchesLeft)
+{
+    TestFolder folder;
+    const std::string path = folder / "a.mrfy";
+    std::vector<std::string> kept = {".a.mrfy.mrfyc-0000abc",  ".a.mrfy.mrfyc-0000abcde",
+                                     ".a.mrfy.mrfyc-0000abcg", ".b.mrfy.mrfyc-0000abcd",
+                                     "a.mrfy.mrfyc-0000abcd",  ".a.mrfy.mrfyc-87654321"};
+    for (const std::string &name : kept)
+        test::WriteWhole(folder / name, "x");
+    test::WriteWhole(folder / ".a.mrfy.mrfyc-0000abcd", "x");
+    test::WriteWhole(folder / ".A.MRFY.mrfyc-12345678", "x");
+    ::CreateDirectoryW(test::Wide(folder / ".a.mrfy.mrfyc-0000dddd").c_str(), nullptr);
+    const auto running = Holding("hold-new-file", folder / ".a.mrfy.mrfyc-87654321");
+    test::WriteWhole(path, "old");
+    LogReplacement(path).Prepend("new");
+    kept.insert(kept.end(), {".a.mrfy.mrfyc-0000dddd", "a.mrfy"});
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(folder.Names(), kept);
+    EXPECT_EQ(test::ReadWhole(path), "newold");
 }
 
 // Killed at points spread over the copy: the log is the old bytes or header + old bytes, never

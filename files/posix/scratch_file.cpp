@@ -3,6 +3,7 @@
 
 #include "files/posix/file_descriptor.h"
 #include "rules/errors.h"
+#include "rules/scratch_lock.h"
 
 #include <cerrno>
 #include <chrono>
@@ -15,11 +16,6 @@
 namespace mrfyc {
 
 namespace {
-
-// Another patch holds the scratch file only from writing the header to reading it back, a matter
-// of milliseconds; anything longer is a holder that may never let go. The wait blocks the
-// caller's thread, and this bound keeps a window frozen no longer than that.
-constexpr std::chrono::milliseconds kScratchLockWait(2000);
 
 bool SameFile(const struct stat &a, const struct stat &b)
 {

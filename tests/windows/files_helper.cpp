@@ -29,33 +29,16 @@ void Signal(const std::string &eventName)
     ::SetEvent(event);
 }
 
-// As another program holds a log, or as a running patch holds its new file.
-struct HoldMode
-{
-    const char *Name;
-    DWORD Access;
-    DWORD Share;
-};
-constexpr HoldMode kHoldModes[] = {
-    {"hold-write", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE},
-    {"hold-read", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE},
-    {"hold-new-file", GENERIC_WRITE | DELETE, FILE_SHARE_DELETE},
-};
-
-const HoldMode *FindHoldMode(const std::string &mode)
-{
-    for (const HoldMode &hold : kHoldModes)
-        if (mode == hold.Name)
-            return &hold;
-    return nullptr;
-}
-
 int Run(const std::vector<std::string> &args)
 {
     const std::string &mode = args.at(0);
-    if (const HoldMode *hold = FindHoldMode(mode)) {
-        const HANDLE file = ::CreateFileW(mrfyc::win32::ToWide(args.at(1))->c_str(), hold->Access,
-                                          hold->Share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (mode == "hold-write" || mode == "hold-read" || mode == "hold-new-file") {
+        const bool newFile = mode == "hold-new-file";
+        const HANDLE file = ::CreateFileW(
+            mrfyc::win32::ToWide(args.at(1))->c_str(),
+            mode == "hold-read" ? GENERIC_READ : GENERIC_WRITE | (newFile ? DELETE : 0),
+            newFile ? FILE_SHARE_DELETE : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return 3;
         Signal(args.at(2));

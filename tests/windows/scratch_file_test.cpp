@@ -72,29 +72,12 @@ TEST(ScratchFile, WaitsForAnotherPatchToFinish)
     TestFolder folder;
     const std::string path = folder / "Temp.txt";
     const std::string ready = test::UniqueEventName();
-    // Well within the bound of the wait, which is 2 s.
-    test::HelperProcess other({"hold-scratch", path, ready, "500"});
+    test::HelperProcess other({"hold-scratch", path, ready, "500"}); // well within the 2 s bound
     ASSERT_TRUE(other.WaitReady(ready));
     ScratchFile scratch = ScratchFile::Write(path, "mine");
     EXPECT_EQ(other.Wait(60000), 0u) << "the other patch could not finish";
     EXPECT_EQ(scratch.ReadBack(), "mine");
     scratch.Close();
-}
-
-// A holder that never lets go: the patch gives up after the bound both platforms share, so the
-// window it runs in freezes no longer.
-TEST(ScratchFile, GivesUpOnAHolderAfterTheSharedBound)
-{
-    TestFolder folder;
-    const std::string path = folder / "Temp.txt";
-    const std::string ready = test::UniqueEventName();
-    test::HelperProcess other({"hold-scratch", path, ready, "60000"});
-    ASSERT_TRUE(other.WaitReady(ready));
-    const ULONGLONG start = ::GetTickCount64();
-    EXPECT_THROW(ScratchFile::Write(path, "mine"), EFCreateError);
-    const ULONGLONG waited = ::GetTickCount64() - start;
-    EXPECT_GE(waited, 2000u);
-    EXPECT_LT(waited, 5000u);
 }
 
 TEST(ScratchFile, MovedFromLeavesOneOwner)

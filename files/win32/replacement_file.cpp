@@ -23,13 +23,16 @@ unsigned NameNumber(int attempt)
            static_cast<unsigned>(attempt);
 }
 
-// Where the number starts in NameFor's names: the folder, then ".NAME.mrfyc-".
+std::size_t NameStart(const std::wstring &path)
+{
+    const std::size_t cut = path.find_last_of(L"\\/:");
+    return cut == std::wstring::npos ? 0 : cut + 1;
+}
+
+// NameFor's names without their number: ".NAME.mrfyc-".
 std::wstring NamePrefix(const std::wstring &targetPath)
 {
-    const std::size_t cut = targetPath.find_last_of(L"\\/:");
-    const std::size_t nameStart = cut == std::wstring::npos ? 0 : cut + 1;
-    return targetPath.substr(0, nameStart) + L"." + targetPath.substr(nameStart, kLongestKeptName) +
-           L".mrfyc-";
+    return L"." + targetPath.substr(NameStart(targetPath), kLongestKeptName) + L".mrfyc-";
 }
 
 bool IsLeftover(const WIN32_FIND_DATAW &found, const std::wstring &namePrefix)
@@ -63,18 +66,16 @@ std::wstring ReplacementFile::NameFor(const std::wstring &targetPath, unsigned n
 {
     wchar_t suffix[16] = {};
     std::swprintf(suffix, 16, L"%08x", number);
-    return NamePrefix(targetPath) + suffix;
+    return targetPath.substr(0, NameStart(targetPath)) + NamePrefix(targetPath) + suffix;
 }
 
 void ReplacementFile::RemoveLeftovers(const std::wstring &targetPath)
 {
-    const std::wstring prefix = NamePrefix(targetPath);
-    const std::size_t cut = prefix.find_last_of(L"\\/:");
-    const std::wstring folder = prefix.substr(0, cut == std::wstring::npos ? 0 : cut + 1);
-    const std::wstring namePrefix = prefix.substr(folder.size());
+    const std::wstring folder = targetPath.substr(0, NameStart(targetPath));
+    const std::wstring namePrefix = NamePrefix(targetPath);
     WIN32_FIND_DATAW found = {};
-    const HANDLE search = ::FindFirstFileExW((prefix + L"*").c_str(), FindExInfoBasic, &found,
-                                             FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search = ::FindFirstFileExW((folder + namePrefix + L"*").c_str(), FindExInfoBasic,
+                                             &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {

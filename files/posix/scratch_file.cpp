@@ -4,6 +4,7 @@
 #include "files/posix/file_descriptor.h"
 #include "files/posix/sibling_file.h"
 #include "rules/errors.h"
+#include "rules/scratch_lock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,11 +18,6 @@
 namespace mrfyc {
 
 namespace {
-
-// Another patch holds the scratch file only from writing the header to reading it back, a matter
-// of milliseconds; anything longer is a holder that may never let go. The wait blocks the
-// caller's thread, and this bound keeps a window frozen no longer than that.
-constexpr std::chrono::milliseconds kScratchLockWait(2000);
 
 constexpr int kTurnAttempts = 8;
 

@@ -2,6 +2,7 @@
 #include "files/posix/safe_file_replace.h"
 
 #include "files/posix/file_copy.h"
+#include "files/posix/path_walk.h"
 #include "files/posix/sibling_file.h"
 #include "rules/code_page.h"
 #include "rules/errors.h"
@@ -26,8 +27,6 @@ namespace {
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
 constexpr int kOpenAttempts = 8;
-
-constexpr int kMaxLinks = 40; // as the kernel counts them
 
 // The error number defaults to the last failed call's.
 [[noreturn]] void ThrowWriteError(int systemError = errno)
@@ -177,61 +176,27 @@ private:
 
 void SafeFileReplace::Open()
 {
-    std::vector<uid_t> linkOwners;
-    const std::string target = FinalTarget(linkOwners);
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-        if (!OpenInFolder(target))
+        WalkedPath walked;
+        if (!WalkPath(m_path, walked))
+            ThrowOpenError(errno);
+        if (!OpenInFolder(walked))
             continue;
-        // A link in a folder others may write can lead anywhere; the kernel's rule for shared
-        // folders says whose links may be followed.
-        for (const uid_t owner : linkOwners)
-            if (owner != ::geteuid() && owner != m_status.st_uid)
-                ThrowOpenError(EACCES);
+        // A link in a folder others may write can lead anywhere; the link rule says whose links
+        // may be followed.
+        if (!walked.LinksMayLeadTo(m_status.st_uid))
+            ThrowOpenError(EACCES);
         return;
     }
     ThrowOpenError(EAGAIN);
 }
 
-// Follows the path's symlinks one by one, noting who owns each, to the name of the file itself.
-std::string SafeFileReplace::FinalTarget(std::vector<uid_t> &linkOwners) const
+// Opens the file by name in the folder the walk ended in; true when the name still means the
+// file once it is locked.
+bool SafeFileReplace::OpenInFolder(WalkedPath &walked)
 {
-    std::string current = m_path;
-    for (int links = 0;; ++links) {
-        struct stat status = {};
-        if (::lstat(current.c_str(), &status) != 0)
-            ThrowOpenError(errno);
-        if (!S_ISLNK(status.st_mode))
-            return current;
-        if (links == kMaxLinks)
-            ThrowOpenError(ELOOP);
-        std::string link(static_cast<std::size_t>(status.st_size) + 1, '\0');
-        const ssize_t length = ::readlink(current.c_str(), link.data(), link.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= link.size())
-            ThrowOpenError(length < 0 ? errno : EAGAIN); // changed while read
-        link.resize(static_cast<std::size_t>(length));
-        linkOwners.push_back(status.st_uid);
-        const std::size_t slash = current.rfind('/');
-        current = link.front() == '/' || slash == std::string::npos
-                      ? link
-                      : current.substr(0, slash + 1) + link;
-    }
-}
-
-// Opens the folder (by its resolved path, its last step not followed), then the file in it by
-// name; true when the name still means the file once it is locked.
-bool SafeFileReplace::OpenInFolder(const std::string &target)
-{
-    const std::size_t slash = target.rfind('/');
-    const std::string folderPath = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    m_name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::unique_ptr<char, decltype(&std::free)> folder(::realpath(folderPath.c_str(), nullptr),
-                                                       &std::free);
-    if (!folder)
-        ThrowOpenError(errno);
-    m_folder =
-        FileDescriptor(::open(folder.get(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!m_folder.IsValid())
-        ThrowOpenError(errno);
+    m_folder = std::move(walked.Folder);
+    m_name = walked.Name;
     // Look before opening: opening a FIFO can block and opening a device can have effects.
     struct stat named = {};
     if (::fstatat(m_folder.Get(), m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "files/posix/file_descriptor.h"
+#include "files/posix/path_walk.h"
 
 #include <string>
 #include <string_view>
@@ -43,8 +44,7 @@ private:
         NeedsRewriteInPlace
     };
 
-    std::string FinalTarget(std::vector<uid_t> &linkOwners) const;
-    bool OpenInFolder(const std::string &target);
+    bool OpenInFolder(WalkedPath &walked);
     void RefuseUnreplaceable() const;
     FileDescriptor OpenForWriting() const;
     bool StillNamed() const;

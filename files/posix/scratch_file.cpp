@@ -2,8 +2,11 @@
 #include "files/scratch_file.h"
 
 #include "files/posix/file_descriptor.h"
+#include "files/posix/sibling_file.h"
 #include "rules/errors.h"
+#include "rules/scratch_lock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -16,70 +19,69 @@ namespace mrfyc {
 
 namespace {
 
-// Another patch holds the scratch file only from writing the header to reading it back, a matter
-// of milliseconds; anything longer is a holder that may never let go. The wait blocks the
-// caller's thread, and this bound keeps a window frozen no longer than that.
-constexpr std::chrono::milliseconds kScratchLockWait(2000);
+constexpr int kTurnAttempts = 8;
 
 bool SameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Create-always: replaces and truncates. O_NONBLOCK keeps a FIFO of that name from blocking, and
-// O_NOFOLLOW keeps a symlink planted there from sending the header into another file. A new file
-// is its owner's alone: anyone who may open it may also lock it.
-// The returned descriptor holds a lock until the header has been read back, so that two patches
-// at once can neither read each other's header nor a file the other has just truncated.
-FileDescriptor WriteScratchFile(const std::string &scratchPath, std::string_view header)
+[[noreturn]] void ThrowCreateError(const std::string &path, int systemError = errno)
 {
-    FileDescriptor file(::open(scratchPath.c_str(),
-                               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                               0600));
-    if (!file.IsValid())
-        throw EFCreateError(FileCreateErrorText(scratchPath), errno);
-    struct stat status = {};
-    if (::fstat(file.Get(), &status) != 0)
-        throw EFCreateError(FileCreateErrorText(scratchPath), errno);
-    if (!S_ISREG(status.st_mode))
-        throw EFCreateError(FileCreateErrorText(scratchPath));
-    if (!file.LockExclusiveWithin(kScratchLockWait) || ::ftruncate(file.Get(), 0) != 0)
-        throw EFCreateError(FileCreateErrorText(scratchPath), errno);
-    if (!file.WriteAll(header.data(), header.size()))
-        throw EWriteError(std::string(kWriteErrorText), errno);
-    return file;
+    throw EFCreateError(FileCreateErrorText(path), systemError);
 }
 
-// Opened again by name, but only the very file that was written is read.
-std::string ReadScratchFile(const std::string &scratchPath, const FileDescriptor &written)
+// The scratch file is replaced by every patch, but patches still take turns on it, so that the
+// one that finds it in use waits for the other to finish. The turn is the lock of the file the
+// name means now; nothing is ever read from it or written to it. A file that only its owner may
+// open (another user's) is simply replaced. Only a plain file is ever opened or replaced: a
+// symlink, a FIFO, a device or a folder of that name is refused.
+FileDescriptor TakeTurn(int folder, const std::string &name, const std::string &path)
 {
-    FileDescriptor file(
-        ::open(scratchPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.IsValid())
-        throw EFOpenError(FileOpenErrorText(scratchPath), errno);
-    struct stat status = {};
-    struct stat writtenStatus = {};
-    if (::fstat(file.Get(), &status) != 0 || ::fstat(written.Get(), &writtenStatus) != 0)
-        throw EFOpenError(FileOpenErrorText(scratchPath), errno);
-    if (!S_ISREG(status.st_mode) || !SameFile(status, writtenStatus))
-        throw EFOpenError(FileOpenErrorText(scratchPath));
-    std::string contents;
-    try {
-        contents.resize(static_cast<std::size_t>(status.st_size));
-    } catch (const std::bad_alloc &) {
-        throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
-    } catch (const std::length_error &) {
-        throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
+    const auto deadline = std::chrono::steady_clock::now() + kScratchLockWait;
+    for (int attempt = 0; attempt < kTurnAttempts; ++attempt) {
+        struct stat named = {};
+        if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                return {};
+            ThrowCreateError(path);
+        }
+        if (!S_ISREG(named.st_mode))
+            ThrowCreateError(path, S_ISLNK(named.st_mode)   ? ELOOP
+                                   : S_ISDIR(named.st_mode) ? EISDIR
+                                                            : 0);
+        FileDescriptor turn(::openat(folder, name.c_str(),
+                                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat opened = {};
+        if (!turn.IsValid()) {
+            if (errno == EACCES)
+                return {};
+            if (errno == ENOENT || errno == ELOOP)
+                continue; // replaced meanwhile
+            ThrowCreateError(path);
+        }
+        if (::fstat(turn.Get(), &opened) != 0)
+            ThrowCreateError(path);
+        if (!SameFile(opened, named))
+            continue;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (!turn.LockExclusiveWithin(std::max(left, std::chrono::milliseconds(0))))
+            ThrowCreateError(path);
+        // The patch before has replaced the file by the time it lets go.
+        if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(named, opened))
+            return turn;
     }
-    if (!file.ReadExactly(contents.data(), contents.size()))
-        throw EReadError(std::string(kReadErrorText), errno);
-    return contents;
+    ThrowCreateError(path, EAGAIN);
 }
 
 } // namespace
 
 struct ScratchFile::Impl
 {
+    FileDescriptor Folder;
+    FileDescriptor Turn;
     FileDescriptor File;
     std::string Path;
 };
@@ -89,21 +91,55 @@ ScratchFile::ScratchFile(ScratchFile &&other) noexcept = default;
 ScratchFile &ScratchFile::operator=(ScratchFile &&other) noexcept = default;
 ScratchFile::~ScratchFile() = default;
 
+// A new file, its owner's alone, written and then put in the old one's place: whoever else may
+// write the old file (or the name's next file, which only its owner can open) cannot reach the
+// header, and a file someone else left there is no obstacle as long as the folder lets it go.
 ScratchFile ScratchFile::Write(const std::string &path, std::string_view header)
 {
     auto impl = std::make_unique<Impl>();
-    impl->File = WriteScratchFile(path, header);
     impl->Path = path;
+    const std::size_t slash = path.rfind('/');
+    const std::string folderPath = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    impl->Folder = FileDescriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!impl->Folder.IsValid())
+        ThrowCreateError(path);
+    impl->Turn = TakeTurn(impl->Folder.Get(), name, path);
+    // Only a file system without unnamed files leaves a named one when a patch is killed.
+    SiblingFile::RemoveStale(impl->Folder.Get(), name, ::geteuid());
+    SiblingFile file(impl->Folder.Get(), name);
+    if (file.Create() != SiblingFile::Result::Created)
+        ThrowCreateError(path);
+    if (!file.File().WriteAll(header.data(), header.size()))
+        throw EWriteError(std::string(kWriteErrorText), errno);
+    if (!file.CommitByLink())
+        ThrowCreateError(path);
+    impl->File = file.TakeCommitted();
     return ScratchFile(std::move(impl));
 }
 
 std::string ScratchFile::ReadBack()
 {
-    return ReadScratchFile(m_impl->Path, m_impl->File);
+    const FileDescriptor &file = m_impl->File;
+    struct stat status = {};
+    if (::fstat(file.Get(), &status) != 0)
+        throw EReadError(std::string(kReadErrorText), errno);
+    std::string contents;
+    try {
+        contents.resize(static_cast<std::size_t>(status.st_size));
+    } catch (const std::bad_alloc &) {
+        throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
+    } catch (const std::length_error &) {
+        throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
+    }
+    if (!file.ReadExactlyAt(contents.data(), contents.size(), 0))
+        throw EReadError(std::string(kReadErrorText), errno);
+    return contents;
 }
 
 void ScratchFile::Close()
 {
+    m_impl->Turn.Close();
     if (!m_impl->File.Close())
         throw EWriteError(std::string(kWriteErrorText), errno);
 }

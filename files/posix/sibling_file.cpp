@@ -126,17 +126,22 @@ SiblingFile::Result SiblingFile::CreateNamed()
     return Result::Failed;
 }
 
+bool SiblingFile::LinkAs(const std::string &name) const
+{
+    const std::string procPath = "/proc/self/fd/" + std::to_string(m_file.Get());
+    if (::linkat(AT_FDCWD, procPath.c_str(), m_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno == EEXIST) // no /proc: root may link the descriptor itself
+        return false;
+    return ::linkat(m_file.Get(), "", m_folder, name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
 bool SiblingFile::LinkUnnamed()
 {
     // A link cannot replace a name, so the file gets a unique name first and is renamed after.
-    const std::string procPath = "/proc/self/fd/" + std::to_string(m_file.Get());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string name = UniqueName(m_targetName);
-        int linked =
-            ::linkat(AT_FDCWD, procPath.c_str(), m_folder, name.c_str(), AT_SYMLINK_FOLLOW);
-        if (linked != 0 && errno != EEXIST) // no /proc: root may link the descriptor itself
-            linked = ::linkat(m_file.Get(), "", m_folder, name.c_str(), AT_EMPTY_PATH);
-        if (linked == 0) {
+        if (LinkAs(name)) {
             m_name = std::move(name);
             return true;
         }
@@ -156,6 +161,25 @@ bool SiblingFile::CommitOver()
     m_committed = true;
     m_name.clear();
     return true;
+}
+
+bool SiblingFile::CommitByLink()
+{
+    if (!m_name.empty())
+        return CommitOver();
+    // Another run may put its own file under the name between the two steps; then again.
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (::unlinkat(m_folder, m_targetName.c_str(), 0) != 0 && errno != ENOENT)
+            return false;
+        if (LinkAs(m_targetName)) {
+            m_committed = true;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
 }
 
 void SiblingFile::RemoveName()

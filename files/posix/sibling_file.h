@@ -33,6 +33,12 @@ public:
     const FileDescriptor &File() const { return m_file; }
     // Gives the file the target's name, atomically replacing the target. False with errno.
     bool CommitOver();
+    // The same for a target that may be missing for an instant: an unnamed file is linked under
+    // the target's name alone, once the old name is gone, so that a kill never leaves a third
+    // name behind. A named file is renamed over the target.
+    bool CommitByLink();
+    // The file itself, for the caller to keep open once it has been committed.
+    FileDescriptor TakeCommitted() { return std::move(m_file); }
 
     // Removes new files of runs that ended without removing theirs; best effort, never fails.
     // Only regular files of the user running this or of the target's owner count: a file of
@@ -45,6 +51,7 @@ private:
     Result CreateUnnamed();
     Result CreateNamed();
     bool LinkUnnamed();
+    bool LinkAs(const std::string &name) const;
     void RemoveName();
 
     int m_folder = -1; // not owned

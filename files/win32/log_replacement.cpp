@@ -116,15 +116,21 @@ void LogReplacement::Prepend(std::string_view prefix)
     };
     if (m_impl->Info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
         createError(ERROR_ACCESS_DENIED);
+    // Under the patch lock, so that no other patch of this log is writing a new file now.
+    win32::ReplacementFile::RemoveLeftovers(m_impl->Path);
     win32::ReplacementFile newFile(m_impl->Path);
     if (!newFile.Create())
         createError(::GetLastError());
     m_impl->CopyWithPrefix(newFile.File(), prefix);
-    if (!newFile.Finish())
+    if (!newFile.Finish(m_impl->Info))
         ThrowWriteError();
     // The log must be closed before it can be replaced; the patch lock stays held until then.
     m_impl->Source.Close();
+    // Refused while another program has the log open without allowing its deletion: the log
+    // cannot be made anew then.
     if (!newFile.PutInPlace())
+        createError(::GetLastError());
+    if (!newFile.Close())
         ThrowWriteError();
 }
 

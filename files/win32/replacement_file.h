@@ -7,10 +7,12 @@
 
 namespace mrfyc::win32 {
 
-// The new file that will replace a file, created beside it so that putting it in place is a
-// rename on one volume. Until it is finished it is marked for deletion, so the system removes it
-// when the handle closes for any reason, a killed process included. Unless put in place, it is
-// removed when destroyed.
+// The new file that will replace a file, created hidden beside it so that putting it in place is
+// one rename on one volume, which replaces the target in a single step: a kill at any moment
+// leaves the old file or the new one under the target's name. Until it is finished it is marked
+// for deletion, so the system removes it when the handle closes for any reason, a killed process
+// included; from then until the rename only a kill can leave it behind, and the handle stays open
+// up to the rename so that RemoveLeftovers() of another run leaves it alone.
 class ReplacementFile
 {
 public:
@@ -22,14 +24,20 @@ public:
     // False with GetLastError() set.
     bool Create();
     const Handle &File() const { return m_file; }
-    // Flushes the contents to disk, keeps the file and closes it. False with GetLastError().
-    bool Finish();
-    // Puts the finished file in place of the target. False with GetLastError(); the target is
-    // then as it was, and this file is removed on destruction.
+    // Gives the file the attributes and creation time of `like` (the target), marked for backup,
+    // and flushes it to disk. False with GetLastError().
+    bool Finish(const BY_HANDLE_FILE_INFORMATION &like);
+    // Renames the finished file over the target. False with GetLastError(); the target is then as
+    // it was, and this file is removed on destruction.
     bool PutInPlace();
+    // Closes the file once in place; false with GetLastError() when the system reports a failure.
+    bool Close();
 
     // The name of the new file for a target "NAME" in the same folder: ".NAME.mrfyc-XXXXXXXX".
     static std::wstring NameFor(const std::wstring &targetPath, unsigned number);
+    // Removes the files of NameFor's shape for this target that a killed run left: those nobody
+    // has open. A running patch keeps its own open, so it is left alone.
+    static void RemoveLeftovers(const std::wstring &targetPath);
 
 private:
     bool MarkForDeletion(bool remove);

@@ -4,6 +4,7 @@
 #include "files/win32/handle.h"
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
+#include "rules/scratch_lock.h"
 
 #include <new>
 #include <stdexcept>
@@ -12,8 +13,6 @@ namespace mrfyc {
 
 namespace {
 
-// Another patch holds the scratch file only for a moment; waiting longer than this means it hangs.
-constexpr DWORD kWaitLimitMs = 10000;
 constexpr DWORD kRetryMs = 20;
 
 [[noreturn]] void ThrowCreateError(const std::string &path, DWORD error)
@@ -27,7 +26,10 @@ win32::Handle CreateExclusive(const std::string &path)
     const std::optional<std::wstring> wide = win32::ToWide(path);
     if (!wide || wide->empty())
         ThrowCreateError(path, ERROR_INVALID_NAME);
-    for (DWORD waited = 0;; waited += kRetryMs) {
+    // Timed by the clock: each try and each sleep may take longer than asked.
+    const ULONGLONG deadline =
+        ::GetTickCount64() + static_cast<ULONGLONG>(kScratchLockWait.count());
+    for (;;) {
         // Not CREATE_ALWAYS: a read-only file must be refused before it is emptied, also where the
         // system would let an administrator write it.
         win32::Handle file(::CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -35,7 +37,7 @@ win32::Handle CreateExclusive(const std::string &path)
         const DWORD error = ::GetLastError();
         if (file.IsValid())
             return file;
-        if (error != ERROR_SHARING_VIOLATION || waited >= kWaitLimitMs)
+        if (error != ERROR_SHARING_VIOLATION || ::GetTickCount64() >= deadline)
             ThrowCreateError(path, error);
         ::Sleep(kRetryMs);
     }

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -48,6 +49,22 @@ std::optional<std::string> FileArgument(int argc, const char *const *argv)
         return Absolute(std::string(argument));
     }
     return std::nullopt;
+}
+
+int ArgumentsBeforeOptionsEnd(int argc, const char *const *argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--")
+            return i;
+    return argc;
+}
+
+int RejoinFileArguments(int argc, char **argv, int optionsEnd, int qtArgc)
+{
+    std::copy(argv + optionsEnd, argv + argc, argv + qtArgc);
+    const int joined = qtArgc + (argc - optionsEnd);
+    argv[joined] = nullptr;
+    return joined;
 }
 
 std::optional<int> AnswerInformationOptions(int &argc, char **argv)

@@ -3,8 +3,11 @@
 
 #include "rules/errors.h"
 #include "shell/qt/application.h"
+#include "shell/qt/command_line.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -86,6 +89,34 @@ public:
     StartupMessageGuard &operator=(const StartupMessageGuard &) = delete;
 };
 
+// The program's folder must be writable for "Temp.txt" and may be shared, and the working folder
+// is anyone's: Qt must not load plugins from either. It searches its installed plugin folder (from
+// the qt.conf built into the program, so that one beside it is never read), the folders in
+// QT_PLUGIN_PATH (an empty entry there means the working folder) and the program's folder.
+// Library paths set before the application exists are replayed on the list it makes: a path
+// that was in the list then and is missing from the paths set is removed. So the program's
+// folder and the working folder go into the list first, through QT_PLUGIN_PATH, and are left out
+// of the paths set.
+QString KeepPluginsToQtsOwnFolder()
+{
+    const QString own = QLibraryInfo::path(QLibraryInfo::PluginsPath);
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    qputenv("QT_PLUGIN_PATH",
+            QFile::encodeName(QFileInfo(program).path() + u':' + QDir::currentPath()));
+    QCoreApplication::setLibraryPaths({own});
+    qunsetenv("QT_PLUGIN_PATH");
+    qunsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
+    return own;
+}
+
+// Should Qt ever add a folder in another way, it is gone before any plugin but the platform's
+// own is loaded.
+void CheckPluginFolders(const QString &own)
+{
+    if (QCoreApplication::libraryPaths() != QStringList{own})
+        QCoreApplication::setLibraryPaths({own});
+}
+
 } // namespace
 
 std::string StartupFailureText(const std::exception_ptr &error)
@@ -124,11 +155,16 @@ int ReportStartupFailure(const std::string &text)
 
 int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createMainWindow)
 {
+    const int optionsEnd = ArgumentsBeforeOptionsEnd(argc, argv);
+    int qtArgc = optionsEnd; // Qt keeps a reference for the application's lifetime
     std::unique_ptr<TApplication> application;
     std::unique_ptr<QWidget> mainWindow;
     try {
         const StartupMessageGuard fatalMessagesFailTheStart;
-        application = std::make_unique<TApplication>(argc, argv);
+        const QString pluginFolder = KeepPluginsToQtsOwnFolder();
+        application = std::make_unique<TApplication>(qtArgc, argv);
+        CheckPluginFolders(pluginFolder);
+        argc = RejoinFileArguments(argc, argv, optionsEnd, qtArgc);
         mainWindow.reset(createMainWindow());
         mainWindow->show();
     } catch (...) {

@@ -264,7 +264,8 @@ std::vector<TracedCall> TraceWrites(const PatcherFolder &scratch, const Log &log
         const int occurrence = ++counts[name];
         const bool inFolder = line.find(log.folder + "/") != std::string::npos ||
                               line.find("<" + log.folder + ">") != std::string::npos;
-        const bool scratchFile = line.find("/bin/Temp.txt") != std::string::npos;
+        // The new scratch file is unnamed: only its folder names it.
+        const bool scratchFile = line.find(scratch.Path("bin")) != std::string::npos;
         if (name == "openat" && line.find("O_CREAT") == std::string::npos &&
             line.find("O_TMPFILE") == std::string::npos)
             continue;

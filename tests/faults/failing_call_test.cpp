@@ -33,9 +33,12 @@ TEST_P(FailingCall, GivesTheStepsErrorAndKeepsTheLog)
 
 // Writes of the whole run: 1 the scratch file, 2 the header of the new log; the kernel copies the
 // body unless copy_file_range is refused, and then writes 3 to 15 are its 256 KiB blocks. The
-// log is read by pread64 only in that case. Opens in the log's folder: 1 the folder, 2 the log for
-// reading, 3 for writing, 4 the look for left-over files, 5 the new file. (A failing write, sync
-// or rename of any kind, at its first, middle and last call, is InjectedFailure's.)
+// log is read by pread64 only in that case; the scratch file is read back by the third (the
+// loader reads the C library's notes with the first two). Opens in the patcher's folder: 1 the
+// look for left-over files, 2 the new scratch file, whose descriptor has no name to trace by. Opens
+// in the log's folder: 1 the folder, 2 the log for reading, 3 for writing, 4 the look for left-over
+// files, 5 the new file. (A failing write, sync or rename of any kind, at its first, middle and
+// last call, is InjectedFailure's.)
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingCall,
     testing::Values(
@@ -45,11 +48,11 @@ INSTANTIATE_TEST_SUITE_P(
                  kWriteError},
         CallCase{"Mode", "-einject=fchmod:error=EIO", kWriteError},
         CallCase{"Owner", "-einject=fchown:error=EIO", kWriteError},
-        CallCase{"ScratchCreate", "-P {scratch} -einject=openat:error=EACCES:when=1",
+        CallCase{"ScratchCreate", "-P {bin} -einject=openat:error=EACCES:when=2",
                  "ファイル {scratch} を作成できません."},
-        CallCase{"ScratchOpen", "-P {scratch} -einject=openat:error=EACCES:when=2",
-                 "ファイル {scratch} は開けません."},
-        CallCase{"ScratchEndsEarly", "-P {scratch} -einject=read:retval=0", kReadError},
+        CallCase{"ScratchLink", "-P {bin} -einject=linkat:error=EACCES",
+                 "ファイル {scratch} を作成できません."},
+        CallCase{"ScratchEndsEarly", "-einject=pread64:retval=0:when=3", kReadError},
         CallCase{"LogOpen", "-P {logs} -einject=openat:error=EACCES:when=2",
                  "ファイル {log} は開けません."},
         CallCase{"LogOpenForWriting", "-P {logs} -einject=openat:error=EROFS:when=3",

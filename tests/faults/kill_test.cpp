@@ -119,16 +119,19 @@ void KillAt(pid_t child, const std::string &program, bool traced, const std::str
 int UnnamedFileCall(const PatcherFolder &scratch, const std::string &log)
 {
     const std::string trace = scratch.Path("trace");
+    // Every later run finds "Temp.txt" and opens it to take its turn: so does this one.
+    WriteFile(scratch.Scratch(), "");
     const ChildResult run = RunChild({"/usr/bin/strace", "-f", "-qq", "-o", trace, "-e",
                                       "trace=openat", scratch.Patcher(), log});
     if (!run.Exited() || run.ExitCode != 0)
         return -1;
     std::ifstream lines(trace);
     std::string line;
+    int found = -1; // the last one: the scratch file's comes first
     for (int call = 1; std::getline(lines, line); ++call)
         if (line.find("O_TMPFILE") != std::string::npos)
-            return call;
-    return -1;
+            found = call;
+    return found;
 }
 
 struct KillRun

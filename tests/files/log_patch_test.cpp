@@ -13,6 +13,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace mrfyc::test {
@@ -186,7 +187,18 @@ INSTANTIATE_TEST_SUITE_P(
                         ASSERT_EQ(::symlink("mid", (f + "logs/log.mrfy").c_str()), 0);
                         ASSERT_EQ(::lchown((f + "logs/mid").c_str(), kNobody, kNobody), 0);
                     },
-                    "EFOpenError", false, false, true}),
+                    "EFOpenError", false, false, true},
+        // The same for a link to a folder on the way: here the log's folder is nobody's link to
+        // a folder of root's.
+        FailureCase{"SomeoneElsesFolderLink",
+                    [](const std::string &f) {
+                        ASSERT_EQ(::rmdir((f + "logs").c_str()), 0);
+                        ASSERT_EQ(::mkdir((f + "private").c_str(), 0700), 0);
+                        WriteFile(f + "private/log.mrfy", "old");
+                        ASSERT_EQ(::symlink("private", (f + "logs").c_str()), 0);
+                        ASSERT_EQ(::lchown((f + "logs").c_str(), kNobody, kNobody), 0);
+                    },
+                    "EFOpenError", false, false, true, EACCES}),
     [](const testing::TestParamInfo<FailureCase> &info) { return info.param.Name; });
 
 struct KeptCase
@@ -234,6 +246,66 @@ INSTANTIATE_TEST_SUITE_P(Cases, KeptAsTheyWere,
                          testing::Values(KeptCase{0666, false}, KeptCase{06775, false},
                                          KeptCase{04640, true}, KeptCase{0604, false, true},
                                          KeptCase{0644, true, true}));
+
+struct ScratchOwnerCase
+{
+    const char *Name;
+    uid_t OldOwner; // of the "Temp.txt" found
+    mode_t OldMode;
+    uid_t Patcher; // the user who patches, who also owns the program's folder and the log
+};
+
+class ScratchOwner : public PatchLogFileTest, public testing::WithParamInterface<ScratchOwnerCase>
+{
+};
+
+// "Temp.txt" is the patch's own every time: another user's writes to the one found there never
+// reach the header (that file is left as it was), and the folder's owner can patch after a run
+// by root (whose "Temp.txt" only root may open).
+TEST_P(ScratchOwner, NewFileOfThePatchersOwnReplacesIt)
+{
+    const ScratchOwnerCase &row = GetParam();
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    WriteFile(Scratch(), "someone else's", row.OldMode);
+    ASSERT_EQ(::chown(Scratch().c_str(), row.OldOwner, row.OldOwner), 0);
+    WriteFile(Log(), "old");
+    for (const std::string &path : {m_folder.Path("program"), m_folder.Path("logs"), Log()})
+        ASSERT_EQ(::chown(path.c_str(), row.Patcher, row.Patcher), 0);
+    const int old = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(row.Patcher) != 0 || ::setuid(row.Patcher) != 0)
+            ::_exit(2);
+        try {
+            PatchLogFile(Log(), THeaderSettings{}, m_folder.Path("program/"));
+        } catch (const Exception &) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(Log()), kDefaultHeader + "old");
+    struct stat scratch = {};
+    ASSERT_EQ(::stat(Scratch().c_str(), &scratch), 0);
+    EXPECT_EQ(scratch.st_uid, row.Patcher);
+    EXPECT_EQ(scratch.st_mode & 07777, 0600u);
+    EXPECT_EQ(ReadFile(Scratch()), kDefaultHeader);
+    char oldContents[32] = {};
+    EXPECT_EQ(::pread(old, oldContents, sizeof oldContents - 1, 0), 14);
+    ::close(old);
+    EXPECT_STREQ(oldContents, "someone else's");
+    EXPECT_EQ(ListFolder(m_folder.Path("program")), std::vector<std::string>{"Temp.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScratchOwner,
+                         testing::Values(ScratchOwnerCase{"SomeoneElsesWritable", kNobody, 0666, 0},
+                                         ScratchOwnerCase{"RootsAfterSudo", 0, 0600, kNobody}),
+                         [](const testing::TestParamInfo<ScratchOwnerCase> &info) {
+                             return info.param.Name;
+                         });
 
 // The new file of a killed run is recognised by its name and the missing lock.
 TEST_F(PatchLogFileTest, LeftOverFilesOfAKilledRunAreRemovedAndLiveOnesKept)

@@ -46,8 +46,10 @@ void PatchRun::TearDown()
 
 std::string PatchRun::Resolve(std::string text) const
 {
-    const std::pair<std::string, std::string> tokens[] = {
-        {"{log}", Log()}, {"{logs}", m_folder.Path("logs")}, {"{scratch}", Scratch()}};
+    const std::pair<std::string, std::string> tokens[] = {{"{log}", Log()},
+                                                          {"{logs}", m_folder.Path("logs")},
+                                                          {"{scratch}", Scratch()},
+                                                          {"{bin}", m_folder.Path("bin")}};
     for (const auto &[token, path] : tokens)
         for (std::size_t at = 0; (at = text.find(token)) != std::string::npos;)
             text.replace(at, token.size(), path);

@@ -15,8 +15,8 @@
 namespace mrfyc::test {
 
 // A log of several copy blocks in logs/ beside a folder's own patcher, patched in a child process
-// behind any wrapper command (strace, setpriv, timeout). In texts and commands {log}, {logs} and
-// {scratch} stand for the log, its folder and "Temp.txt".
+// behind any wrapper command (strace, setpriv, timeout). In texts and commands {log}, {logs},
+// {scratch} and {bin} stand for the log, its folder, "Temp.txt" and the patcher's folder.
 class PatchRun : public testing::Test
 {
 public:

@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace mrfyc::test {
 namespace {
@@ -100,42 +102,92 @@ TEST_F(HeaderInFile, ReadsOnlyTheStartAndChangesNothing)
     EXPECT_FALSE(FileBeginsWithHeader(log));
 }
 
+constexpr uid_t kNobody = 65534;
+
 struct UncheckableCase
 {
     const char *Name;
+    const char *Path; // below the test folder
+    void (*Make)(const std::string &folder);
     int SystemError;
+    bool NeedsRoot = false; // to give a link to another user
 };
 
 class UncheckableFile : public HeaderInFile, public testing::WithParamInterface<UncheckableCase>
 {
 };
 
-// The check reports what kept it from reading, and a FIFO without a writer does not hold it.
-TEST_P(UncheckableFile, FailsWithTheOpenErrorAndItsReason)
+// The check reports what kept it from reading, and opens nothing but a plain file: a FIFO or a
+// device is only looked at (opening one can block, release its writer or make a terminal), and
+// another user's link is not followed.
+TEST_P(UncheckableFile, FailsWithTheOpenErrorAndOpensNothing)
 {
-    const std::string path = m_folder.Path(GetParam().Name);
-    const int made = GetParam().SystemError == EISDIR   ? ::mkdir(path.c_str(), 0755)
-                     : GetParam().SystemError == EINVAL ? ::mkfifo(path.c_str(), 0644)
-                                                        : 0;
-    ASSERT_EQ(made, 0);
+    const UncheckableCase &row = GetParam();
+    if (row.NeedsRoot && ::geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    const std::string path = m_folder.Path(row.Path);
+    row.Make(m_folder.Path());
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(opens, m_folder.Path().c_str(), IN_OPEN), 0);
     try {
         FileBeginsWithHeader(path);
         ADD_FAILURE() << "no error";
     } catch (const EFOpenError &error) {
         EXPECT_EQ(error.Message(), FileOpenErrorText(path));
-        EXPECT_EQ(error.SystemError(), GetParam().SystemError);
+        EXPECT_EQ(error.SystemError(), row.SystemError);
     }
+    alignas(inotify_event) char events[4096];
+    const ssize_t size = ::read(opens, events, sizeof events);
+    for (ssize_t at = 0; at < size;) {
+        const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+        EXPECT_TRUE(event->mask & IN_ISDIR) << "opened " << event->name;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    ::close(opens);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, UncheckableFile,
-                         testing::Values(UncheckableCase{"missing.mrfy", ENOENT},
-                                         UncheckableCase{"folder.mrfy", EISDIR},
-                                         UncheckableCase{"fifo.mrfy", EINVAL},
-                                         UncheckableCase{"no/such/folder.mrfy", ENOENT}),
-                         [](const testing::TestParamInfo<UncheckableCase> &info) {
-                             std::string name = info.param.Name;
-                             return name.substr(0, name.find_first_of("./"));
-                         });
+// A link of nobody's to a file or folder of root's.
+void MakeNobodysLink(const std::string &target, const std::string &link)
+{
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::lchown(link.c_str(), kNobody, kNobody), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UncheckableFile,
+    testing::Values(UncheckableCase{"Missing", "missing.mrfy", [](const std::string &) {}, ENOENT},
+                    UncheckableCase{"Folder", "folder.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::mkdir((f + "folder.mrfy").c_str(), 0755), 0);
+                                    },
+                                    EISDIR},
+                    UncheckableCase{"Fifo", "fifo.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::mkfifo((f + "fifo.mrfy").c_str(), 0644), 0);
+                                    },
+                                    EINVAL},
+                    UncheckableCase{"LinkToATerminalMaker", "ptmx.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::symlink("/dev/ptmx", (f + "ptmx.mrfy").c_str()),
+                                                  0);
+                                    },
+                                    EINVAL},
+                    UncheckableCase{"NoSuchFolder", "no/such/folder.mrfy",
+                                    [](const std::string &) {}, ENOENT},
+                    UncheckableCase{"SomeoneElsesLink", "link.mrfy",
+                                    [](const std::string &f) {
+                                        WriteFile(f + "roots.mrfy", ExpectedHeader());
+                                        MakeNobodysLink("roots.mrfy", f + "link.mrfy");
+                                    },
+                                    EACCES, true},
+                    UncheckableCase{"SomeoneElsesFolderLink", "d/roots.mrfy",
+                                    [](const std::string &f) {
+                                        ASSERT_EQ(::mkdir((f + "private").c_str(), 0700), 0);
+                                        WriteFile(f + "private/roots.mrfy", ExpectedHeader());
+                                        MakeNobodysLink("private", f + "d");
+                                    },
+                                    EACCES, true}),
+    [](const testing::TestParamInfo<UncheckableCase> &info) { return info.param.Name; });
 
 } // namespace
 } // namespace mrfyc::test

@@ -2,6 +2,7 @@
 #include "tools/file_start.h"
 
 #include "files/posix/file_descriptor.h"
+#include "files/posix/path_walk.h"
 #include "rules/errors.h"
 
 #include <fcntl.h>
@@ -12,17 +13,51 @@
 
 namespace mrfyc {
 
+namespace {
+
+[[noreturn]] void ThrowOpenError(const std::string &path, int systemError)
+{
+    throw EFOpenError(FileOpenErrorText(path), systemError);
+}
+
+int NotARegularFileError(const struct stat &status)
+{
+    return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+}
+
+// Only a plain file is opened: looked at first, since opening a FIFO can release its writer or
+// block, and opening a device can have effects of its own (a new terminal, a rewound tape). The
+// links on the way are followed only as the patch itself would follow them.
+FileDescriptor OpenPlainFile(const std::string &path)
+{
+    WalkedPath walked;
+    if (!WalkPath(path, walked))
+        ThrowOpenError(path, errno);
+    struct stat named = {};
+    if (::fstatat(walked.Folder.Get(), walked.Name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        ThrowOpenError(path, errno);
+    if (!S_ISREG(named.st_mode))
+        ThrowOpenError(path, NotARegularFileError(named));
+    if (!walked.LinksMayLeadTo(named.st_uid))
+        ThrowOpenError(path, EACCES);
+    // Non-blocking and without following a link, in case the name changed since the look.
+    FileDescriptor file(::openat(walked.Folder.Get(), walked.Name.c_str(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status = {};
+    if (!file.IsValid() || ::fstat(file.Get(), &status) != 0)
+        ThrowOpenError(path, errno);
+    if (!S_ISREG(status.st_mode))
+        ThrowOpenError(path, NotARegularFileError(status));
+    if (!walked.LinksMayLeadTo(status.st_uid))
+        ThrowOpenError(path, EACCES);
+    return file;
+}
+
+} // namespace
+
 std::string ReadFileStart(const std::string &path, std::size_t most)
 {
-    // Non-blocking, so that a FIFO without a writer cannot hold the check.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.Get() < 0)
-        throw EFOpenError(FileOpenErrorText(path), errno);
-    struct stat status = {};
-    if (::fstat(file.Get(), &status) != 0)
-        throw EFOpenError(FileOpenErrorText(path), errno);
-    if (!S_ISREG(status.st_mode))
-        throw EFOpenError(FileOpenErrorText(path), S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    const FileDescriptor file = OpenPlainFile(path);
     std::string bytes(most, '\0');
     std::size_t filled = 0;
     while (filled < bytes.size()) {

@@ -5,6 +5,7 @@
 #include "shell/qt/qt_geometry.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QScreen>
@@ -31,6 +32,15 @@ QWidget *KeyTarget(QWidget *owner)
     if (!front)
         return nullptr;
     return front->focusWidget() ? front->focusWidget() : front;
+}
+
+// The name completer's popup is a window of its own that hiding the dialog leaves up, holding the
+// keyboard and the next click; and the folder listing, when it arrives, would show it again.
+// Detached from the name field, it goes and stays away.
+void DetachCompleters(QFileDialog &dialog)
+{
+    for (QCompleter *completer : dialog.findChildren<QCompleter *>())
+        completer->setWidget(nullptr);
 }
 
 } // namespace
@@ -65,6 +75,8 @@ bool OpenFileDialog::Execute(QWidget *owner)
         answer = m_answerer(dialog);
     else if (dialog.exec() == QDialog::Accepted && m_dialog && !dialog.selectedFiles().isEmpty())
         answer = dialog.selectedFiles().constFirst();
+    if (m_dialog)
+        DetachCompleters(dialog);
     if (!answer || answer->isEmpty())
         return false;
     m_fileName = *answer;

@@ -386,6 +386,15 @@ LRESULT TSpinEdit::HandleSubclassed(HWND, UINT message, WPARAM wParam, LPARAM lP
         PlaceButton();
         return result;
     }
+    case WM_NCPAINT: {
+        // A themed edit draws its frame as one background over the whole window, through a
+        // window DC that WS_CLIPCHILDREN does not clip, whenever the focus or the state changes.
+        // That covers the pair, which nothing has invalidated: it is painted again at once.
+        const LRESULT result = PassOn(message, wParam, lParam);
+        if (m_button)
+            RedrawWindow(m_button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return result;
+    }
     default:
         return PassOn(message, wParam, lParam);
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The real mrfyc in a real X server, driven by real key and mouse input: values typed, a log picked
-# through the open dialog, OK, the notice closed, the window closed.
+# The real mrfyc in a real X server, driven by real key and mouse input: values typed, a log's path
+# typed into the open dialog and Enter, nothing of the dialog left, then OK by Enter and by one
+# click, each notice closed, the window closed.
 # In sizelimit mode the program runs under a file size limit that the new log cannot fit: the
 # patch must fail with the error box, the log stay as it was and the window go on.
 # Usage: run_window.sh MRFYC ARTIFACT_DIR (japanese|menu|sizelimit)
@@ -124,13 +125,15 @@ type_field 1000
 type_field 800
 type_field 4321
 type_field 5
+# Back to OK, where the focus must be again once the dialog has closed.
+xdotool key Tab
 
-if [ "$mode" = japanese ]; then
-    xdotool key alt+z
-else
-    # The menu bar's only item sits at the left of the client area's top line.
-    xdotool mousemove --window "$window" 18 10 click 1
-fi
+case $mode in
+japanese) xdotool key alt+z ;;
+sizelimit) xdotool key ctrl+o ;;
+# The menu bar's only item sits at the left of the client area's top line.
+*) xdotool mousemove --window "$window" 18 10 click 1 ;;
+esac
 # The dialog, and later the notice: a window of the program other than the main one becomes the
 # active window (the window manager only ever activates top-level windows).
 other_active() {
@@ -142,43 +145,44 @@ wait_for 15 other_active || fail "the open dialog did not appear"
 dialog=$(other_active)
 echo "dialog: $dialog \"$(xdotool getwindowname "$dialog")\""
 xdotool type --delay 20 "$log"
-# The completer may take the first Return; the dialog closes on the next.
 # Gone: unmapped or destroyed.
 gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 dialog_gone() { gone "$dialog"; }
-for _ in 1 2 3; do
-    xdotool key Return
-    wait_for 3 dialog_gone && break
-done
-dialog_gone || fail "the open dialog did not close"
+xdotool key Return
+wait_for 5 dialog_gone || fail "the open dialog did not close on Enter"
 wait_for 10 window_active || fail "the window did not get the focus back"
-
-# OK with the mouse: its client place (244, 168, 75 x 25) lies below the menu bar, about 20 pixels
-# high; the middle of the button allows for a few pixels either way. A click that arrives while Qt
-# still winds up the dialog's modal loop is dropped, so it is repeated until the notice shows; a
-# repeated click cannot patch twice, since the notice blocks the window.
-for _ in 1 2 3; do
-    xdotool mousemove --window "$window" 281 200 click 1
-    wait_for 5 other_active && break
-done
-other_active >/dev/null || fail "no notice"
-notice=$(other_active)
-[ "$(xdotool getwindowname "$notice")" = mrfyc ] || fail "the notice is not captioned mrfyc"
-import -window root "$artifacts/mrfyc-notice-$mode.png"
+# Nothing of the dialog stays on screen, such as its name completion popup.
+only_window() { [ "$(xdotool search --onlyvisible --class mrfyc)" = "$window" ]; }
+wait_for 3 only_window || fail "windows left after the dialog: $(xdotool search --onlyvisible --class mrfyc)"
+import -window root "$artifacts/mrfyc-opened-$mode.png"
 
 header=$'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=800\r\nimage_height=1000\r\ncount_lines=4321\r\nquality=5\r\n'
 printf '%s' "$header" >"$work/header.bin"
-if [ "$mode" = sizelimit ]; then
-    cp "$work/old.bin" "$work/expected.bin"
-else
-    cat "$work/header.bin" "$work/old.bin" >"$work/expected.bin"
-fi
-problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$work/bin/Temp.txt") ||
-    fail "$problem"
-
-xdotool key Return
-notice_gone() { gone "$notice"; }
-wait_for 10 notice_gone || fail "the notice did not close on Enter"
+cp "$work/old.bin" "$work/expected.bin"
+# patch_with WHAT INPUT...: one Enter or one click on OK patches (in sizelimit mode: fails) and
+# shows the notice, which Enter closes.
+patch_with() {
+    local what=$1 notice
+    shift
+    "$@"
+    wait_for 5 other_active || fail "no notice after $what"
+    notice=$(other_active)
+    [ "$(xdotool getwindowname "$notice")" = mrfyc ] || fail "the notice is not captioned mrfyc"
+    import -window root "$artifacts/mrfyc-notice-$what-$mode.png"
+    if [ "$mode" != sizelimit ]; then
+        cat "$work/header.bin" "$work/expected.bin" >"$work/next.bin"
+        mv "$work/next.bin" "$work/expected.bin"
+    fi
+    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$work/bin/Temp.txt") ||
+        fail "after $what: $problem"
+    xdotool key Return
+    wait_for 10 gone "$notice" || fail "the notice did not close on Enter"
+    wait_for 10 window_active || fail "the window did not get the focus back"
+}
+patch_with enter xdotool key Return
+# OK's client place (244, 168, 75 x 25) lies below the menu bar, about 20 pixels high; the middle of
+# the button allows for a few pixels either way.
+patch_with click xdotool mousemove --window "$window" 281 200 click 1
 
 wmctrl -i -c "$window"
 for _ in $(seq 100); do

@@ -11,6 +11,9 @@
 #             the log untouched, the window still usable
 #   scaled    a screen of 120 pixels per inch: a larger font, the controls scaled with it, the
 #             window's outer size kept and a scroll bar to reach what no longer fits
+#   classic   visual styles off (the plain edit control): OK with nothing chosen gives the notice
+# japanese, scaled and classic also check that each field's arrow pair stays drawn whatever the
+# focus and the typing do to the fields.
 # Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
 
@@ -38,10 +41,17 @@ set_pixels_per_inch() {
     done
     wineserver -w
 }
+# Wine's uxtheme reads this at start: 0 leaves every control unthemed, as Windows' classic look.
+set_theme_active() {
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+        /v ThemeActive /t REG_SZ /d "$1" /f >/dev/null 2>&1
+    wineserver -w
+}
 cleanup() {
     [ -n "$mrfyc_pid" ] && kill "$mrfyc_pid" 2>/dev/null
     wineserver -k >/dev/null 2>&1 || true
     [ "$mode" = scaled ] && set_pixels_per_inch 96
+    [ "$mode" = classic ] && set_theme_active 1
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -92,6 +102,7 @@ windows_log=$(winepath -w "$log" 2>/dev/null)
 pixels_per_inch=96
 [ "$mode" = scaled ] && pixels_per_inch=120
 set_pixels_per_inch "$pixels_per_inch"
+[ "$mode" = classic ] && set_theme_active 0
 
 arguments=()
 if [ "$mode" = failure ]; then
@@ -138,6 +149,38 @@ expect_child 104 6000
 expect_child 105 1
 wait_for 5 focus_is 101 || fail "the OK button does not have the focus at start"
 import -window root -crop 420x300+185+55 "$artifacts/mrfyc-window-$mode.png"
+
+# Each field's arrow pair stays as it was drawn before any field had the focus.
+if [ "$mode" = japanese ] || [ "$mode" = scaled ] || [ "$mode" = classic ]; then
+    crops=() # the four pairs side by side, cut where each field places its pair
+    for id in 102 103 104 105; do
+        read -r _ _ _ x y w h _ < <(child_line "$id")
+        pair="15x$((h - 5))+$((origin_x + x + w - 18))+$((origin_y + y + 2))"
+        crops+=(\( "$work/screen.png" -crop "$pair" +repage \))
+    done
+    cut_pairs() { import -window root "$work/screen.png" && convert "${crops[@]}" +append "$1"; }
+    pairs_kept() {
+        cut_pairs "$work/now.png" && compare -metric AE "$work/before.png" "$work/now.png" null:
+    }
+    cut_pairs "$work/before.png"
+    read -r _ _ _ hx hy _ hh _ < <(child_line 102)
+    # state, the focus after it, how it is reached (900 typed over the selected 900 changes nothing)
+    while read -r state focus action <&3; do
+        eval "$action"
+        wait_for 5 focus_is "$focus" || fail "$state: the focus is on $(focused_id), not $focus"
+        wait_for 5 pairs_kept || {
+            convert "$work/before.png" "$work/now.png" -append \
+                "$artifacts/mrfyc-pairs-$state-$mode.png"
+            fail "the arrow pairs changed: $state"
+        }
+        import -window root -crop 420x300+185+55 "$artifacts/mrfyc-arrows-$state-$mode.png"
+    done 3<<'STATES'
+clicked 102 xdotool mousemove $((origin_x + hx + 8)) $((origin_y + hy + hh / 2)) click 1
+tabbed 103 key Tab
+typed 103 xdotool type 900
+left 101 key Tab Tab Tab
+STATES
+fi
 
 header() { # width height lines quality
     printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=%s\r\nimage_height=%s\r\ncount_lines=%s\r\nquality=%s\r\n' "$@"
@@ -236,8 +279,8 @@ english)
     xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
     header 900 1200 6000 1 >"$work/header.bin"
     ;;
-scaled)
-    # OK keeps the focus where the scroll bar hides it; Enter still reaches it.
+scaled | classic)
+    # OK keeps the focus (at 120 dpi where the scroll bar hides it); Enter still reaches it.
     key Return
     ;;
 failure)
@@ -249,7 +292,7 @@ failure)
 esac
 
 wait_for_dialog "OK showed no notice or error"
-if [ "$mode" = scaled ]; then
+if [ "$mode" = scaled ] || [ "$mode" = classic ]; then
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     close_notice

@@ -53,19 +53,25 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ContentsCase> &info) { return std::string(info.param.Name); });
 
 // A second patch stacks a second header, as the window does on a log patched before; "/" names
-// the same folder as "\".
+// the same folder as "\". The log keeps its attributes (the new file is hidden until it is in
+// place) and is marked for backup.
 TEST(LogReplacement, SecondPatchStacksAnotherHeader)
 {
     TestFolder folder;
     std::string path = folder.Path("a.mrfy");
     test::WriteWhole(path, "old");
     LogReplacement(path).Prepend("first\r\n");
+    const std::wstring wide = test::Wide(path);
+    EXPECT_EQ(::GetFileAttributesW(wide.c_str()), DWORD{FILE_ATTRIBUTE_ARCHIVE});
+    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     for (char &c : path)
         c = c == '\\' ? '/' : c;
     LogReplacement second(path);
     second.Open();
     second.Prepend("second\r\n");
     EXPECT_EQ(test::ReadWhole(folder.Path("a.mrfy")), "second\r\nfirst\r\nold");
+    EXPECT_EQ(::GetFileAttributesW(wide.c_str()),
+              DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE});
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.mrfy"});
 }
 
@@ -123,8 +129,7 @@ TEST_P(Refusal, NamesThePathAndChangesNothing)
         EXPECT_NE(error.SystemError(), 0);
     }
     EXPECT_EQ(folder.Names(), before);
-    if (!oldContents.empty())
-        EXPECT_EQ(test::ReadWhole(path), oldContents);
+    EXPECT_EQ(oldContents.empty() ? oldContents : test::ReadWhole(path), oldContents);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -145,6 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         RefusalCase{"HeldOpenForWriting", Expect::OpenError,
                     [](const std::string &path) { return Holding("hold-write", path); }},
+        // Readable, but no other file can take its name while it is open.
+        RefusalCase{"HeldOpenWithoutDeleteSharing", Expect::CreateError,
+                    [](const std::string &path) { return Holding("hold-read", path); }},
         RefusalCase{"AnotherPatchRunning", Expect::OpenError,
                     [](const std::string &path) { return Holding("hold-patch", path); }}),
     [](const testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.Name); });
@@ -159,6 +167,21 @@ TEST(LogReplacement, RefusesANameThatIsNoUtf8)
     } catch (const EFOpenError &error) {
         EXPECT_EQ(error.Message(), "ファイル " + path + " は開けません");
     }
+}
+
+// The next patch removes what killed patches left (the log's name in any case), not the new
+// file of a patch still running, nor names of another shape.
+TEST(LogReplacement, NextPatchRemovesOnlyWhatKilledPatchesLeft)
+{
+    TestFolder folder;
+    for (const char *name : {".A.MRFY.mrfyc-0000abcd", ".a.mrfy.mrfyc-0000abc",
+                             ".a.mrfy.mrfyc-0000abcg", ".b.mrfy.mrfyc-0000abcd", "a.mrfy"})
+        test::WriteWhole(folder.Path(name), "old");
+    const auto running = Holding("hold-new-file", folder.Path(".a.mrfy.mrfyc-87654321"));
+    LogReplacement(folder.Path("a.mrfy")).Prepend("new");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{
+                                  ".a.mrfy.mrfyc-0000abc", ".a.mrfy.mrfyc-0000abcg",
+                                  ".a.mrfy.mrfyc-87654321", ".b.mrfy.mrfyc-0000abcd", "a.mrfy"}));
 }
 
 // Killed at points spread over the copy: the log is the old bytes or header + old bytes, never

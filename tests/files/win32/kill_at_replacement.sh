@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# kill_at_replacement.sh PREFIX HELPER.exe SCRATCH: Wine's server makes the renames, so it runs
+# under strace (on a copy of the prefix) and is held 3 s at its first rename while the patch is
+# killed: before the rename, after it, and at a rename made to fail (the patch dies before it can
+# clean up). The log must be old or new, and the next patch must leave it alone in its folder.
+# Exit 77 (skipped) where strace cannot trace.
+set -euo pipefail
+prefix="$1" helper="$2" work="$3/kill_at_replacement.$$"
+strace -qq -o /dev/null true 2>/dev/null || { echo "skipped: strace cannot trace here"; exit 77; }
+mkdir -p "$work"
+cp -al "$prefix" "$work/prefix" 2>/dev/null || cp -a "$prefix" "$work/prefix"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+log="$work/logs/killed.mrfy" header='layer_count=1;' failed=0
+head -c 3000000 /dev/urandom >"$work/old"
+fail() { echo "FAIL $moment: $*" && failed=1; }
+# Polls a condition for 60 s at most.
+within() { for _ in $(seq 3000); do eval "$1" && return 0; sleep 0.02; done; return 1; }
+# The server in rename (82), or in the failure strace put in its place (-1).
+in_rename='grep -qE "^(82|-1) " "/proc/$server/syscall"'
+for moment in delay_enter=3000000 delay_exit=3000000 error=EIO:delay_exit=3000000; do
+    rm -rf "$work/logs" && mkdir "$work/logs" && cp "$work/old" "$log"
+    strace -f -qq -o /dev/null -e trace=rename -e inject=rename:"$moment":when=1 wineserver -f -p &
+    tracer=$!
+    within 'server="$(pgrep -P "$tracer")"' || fail "no server"
+    wine "$helper" prepend "Z:${log//\//\\}" "$header" &
+    patch=$!
+    within "$in_rename" || fail "no rename"
+    kill -9 "$patch" && wait "$patch" || true
+    within "! $in_rename" || fail "the server stays held"
+    cp "$log" "$work/before" || fail "no log"
+    cmp -s "$log" "$work/old" || { printf %s "$header"; cat "$work/old"; } | cmp -s - "$log" ||
+        fail "the log is neither old nor new"
+    echo "$moment: killed; $(cmp -s "$log" "$work/old" && echo old || echo new) log;" $(ls -A "$work/logs")
+    [[ "$moment" != error=* ]] || [ "$(ls -A "$work/logs" | wc -l)" = 2 ] || fail "nothing left to clean"
+    wine "$helper" prepend "Z:${log//\//\\}" "$header" || fail "the next patch failed"
+    { printf %s "$header"; cat "$work/before"; } | cmp -s - "$log" || fail "the next patch is wrong"
+    [ "$(ls -A "$work/logs")" = killed.mrfy ] || fail "left after the next patch:" $(ls -A "$work/logs")
+    wineserver -k || true
+    wait "$tracer" || true
+done
+exit $failed

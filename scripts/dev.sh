@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # One entry point for a fresh Debian 12 machine: installs what is missing, builds incrementally,
-# then starts mrfyc (run), passes every test (test) or measures (bench).
+# then starts mrfyc (run), passes every test (test), measures (bench) or makes the Windows download
+# in dist/ (package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,8 +19,10 @@ test_packages=(
     clang clang-format libclang-rt-14-dev
     desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils
     appstream man-db dpkg-dev locales libc-l10n
-    g++-mingw-w64-x86-64-posix wine wine64
+    g++-mingw-w64-x86-64-posix wine wine64 nsis zip unzip
 )
+# The Windows download; `test` makes it too and tries it under Wine.
+package_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix nsis zip)
 
 install_missing() {
     local missing=() p
@@ -62,6 +65,15 @@ test)
     build windows
     ctest --preset windows
     ;;
+package)
+    packages=("${package_packages[@]}")
+    install_missing
+    # The date inside is the last commit's: a new commit must remake the files even when no
+    # source changed.
+    rm -f dist/mrfyc-*-windows-x64.zip dist/mrfyc-*-windows-x64-setup.exe dist/SHA256SUMS
+    build windows-release
+    (cd dist && sha256sum -c SHA256SUMS)
+    ;;
 bench)
     packages+=(time)
     install_missing
@@ -69,7 +81,7 @@ bench)
     exec bash bench/run.sh "${@:2}"
     ;;
 *)
-    echo "usage: $0 run | test | bench" >&2
+    echo "usage: $0 run | test | bench | package" >&2
     exit 2
     ;;
 esac

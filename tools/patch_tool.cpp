@@ -6,6 +6,7 @@
 #include "rules/log_file_selection.h"
 #include "tools/header_check.h"
 #include "tools/patch_messages.h"
+#include "tools/system.h"
 
 #include <charconv>
 #include <cstdint>
@@ -108,7 +109,9 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments,
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (optionsEnded || argument.size() < 2 || !argument.starts_with('-'))
-            commandLine.Files.emplace_back(argument);
+            for (std::string &file : ExpandFileArgument(arguments[i]))
+                commandLine.Files.push_back(std::move(file));
+
         else if (argument == "--")
             optionsEnded = true;
         else

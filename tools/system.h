@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mrfyc {
 
@@ -19,6 +20,13 @@ std::string SystemErrorText(int systemError, MessageLanguage language);
 // The language to speak when none of the locale variables says one: English on POSIX (an unset
 // locale is "C"), the user's display language on Windows.
 MessageLanguage SystemMessageLanguage();
+
+// The files one FILE argument names. POSIX shells expand patterns before the program starts,
+// so there it is the argument itself. Windows hands them over as typed: "*" and "?" in the
+// name's last part are matched against that folder, and the matches come in the order of the
+// names (as NTFS lists them, whatever the file system); a pattern that matches nothing, or a
+// name without them, stays as it is, so that the patch reports it as a file it cannot open.
+std::vector<std::string> ExpandFileArgument(const std::string &argument);
 
 // The end of a line as the standard streams write it: "\n", or "\r\n" on Windows.
 std::string_view LineEnd() noexcept;

@@ -4,12 +4,15 @@
 
 32 x 32 pixels in the 16 colours of the standard VGA palette, transparent outside the strip.
 Writes mrfyc.xpm and the scalable mrfyc.svg (one square per pixel); with ImageMagick's convert at
-hand also mrfyc.png, mrfyc.ico and the desktop theme's sizes hicolor/NxN.png, scaled up or down
-pixel by pixel so that the picture stays sharp.
+hand also mrfyc.png and the desktop theme's sizes hicolor/NxN.png, scaled up or down pixel by
+pixel so that the picture stays sharp; with icotool (icoutils) too, the Windows icon mrfyc.ico
+from the same pictures: the sizes Explorer, the task bar and Alt+Tab ask for, 32-bit with alpha,
+the largest as PNG as Windows Vista and later read it.
 """
 import os
 import shutil
 import subprocess
+import tempfile
 
 SIZE = 32
 PALETTE = {
@@ -65,6 +68,7 @@ def write_xpm(path, px):
 
 
 HICOLOR_SIZES = (16, 32, 48, 64, 128, 256)
+ICO_SIZES = (16, 24, 32, 48)  # and 256 as PNG
 
 
 def write_svg(path, px):
@@ -89,13 +93,26 @@ def main():
     if convert:
         png = os.path.join(here, 'mrfyc.png')
         subprocess.run([convert, xpm, '-strip', 'PNG8:' + png], check=True)
-        subprocess.run([convert, xpm, '-colors', '16', os.path.join(here, 'mrfyc.ico')],
-                       check=True)
         os.makedirs(os.path.join(here, 'hicolor'), exist_ok=True)
         for size in HICOLOR_SIZES:
             out = os.path.join(here, 'hicolor', f'{size}x{size}.png')
             subprocess.run([convert, xpm, '-filter', 'point', '-resize', f'{size}x{size}',
                             '-strip', 'PNG32:' + out], check=True)
+        icotool = shutil.which('icotool')
+        if icotool:
+            write_ico(convert, icotool, xpm, os.path.join(here, 'hicolor', '256x256.png'),
+                      os.path.join(here, 'mrfyc.ico'))
+
+
+def write_ico(convert, icotool, xpm, png256, ico):
+    with tempfile.TemporaryDirectory() as temp:
+        images = []
+        for size in ICO_SIZES:
+            images.append(os.path.join(temp, f'{size}.png'))
+            subprocess.run([convert, xpm, '-filter', 'point', '-resize', f'{size}x{size}',
+                            '-strip', 'PNG32:' + images[-1]], check=True)
+        subprocess.run([icotool, '--create', '--bit-depth=32', '--output=' + ico] + images
+                       + ['--raw=' + png256], check=True)
 
 
 if __name__ == '__main__':

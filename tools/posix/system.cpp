@@ -26,6 +26,11 @@ MessageLanguage SystemMessageLanguage()
     return MessageLanguage::English;
 }
 
+std::vector<std::string> ExpandFileArgument(const std::string &argument)
+{
+    return {argument};
+}
+
 std::string_view LineEnd() noexcept
 {
     return "\n";

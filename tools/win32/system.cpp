@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace mrfyc {
@@ -29,7 +31,54 @@ std::optional<std::string> FormatSystemMessage(DWORD code, DWORD languageId)
     return win32::ToUtf8(text);
 }
 
+struct FindCloser
+{
+    void operator()(HANDLE find) const noexcept { ::FindClose(find); }
+};
+using FindHandle = std::unique_ptr<void, FindCloser>;
+
+// The names in the folder that match pattern's last part, "." and ".." left out.
+std::vector<std::wstring> MatchingNames(const std::wstring &pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0));
+    if (find.get() == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.emplace_back(name);
+    } while (::FindNextFileW(find.get(), &found));
+    return names;
+}
+
+// NTFS's order: by name with case ignored; names that differ in case alone, by their code units.
+bool ComesFirst(const std::wstring &a, const std::wstring &b)
+{
+    const int folded = ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                              static_cast<int>(b.size()), TRUE);
+    return folded != CSTR_EQUAL ? folded == CSTR_LESS_THAN : a < b;
+}
+
 } // namespace
+
+std::vector<std::string> ExpandFileArgument(const std::string &argument)
+{
+    const std::size_t nameStart = argument.find_last_of("\\/:") + 1; // npos + 1 == 0
+    const std::optional<std::wstring> pattern = win32::ToWide(argument);
+    if (!pattern || argument.find_first_of("*?", nameStart) == std::string::npos)
+        return {argument};
+    std::vector<std::wstring> names = MatchingNames(*pattern);
+    if (names.empty())
+        return {argument};
+    std::sort(names.begin(), names.end(), ComesFirst);
+    std::vector<std::string> files;
+    for (const std::wstring &name : names)
+        files.push_back(argument.substr(0, nameStart) + win32::ToUtf8(name));
+    return files;
+}
 
 std::string SystemErrorText(int systemError, MessageLanguage language)
 {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What mrfyc.exe carries besides its code, read from the built file as Windows reads it: the
-// manifest that keeps Windows from stretching the window and gives it the current controls, the
-// icon the shell loads, and the version.
+// What mrfyc.exe and mrfyc-patch.exe carry besides their code, read from the built files as
+// Windows reads them: the manifest, the icon the shell picks its sizes from, and the version
+// information in Japanese and English.
 #include "files/program_directory.h"
 #include "shell/win32/resource_ids.h"
 
@@ -9,17 +9,30 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 namespace mrfyc::test {
 namespace {
 
-class ProgramFile : public testing::Test
+struct ProgramCase
+{
+    const char *Name;
+    const char *FromTests; // the file, relative to the test's folder
+    const char *FileName;
+    const wchar_t *DescriptionJa;
+    const wchar_t *DescriptionEn;
+    std::vector<const char *> Manifest; // what the manifest says, each in its own words
+    bool Icon;
+};
+
+class ProgramFile : public testing::TestWithParam<ProgramCase>
 {
 protected:
     void SetUp() override
     {
-        const std::string path = ProgramDirectory() + MRFYC_EXE_FROM_TESTS;
+        const std::string path = ProgramDirectory() + GetParam().FromTests;
         const std::wstring wide(path.begin(), path.end()); // the build tree's path is ASCII
         m_module = LoadLibraryExW(wide.c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -43,31 +56,90 @@ protected:
     HMODULE m_module = nullptr;
 };
 
-TEST_F(ProgramFile, ManifestAsksForPerMonitorAwarenessCommonControlsAndNoElevation)
+// The entries of an icon group as the shell reads them: width (0 for 256) and bits per pixel.
+#pragma pack(push, 2)
+struct IconGroupEntry
+{
+    BYTE Width, Height, Colours, Reserved;
+    WORD Planes, BitCount;
+    DWORD Bytes;
+    WORD Id;
+};
+#pragma pack(pop)
+
+TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
 {
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
-    for (const char *wanted :
-         {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<",
-          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
-          "PerMonitorV2, PerMonitor<",
-          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\""})
+    for (const char *wanted : GetParam().Manifest)
         EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
     // A second manifest (the toolchain's default one) would leave it to chance which one counts.
     EXPECT_TRUE(Resource(RT_MANIFEST, MAKEINTRESOURCEW(2)).empty());
+
+    const std::string group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(MRFYC_ICON_MAIN));
+    std::set<std::pair<int, int>> icons; // size, bits per pixel
+    for (std::size_t at = 6; at + sizeof(IconGroupEntry) <= group.size();
+         at += sizeof(IconGroupEntry)) {
+        const auto *entry = reinterpret_cast<const IconGroupEntry *>(group.data() + at);
+        icons.emplace(entry->Width == 0 ? 256 : entry->Width, entry->BitCount);
+    }
+    if (GetParam().Icon)
+        EXPECT_EQ(icons, (std::set<std::pair<int, int>>{
+                             {16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}}));
+    else
+        EXPECT_TRUE(icons.empty());
+
+    std::string version = Resource(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
+    ASSERT_GT(version.size(), sizeof(VS_FIXEDFILEINFO));
+    const auto value = [&version](const wchar_t *block, const wchar_t *name) -> std::wstring {
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\") + block + L"\\" + name;
+        void *text = nullptr;
+        UINT length = 0;
+        if (!VerQueryValueW(version.data(), path.c_str(), &text, &length) || length == 0)
+            return L"(none)";
+        return std::wstring(static_cast<const wchar_t *>(text), length - 1);
+    };
+    const std::string fileName = GetParam().FileName;
+    for (const wchar_t *block : {L"041104B0", L"040904B0"}) {
+        EXPECT_EQ(value(block, L"OriginalFilename"),
+                  std::wstring(fileName.begin(), fileName.end()));
+        EXPECT_EQ(value(block, L"FileVersion"), L"" MRFYC_VERSION);
+        EXPECT_EQ(value(block, L"ProductName"), L"mrfyc");
+    }
+    EXPECT_EQ(value(L"041104B0", L"FileDescription"), GetParam().DescriptionJa);
+    EXPECT_EQ(value(L"040904B0", L"FileDescription"), GetParam().DescriptionEn);
 }
 
-TEST_F(ProgramFile, CarriesTheIconAndItsVersion)
-{
-    EXPECT_NE(FindResourceW(m_module, MAKEINTRESOURCEW(MRFYC_ICON_MAIN), RT_GROUP_ICON), nullptr);
-    const std::string version = Resource(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
-    ASSERT_GT(version.size(), sizeof(VS_FIXEDFILEINFO));
-    const std::wstring text(reinterpret_cast<const wchar_t *>(version.data()),
-                            version.size() / sizeof(wchar_t));
-    EXPECT_NE(text.find(L"OriginalFilename"), std::wstring::npos);
-    EXPECT_NE(text.find(L"mrfyc.exe"), std::wstring::npos);
-    EXPECT_NE(text.find(L"" MRFYC_VERSION), std::wstring::npos);
-}
+const char *const kAsInvoker = "level=\"asInvoker\"";
+const char *const kWindows10 = "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>";
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, ProgramFile,
+    testing::Values(
+        ProgramCase{"Window",
+                    MRFYC_EXE_FROM_TESTS,
+                    "mrfyc.exe",
+                    L"ミルフィ ログのアニメーション データ修正",
+                    L"Corrects the animation data of Milfy log files",
+                    {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                     "true/pm<",
+                     "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                     "WindowsSettings\">PerMonitorV2, PerMonitor<",
+                     "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", kAsInvoker,
+                     kWindows10},
+                    true},
+        ProgramCase{"PatchTool",
+                    MRFYC_PATCH_FROM_TESTS,
+                    "mrfyc-patch.exe",
+                    L"ミルフィ ログのアニメーション データ一括修正 (コマンド ライン)",
+                    L"Corrects the animation data of many Milfy log files from the command line",
+                    {"<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                     "WindowsSettings\">true<",
+                     "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                     "WindowsSettings\">UTF-8<",
+                     kAsInvoker, kWindows10},
+                    false}),
+    [](const testing::TestParamInfo<ProgramCase> &info) { return std::string(info.param.Name); });
 
 } // namespace
 } // namespace mrfyc::test

@@ -124,6 +124,59 @@ TEST(PatchTool, ChecksSkipsAndStacksHeaders)
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"ログ 로그.mrfy"});
 }
 
+struct WildcardCase
+{
+    const char *Name;
+    std::vector<std::string> Arguments; // patterns relative to the test's folder
+    DWORD Exit;
+    std::vector<std::string> Out; // each line's name, relative to the folder
+    std::string Err;              // the start of standard error, after the folder's path
+};
+
+class Wildcards : public testing::TestWithParam<WildcardCase>
+{
+};
+
+// A pattern gives the folder's matching names in NTFS's order, whatever order the file system
+// lists them in; a pattern that matches nothing is the name of a file that cannot be opened.
+TEST_P(Wildcards, ExpandInTheOrderOfTheNames)
+{
+    TestFolder folder;
+    for (const char *name : {"b.mrfy", "😀 2.mrfy", "A.mrfy", "ログ.mrfy", "c.tmp", "c.txt"})
+        test::WriteWhole(folder / name, "old");
+    std::vector<std::string> arguments;
+    for (const std::string &argument : GetParam().Arguments)
+        arguments.push_back(argument.starts_with('-') ? argument : folder / argument);
+    const test::ProgramRun run = Patch(arguments);
+    std::string out;
+    for (const std::string &line : GetParam().Out)
+        out += folder / line + "\r\n";
+    EXPECT_EQ(run.Exit, GetParam().Exit);
+    EXPECT_EQ(run.Out, out);
+    if (GetParam().Err.empty())
+        EXPECT_EQ(run.Err, "");
+    else
+        EXPECT_TRUE(run.Err.starts_with("mrfyc-patch: " + folder / GetParam().Err)) << run.Err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, Wildcards,
+    testing::Values(WildcardCase{"Star",
+                                 {"--check", "*.mrfy"},
+                                 0,
+                                 {"A.mrfy: no header", "b.mrfy: no header", "ログ.mrfy: no header",
+                                  "😀 2.mrfy: no header"},
+                                 ""},
+                    WildcardCase{"QuestionMarkThenAName",
+                                 {"--check", "?.mrfy", "c.tmp"},
+                                 0,
+                                 {"A.mrfy: no header", "b.mrfy: no header", "c.tmp: no header"},
+                                 ""},
+                    WildcardCase{"Patched", {"c.t?p"}, 0, {"c.tmp: patched"}, ""},
+                    WildcardCase{
+                        "NoMatch", {"--check", "x*.mrfy"}, 2, {}, "x*.mrfy: cannot open ("}),
+    [](const testing::TestParamInfo<WildcardCase> &info) { return std::string(info.param.Name); });
+
 struct UsageCase
 {
     const char *Name;

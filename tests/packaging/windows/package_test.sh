@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The Windows download as a user gets it, under Wine on this test's display (Xvfb with openbox):
+#   zip        unzipped into a folder with a Japanese name, mrfyc-patch.exe and mrfyc.exe there
+#              each patch a log, "Temp.txt" lands beside them
+#   installer  the installer run silently: the files, the Start-menu entry and the registry keys
+#              where they belong, the installed programs patch logs, and the silent uninstaller
+#              leaves nothing behind (Temp.txt included) and another program's .tmp alone
+# Usage: package_test.sh DIST_DIR VERSION PROBE_EXE MODE (DISPLAY and WINEPREFIX set)
+set -euo pipefail
+dist=$1 version=$2 probe_exe=$3 mode=$4
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/../../support/script_kit.sh"
+# A UTF-8 locale that every machine has: Wine reads the Japanese and emoji names by it.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+base=$dist/mrfyc-$version-windows-x64
+caption='ミルフィのアニメデータを修正するツール'
+work=$(mktemp -d)
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL ($mode): $*" >&2
+    exit 1
+}
+
+header() {
+    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=900\r\nimage_height=1200\r\ncount_lines=6000\r\nquality=1\r\n'
+}
+header >"$work/header.bin"
+new_log() { # FOLDER: a log of its own there, and its patched form in expected.bin
+    mkdir -p "$1"
+    printf 'old\r\n' >"$1/絵 😀.mrfy"
+    cat "$work/header.bin" "$1/絵 😀.mrfy" >"$work/expected.bin"
+    echo "$1/絵 😀.mrfy"
+}
+
+# patch_with_tool FOLDER: the folder's mrfyc-patch.exe patches a log and writes Temp.txt there.
+patch_with_tool() {
+    local log out
+    log=$(new_log "$work/tool")
+    out=$(wine "$1/mrfyc-patch.exe" "$(winepath -w "$log")" 2>&1 | tr -d '\r') ||
+        fail "mrfyc-patch.exe in $1 failed: $out"
+    [ "$out" = "$(winepath -w "$log"): patched" ] || fail "mrfyc-patch.exe said: $out"
+    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$1/Temp.txt") ||
+        fail "$problem"
+}
+
+# patch_with_window FOLDER: the folder's mrfyc.exe, started on a log, patches it on OK (where the
+# window starts with the focus) and closes with exit code 0.
+patch_with_window() {
+    local log pid window code=0
+    log=$(new_log "$work/window")
+    rm -f "$1/Temp.txt"
+    wine "$1/mrfyc.exe" "$(winepath -w "$log")" >/dev/null 2>&1 &
+    pid=$!
+    find_window() { xdotool search --onlyvisible --name "^$caption\$" | head -n 1 | grep .; }
+    wait_for 60 find_window || fail "mrfyc.exe in $1 showed no window"
+    window=$(find_window)
+    active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
+    wait_for 10 active || xdotool windowactivate --sync "$window"
+    # OK (control 101) takes the focus once the window is ready for keys.
+    ok_focused() {
+        wine "$probe_exe" window mrfycTForm1 2>/dev/null |
+            awk '$1 == "child" && $8 == "focus=1" { print $2 }' | grep -qx 101
+    }
+    wait_for 20 ok_focused || fail "mrfyc.exe did not put the focus on OK"
+    xdotool key --clearmodifiers Return
+    wait_for 20 cmp -s "$work/expected.bin" "$log" || fail "OK in mrfyc.exe did not patch the log"
+    # The notice "修正しました" has the focus now; Enter closes it.
+    xdotool key --clearmodifiers Return
+    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$1/Temp.txt") ||
+        fail "$problem"
+    wmctrl -i -c "$window"
+    wait "$pid" || code=$?
+    [ "$code" = 0 ] || fail "mrfyc.exe ended with exit code $code"
+}
+
+reg_value() { # KEY NAME: the value's data as reg prints it; NAME (Default) for the key's own
+    local which=(/v "$2")
+    [ "$2" != '(Default)' ] || which=(/ve)
+    wine reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print; found = 1 }
+            END { exit !found }'
+}
+reg_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+
+case "$mode" in
+zip)
+    folder="$work/ミルフィ ツール"
+    mkdir -p "$folder"
+    unzip -q "$base.zip" -d "$folder"
+    [ "$(cd "$folder" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe " ] ||
+        fail "the zip holds: $(ls "$folder")"
+    patch_with_tool "$folder"
+    patch_with_window "$folder"
+    ;;
+installer)
+    user_dir=$WINEPREFIX/drive_c/users/$(id -un)
+    installed=$user_dir/AppData/Local/Programs/mrfyc
+    shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/mrfyc.lnk"
+    classes='HKCU\Software\Classes'
+    uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\mrfyc'
+    # What an earlier failed run may have left, then .tmp as another program has claimed it.
+    rm -rf "$installed" "$shortcut"
+    for key in "$uninstall_key" "$classes\\mrfyc.Log" "$classes\\.mrfy" "$classes\\.tmp"; do
+        wine reg delete "$key" /f >/dev/null 2>&1 || true
+    done
+    wine reg add "$classes\\.tmp" /ve /d Other.Tmp /f >/dev/null 2>&1
+
+    wine "$base-setup.exe" /S || fail "the silent installer failed"
+    [ "$(cd "$installed" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe uninstall.exe " ] ||
+        fail "the installer put: $(ls "$installed")"
+    unzip -q "$base.zip" -d "$work/zip"
+    for file in mrfyc.exe mrfyc-patch.exe README.txt LICENSE.txt; do
+        cmp "$work/zip/$file" "$installed/$file" || fail "$file differs from the zip's"
+    done
+    [ -f "$shortcut" ] || fail "no Start-menu entry"
+    windows_dir=$(winepath -w "$installed")
+    expect_value() { # KEY NAME DATA
+        local data
+        data=$(reg_value "$1" "$2") || fail "no $2 in $1"
+        [ "$data" = "$3" ] || fail "$1 $2 is '$data', not '$3'"
+    }
+    expect_value "$uninstall_key" DisplayName mrfyc
+    expect_value "$uninstall_key" DisplayVersion "$version"
+    expect_value "$uninstall_key" Publisher mrfyc
+    expect_value "$uninstall_key" DisplayIcon "$windows_dir\\mrfyc.exe,0"
+    expect_value "$uninstall_key" UninstallString "\"$windows_dir\\uninstall.exe\""
+    expect_value "$uninstall_key" QuietUninstallString "\"$windows_dir\\uninstall.exe\" /S"
+    expect_value "$uninstall_key" NoModify 0x1
+    expect_value "$uninstall_key" NoRepair 0x1
+    size=$(reg_value "$uninstall_key" EstimatedSize) || fail "no EstimatedSize"
+    kib=$(du -k --apparent-size -c "$installed"/* | tail -n 1 | cut -f1)
+    [ $((size)) -ge $((kib * 9 / 10)) ] && [ $((size)) -le $((kib + 8)) ] ||
+        fail "EstimatedSize $((size)) KiB for $kib KiB of files"
+    expect_value "$classes\\mrfyc.Log\\shell\\open\\command" '(Default)' "\"$windows_dir\\mrfyc.exe\" \"%1\""
+    expect_value "$classes\\.mrfy" '(Default)' mrfyc.Log
+    reg_value "$classes\\.mrfy\\OpenWithProgids" mrfyc.Log >/dev/null || fail ".mrfy does not list mrfyc"
+    expect_value "$classes\\.tmp" '(Default)' Other.Tmp
+    reg_value "$classes\\.tmp\\OpenWithProgids" mrfyc.Log >/dev/null || fail ".tmp does not list mrfyc"
+
+    patch_with_tool "$installed"
+    patch_with_window "$installed"
+
+    wine "$installed/uninstall.exe" /S || fail "the silent uninstaller failed"
+    # It runs on from a copy of itself in the temporary folder.
+    wait_for 60 eval '[ ! -e "$installed" ]' || fail "the uninstaller left: $(ls -A "$installed")"
+    wait_for 60 reg_absent "$uninstall_key" || fail "the uninstaller left its own key"
+    [ ! -e "$shortcut" ] || fail "the Start-menu entry is still there"
+    reg_absent "$classes\\mrfyc.Log" || fail "mrfyc.Log is still there"
+    reg_absent "$classes\\.mrfy" || fail ".mrfy is still there: $(wine reg query "$classes\\.mrfy" /s)"
+    reg_absent "$classes\\.tmp\\OpenWithProgids" || fail ".tmp still lists programs to open with"
+    expect_value "$classes\\.tmp" '(Default)' Other.Tmp
+    wine reg delete "$classes\\.tmp" /f >/dev/null 2>&1
+    ;;
+*)
+    echo "usage: $0 DIST_DIR VERSION PROBE_EXE zip|installer" >&2
+    exit 2
+    ;;
+esac
+echo "PASS ($mode)"

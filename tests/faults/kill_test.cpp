@@ -305,14 +305,14 @@ TEST_F(KilledInPlace, AtEveryCallTheNextRunFinishesOrUndoesTheRewrite)
     EXPECT_GE(damaged, 10) << "too few kills landed while the contents were moving";
 }
 
-// Bytes the process has written so far, by any call; -1 once it is gone.
+// Bytes the process has written so far, by any call.
 long long BytesWritten(pid_t pid)
 {
     std::ifstream io("/proc/" + std::to_string(pid) + "/io");
     std::string key;
-    long long bytes = -1;
+    long long bytes = 0;
     while (io >> key >> bytes && key != "wchar:")
-        bytes = -1;
+        bytes = 0;
     return bytes;
 }
 
@@ -332,7 +332,10 @@ TEST_F(KilledInPlace, AtRandomPointsTheNextRunFinishesOrUndoesTheRewrite)
             {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", Patcher(), Log()});
         const long long target =
             2 * static_cast<long long>(m_old.size()) * (kill + 1) / (kKills + 1);
-        while (BytesWritten(child.Pid) >= 0 && BytesWritten(child.Pid) < target) {
+        siginfo_t ended = {};
+        while (::waitid(P_PID, static_cast<id_t>(child.Pid), &ended, WEXITED | WNOHANG | WNOWAIT) ==
+                   0 &&
+               ended.si_pid == 0 && BytesWritten(child.Pid) < target) {
         }
         ::kill(child.Pid, SIGKILL);
         WaitChild(child, std::chrono::minutes(1));

@@ -2,6 +2,7 @@
 #include "files/log_patch.h"
 
 #include "files/log_replacement.h"
+#include "files/rewrite_recovery.h"
 #include "files/scratch_file.h"
 #include "rules/errors.h"
 
@@ -22,11 +23,14 @@ PatchOutcome PatchLogFile(const std::string &currentLogPath, const THeaderSettin
     // Without the program's folder the name alone would land in the working folder.
     if (programDirectory.empty())
         throw EFCreateError(FileCreateErrorText(scratchPath));
+    // A log another run left half-moved must be whole before anyone reads it again.
+    RecoverInterruptedRewrites(programDirectory);
     ScratchFile scratch = ScratchFile::Write(scratchPath, BuildHeaderText(settings));
     const std::string header = scratch.ReadBack();
     // Some file systems report a failed write only when the file is closed.
     scratch.Close();
     LogReplacement log(currentLogPath);
+    log.SetJournalFolder(programDirectory);
     log.Open();
     log.Prepend(header);
     return PatchOutcome::Patched;

@@ -25,6 +25,10 @@ public:
     // Replaces the contents with prefix + the old contents. EFCreateError when the log is
     // read-only or no new file can be made beside it; EWriteError, EReadError, EStreamError.
     void Prepend(std::string_view prefix);
+    // Where a rewrite in place keeps the journal that lets the next run finish or undo it after
+    // a kill (the program's folder). Without one, a log that could only be rewritten in place is
+    // refused. Windows never rewrites in place.
+    void SetJournalFolder(std::string folder);
 
     // Block size of the copy: large enough for full-speed I/O, small enough to keep memory flat.
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;

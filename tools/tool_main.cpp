@@ -2,6 +2,7 @@
 #include "tools/tool_main.h"
 
 #include "files/program_directory.h"
+#include "files/rewrite_recovery.h"
 #include "rules/errors.h"
 #include "tools/patch_tool.h"
 #include "tools/system.h"
@@ -49,7 +50,10 @@ int PatchToolMain(const std::function<std::vector<std::string>()> &arguments)
     try {
         const MessageLanguage language = ChooseMessageLanguage(
             [](const char *name) { return std::getenv(name); }, SystemMessageLanguage());
-        return RunPatchTool(arguments(), ProgramDirectory(), language, std::cout, std::cerr);
+        const std::string programDirectory = ProgramDirectory();
+        // Before anything reads a log: --check must not take a half-moved one for a clean one.
+        RecoverInterruptedRewrites(programDirectory);
+        return RunPatchTool(arguments(), programDirectory, language, std::cout, std::cerr);
     } catch (const std::bad_alloc &) {
         return OutOfMemory();
     }

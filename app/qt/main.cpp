@@ -2,6 +2,9 @@
 #include "shell/qt/command_line.h"
 #include "shell/qt/startup.h"
 
+#include "files/program_directory.h"
+#include "files/rewrite_recovery.h"
+
 #include "rules/log_file_selection.h"
 #include "ui/qt/main_window.h"
 
@@ -16,6 +19,8 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     if (const std::optional<int> exitCode = mrfyc::AnswerInformationOptions(argc, argv))
         return *exitCode;
+    // A log that a killed patch left half-moved is made whole before the window can touch it.
+    mrfyc::RecoverInterruptedRewrites(mrfyc::ProgramDirectory());
     // The current log path lives from start to exit, beyond the window that shows it.
     mrfyc::LogFileSelection selection;
     return mrfyc::RunProgram(argc, argv, [&selection, &argc, argv] {

@@ -30,4 +30,9 @@ void LogReplacement::Prepend(std::string_view prefix)
     m_impl->Replace.Prepend(prefix);
 }
 
+void LogReplacement::SetJournalFolder(std::string folder)
+{
+    m_impl->Replace.SetJournalFolder(std::move(folder));
+}
+
 } // namespace mrfyc

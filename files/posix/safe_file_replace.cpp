@@ -2,7 +2,9 @@
 #include "files/posix/safe_file_replace.h"
 
 #include "files/posix/file_copy.h"
+#include "files/posix/in_place_rewrite.h"
 #include "files/posix/path_walk.h"
+#include "files/posix/rewrite_journal.h"
 #include "files/posix/sibling_file.h"
 #include "rules/code_page.h"
 #include "rules/errors.h"
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <climits>
 #include <limits>
 #include <linux/fs.h>
 #include <memory>
@@ -26,6 +29,19 @@ namespace {
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
+
+// The folder's path as the kernel resolved it; empty where /proc cannot say, and a rewrite in
+// place then has no journal to name it in.
+std::string FolderPathOf(int folder)
+{
+    const std::string link = "/proc/self/fd/" + std::to_string(folder);
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(link.c_str(), path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size() || path.front() != '/')
+        return {};
+    path.resize(static_cast<std::size_t>(length));
+    return path;
+}
 constexpr int kOpenAttempts = 8;
 
 // The error number defaults to the last failed call's.
@@ -39,44 +55,9 @@ constexpr int kOpenAttempts = 8;
     throw EReadError(std::string(kReadErrorText), systemError);
 }
 
-std::unique_ptr<char[]> AllocateBlock()
-{
-    try {
-        return std::make_unique_for_overwrite<char[]>(SafeFileReplace::kBlockSize);
-    } catch (const std::bad_alloc &) {
-        throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
-    }
-}
-
 bool SameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Undoes a reservation that failed part-way; if even that fails, the file keeps its contents
-// and only gains zeros at the end.
-bool RestoreSize(const FileDescriptor &file, off_t size)
-{
-    struct stat status = {};
-    if (::fstat(file.Get(), &status) != 0)
-        return false;
-    return status.st_size == size || ::ftruncate(file.Get(), size) == 0;
-}
-
-// Gives the file its new size before any byte moves, so that a full disk or a size limit fails
-// while the contents are still untouched.
-void Reserve(const FileDescriptor &file, off_t oldSize, off_t newSize)
-{
-    if (::fallocate(file.Get(), 0, 0, newSize) == 0)
-        return;
-    if (errno == EOPNOTSUPP) {
-        const std::string zeros(static_cast<std::size_t>(newSize - oldSize), '\0');
-        if (file.WriteAllAt(zeros.data(), zeros.size(), oldSize))
-            return;
-    }
-    const int error = errno;
-    RestoreSize(file, oldSize);
-    ThrowWriteError(error);
 }
 
 bool InGroup(gid_t group)
@@ -100,77 +81,6 @@ bool ModeSurvivesRewrite(const struct stat &status)
     return ::geteuid() == status.st_uid &&
            ((status.st_mode & S_ISGID) == 0 || InGroup(status.st_gid));
 }
-
-bool RestoreMode(const FileDescriptor &file, const struct stat &original)
-{
-    struct stat status = {};
-    if (::fstat(file.Get(), &status) != 0)
-        return false;
-    return (status.st_mode & kModeBits) == (original.st_mode & kModeBits) ||
-           ::fchmod(file.Get(), original.st_mode & kModeBits) == 0;
-}
-
-// The old contents [0, size) being moved to [shift, size + shift), from the end backwards so
-// that no block is overwritten before it has been moved. Every failure is undone while it can
-// be: the part moved so far still has its copy further on, so it is moved back and the file cut
-// to its old size. Only a failure of that undo itself (or a kill) leaves the file changed.
-class ShiftInPlace
-{
-public:
-    ShiftInPlace(const FileDescriptor &file, const struct stat &original, off_t size, off_t shift)
-        : m_file(file), m_original(original), m_size(size), m_shift(shift), m_block(AllocateBlock())
-    {}
-
-    void MoveContents()
-    {
-        while (m_moved > 0) {
-            const auto size = static_cast<std::size_t>(std::min<off_t>(m_moved, kBlock));
-            const off_t start = m_moved - static_cast<off_t>(size);
-            if (!m_file.ReadExactlyAt(m_block.get(), size, start))
-                Fail<EReadError>(kReadErrorText);
-            if (!m_file.WriteAllAt(m_block.get(), size, start + m_shift)) {
-                const int error = errno;
-                // The block's own old place may have been overwritten too; it is still in memory.
-                if (m_file.WriteAllAt(m_block.get(), size, start))
-                    Fail<EWriteError>(kWriteErrorText, error);
-                throw EWriteError(std::string(kWriteErrorText), error);
-            }
-            m_moved = start;
-        }
-    }
-
-    // Puts the old contents back, then throws.
-    template <typename Kind> [[noreturn]] void Fail(std::string_view text, int error = errno)
-    {
-        if (Undo()) {
-            static_cast<void>(RestoreMode(m_file, m_original));
-            static_cast<void>(::fdatasync(m_file.Get()));
-        }
-        throw Kind(std::string(text), error);
-    }
-
-private:
-    bool Undo()
-    {
-        // Front to back: each block's copy lies beyond anything written before it.
-        for (off_t at = m_moved; at < m_size;) {
-            const auto size = static_cast<std::size_t>(std::min<off_t>(m_size - at, kBlock));
-            if (!m_file.ReadExactlyAt(m_block.get(), size, at + m_shift) ||
-                !m_file.WriteAllAt(m_block.get(), size, at))
-                return false;
-            at += static_cast<off_t>(size);
-        }
-        return ::ftruncate(m_file.Get(), m_size) == 0;
-    }
-
-    static constexpr off_t kBlock = static_cast<off_t>(SafeFileReplace::kBlockSize);
-    const FileDescriptor &m_file;
-    const struct stat &m_original;
-    off_t m_size;
-    off_t m_shift;
-    off_t m_moved = m_size; // [m_moved, m_size) also has its copy at + m_shift
-    std::unique_ptr<char[]> m_block;
-};
 
 } // namespace
 
@@ -197,6 +107,8 @@ bool SafeFileReplace::OpenInFolder(WalkedPath &walked)
 {
     m_folder = std::move(walked.Folder);
     m_name = walked.Name;
+    // The journal of a rewrite in place names the folder by the path the kernel knows it by now.
+    m_folderPath = FolderPathOf(m_folder.Get());
     // Look before opening: opening a FIFO can block and opening a device can have effects.
     struct stat named = {};
     if (::fstatat(m_folder.Get(), m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
@@ -333,13 +245,21 @@ void SafeFileReplace::RewriteInPlace(const FileDescriptor &file, std::string_vie
     const off_t oldSize = status.st_size;
     if (prefix.size() > static_cast<std::size_t>(std::numeric_limits<off_t>::max() - oldSize))
         ThrowWriteError(EFBIG);
-    const auto shift = static_cast<off_t>(prefix.size());
-    ShiftInPlace shifter(file, m_status, oldSize, shift);
-    Reserve(file, oldSize, oldSize + shift);
-    shifter.MoveContents();
-    if (!file.WriteAllAt(prefix.data(), prefix.size(), 0) || !RestoreMode(file, m_status) ||
-        ::fdatasync(file.Get()) != 0)
-        shifter.Fail<EWriteError>(kWriteErrorText);
+    const RewritePlan plan{m_status.st_dev,
+                           m_status.st_ino,
+                           oldSize,
+                           m_status.st_mode & kModeBits,
+                           static_cast<std::size_t>(std::clamp<off_t>(oldSize, 1, kBlockSize)),
+                           std::string(prefix),
+                           m_folderPath,
+                           m_name};
+    // Without its journal a kill could leave the log half-moved: then nothing moves at all.
+    RewriteJournal journal;
+    if (m_journalFolder.empty() || m_folderPath.empty())
+        ThrowCreateError(0);
+    if (!journal.Create(m_journalFolder, plan))
+        ThrowCreateError(errno);
+    InPlaceRewrite(file, journal).Run();
 }
 
 void SafeFileReplace::ThrowCreateError(int systemError) const

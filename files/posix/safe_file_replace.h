@@ -14,14 +14,18 @@ namespace mrfyc {
 // Puts bytes in front of a regular file's contents without ever leaving the file half-written.
 // The new contents are streamed into a new file in the file's own folder, synced, and renamed
 // over the file; owner, mode and symlinks are kept. Only when that folder is not writable (or
-// the owner could not be kept) is the file rewritten in place, with its new size reserved first
-// and every failure but a kill undone. Once open, the file and its folder are reached only
-// through their descriptors, so renaming folders on the way cannot redirect the writes.
-// Failures throw the error kinds of rules/errors.h, naming the path as given.
+// the owner could not be kept) is the file rewritten in place, journalled so that a failure is
+// undone and a kill finished or undone by the next run. Once open, the file and its folder are
+// reached only through their descriptors, so renaming folders on the way cannot redirect the
+// writes. Failures throw the error kinds of rules/errors.h, naming the path as given.
 class SafeFileReplace
 {
 public:
     explicit SafeFileReplace(std::string path) : m_path(std::move(path)) {}
+
+    // Where a rewrite in place keeps its journal (UTF-8, with its trailing delimiter). Without
+    // one, a file that could only be rewritten in place is refused.
+    void SetJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
 
     // Opens the file for reading. EFOpenError when it is missing, unreadable or not a regular
     // file (a FIFO or a device is never opened for writing, nor replaced), and when it is
@@ -55,10 +59,12 @@ private:
     [[noreturn]] void ThrowOpenError(int systemError) const;
 
     std::string m_path;
-    FileDescriptor m_folder; // the folder that holds the file itself, symlinks followed
-    std::string m_name;      // the file's name in m_folder
+    FileDescriptor m_folder;  // the folder that holds the file itself, symlinks followed
+    std::string m_folderPath; // the same folder's resolved path
+    std::string m_name;       // the file's name in m_folder
     FileDescriptor m_source;
     struct stat m_status = {};
+    std::string m_journalFolder;
 };
 
 } // namespace mrfyc

@@ -71,6 +71,7 @@ struct LogReplacement::Impl
 };
 
 LogReplacement::LogReplacement(std::string path) : m_path(std::move(path)) {}
+void LogReplacement::SetJournalFolder(std::string) {}
 LogReplacement::~LogReplacement()
 {
     if (m_impl && m_impl->PatchLock.IsValid())

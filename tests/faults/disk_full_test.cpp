@@ -184,25 +184,41 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(NobodyCase{"SizeLimit", 0644, true, kWriteError, PatchRun::kLogSize + 50}),
     [](const testing::TestParamInfo<NobodyCase> &info) { return info.param.Name; });
 
-// A private mount of a 1 MiB tmpfs, filled up, with the log in a folder of root's: nobody
-// rewrites it in place. The log's size is a whole number of pages, so the header needs a page
-// the disk does not have.
+// A private mount of a tmpfs, filled up, with the log in a folder of root's: nobody rewrites it in
+// place. Either the log lies on the full disk (its size a whole number of pages, so the header
+// needs a page the disk does not have), or the program does, with a page left for "Temp.txt"
+// but none for the journal: then nothing may move at all.
 const char *const kFullDiskInPlaceScript = R"sh(
 set -u
-disk=$1 patcher=$2 expected=$3
-mount -t tmpfs -o size=1m tmpfs "$disk" 2>/dev/null || exit 77
+disk=$1 patcher=$2 expected=$3 full=$4
+mount -t tmpfs -o size=16m tmpfs "$disk" 2>/dev/null || exit 77
 mkdir "$disk/logs" && chmod 0755 "$disk/logs" && cp "$expected" "$disk/logs/x.mrfy" || exit 3
 chown nobody "$disk/logs/x.mrfy" || exit 3
+if [ "$full" = program ]; then
+    mkdir -m 0777 "$disk/bin" && cp "$patcher" "$disk/bin/" && patcher=$disk/bin/mrfyc-patch || exit 3
+fi
 dd if=/dev/zero of="$disk/fill" bs=4096 2>/dev/null
+[ "$full" = log ] || truncate -s -4096 "$disk/fill"
 setpriv --reuid=nobody --regid=nogroup --clear-groups "$patcher" "$disk/logs/x.mrfy"
 echo "status=$?"
 cmp -s "$disk/logs/x.mrfy" "$expected" && echo intact
 ls -A "$disk/logs"
+[ "$full" = log ] || LC_ALL=C ls -A "$disk/bin"
 )sh";
 
-using FullDiskInPlace = PatchRun;
+struct FullInPlaceCase
+{
+    const char *Name;
+    const char *Full; // which is on the full disk: the log or the program
+    std::string Listing;
+    bool Created; // the journal could not be: the log's create error
+};
 
-TEST_F(FullDiskInPlace, FailsAndKeepsTheLog)
+class FullDiskInPlace : public PatchRun, public testing::WithParamInterface<FullInPlaceCase>
+{
+};
+
+TEST_P(FullDiskInPlace, FailsAndKeepsTheLog)
 {
     if (const std::string why = WhyNotAsNobody(); !why.empty())
         GTEST_SKIP() << why;
@@ -212,12 +228,23 @@ TEST_F(FullDiskInPlace, FailsAndKeepsTheLog)
     WriteFile(m_folder.Path("expected"), PatternBytes(200 * 4096), 0644);
     const ChildResult result =
         RunChild({"unshare", "-m", "sh", "-c", kFullDiskInPlaceScript, "sh", m_folder.Path("disk"),
-                  Patcher(), m_folder.Path("expected")});
+                  Patcher(), m_folder.Path("expected"), GetParam().Full});
     if (result.ExitCode == 77)
         GTEST_SKIP() << "no private mount allowed here";
-    EXPECT_EQ(result.Out, "status=1\nintact\nx.mrfy\n") << result.Err;
-    EXPECT_NE(result.Err.find(kWriteError), std::string::npos) << result.Err;
+    EXPECT_EQ(result.Out, "status=1\nintact\n" + GetParam().Listing) << result.Err;
+    const std::string error = GetParam().Created
+                                  ? CreateErrorLine(m_folder.Path("disk/logs/x.mrfy"))
+                                  : std::string(kWriteError);
+    EXPECT_NE(result.Err.find(error), std::string::npos) << result.Err;
 }
+
+INSTANTIATE_TEST_SUITE_P(Patcher, FullDiskInPlace,
+                         testing::Values(FullInPlaceCase{"LogsDisk", "log", "x.mrfy\n", false},
+                                         FullInPlaceCase{"ProgramsDisk", "program",
+                                                         "x.mrfy\nTemp.txt\nmrfyc-patch\n", true}),
+                         [](const testing::TestParamInfo<FullInPlaceCase> &info) {
+                             return info.param.Name;
+                         });
 
 // --- One failing system call, injected with strace ---------------------------------------------
 

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // A patch killed with SIGKILL at any moment leaves the log exactly as it was or exactly patched,
 // and the next patch of that log works and leaves nothing else behind.
+#include "files/log_replacement.h"
 #include "tests/support/child_process.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/large_log.h"
+#include "tests/support/patch_run.h"
 #include "tests/support/posix/folder_files.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -231,6 +236,138 @@ TEST(KilledMidWrite, NamedNewFileLeftByAKillIsRemovedByTheNextPatch)
                 "inject=openat:error=EOPNOTSUPP:when=" + std::to_string(call)},
                run);
     EXPECT_GE(run.leftBehind, 5) << "the kills left no named file: the fallback was not taken";
+}
+
+// --- Rewritten in place: nobody may write the log but not its folder ----------------------------
+
+class KilledInPlace : public PatchRun
+{
+protected:
+    void SetUp() override
+    {
+        PatchRun::SetUp();
+        if (std::string why = WhyNotAsNobody(); !why.empty() || !StraceWorks())
+            GTEST_SKIP() << why << " / or strace cannot trace here";
+        ASSERT_EQ(::chown(Log().c_str(), kNobody, kNobody), 0);
+    }
+
+    // The patcher as nobody, behind strace's words when there are any.
+    ChildResult AsNobody(const std::string &option, std::vector<std::string> strace = {}) const
+    {
+        for (const char *word : {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"})
+            strace.emplace_back(word);
+        strace.insert(strace.end(), {Patcher(), option, Log()});
+        return RunChild(strace);
+    }
+
+    // Whether the next run, a check or a patch that skips patched logs, first brings the log back
+    // to old or new, byte for byte, and leaves no journal.
+    void ExpectNextRunRecovers(bool check)
+    {
+        const ChildResult next = AsNobody(check ? "--check" : "--skip-patched");
+        const std::string log = ReadFile(Log());
+        const bool patched = log == ExpectedHeader() + m_old;
+        EXPECT_TRUE(patched || (check && log == m_old)) << log.size() << " bytes, neither";
+        EXPECT_EQ(next.ExitCode, check && patched ? 1 : 0) << next.Output();
+        for (const std::string &name : ListFolder(m_folder.Path("bin")))
+            EXPECT_EQ(name.find("journal"), std::string::npos) << name << " outlived the next run";
+    }
+};
+
+// strace kills the patch at each write, sync, size change or removal of the log or the journal,
+// that is at every block boundary; the next run mends what is left.
+TEST_F(KilledInPlace, AtEveryCallTheNextRunFinishesOrUndoesTheRewrite)
+{
+    const std::string trace = m_folder.Path("trace");
+    AsNobody("--", {"strace", "-f", "-qq", "-y", "-o", trace, "-e",
+                    "trace=pwrite64,fdatasync,fsync,fallocate,ftruncate,fchmod,unlinkat"});
+    std::istringstream lines(ReadFile(trace));
+    std::map<std::string, int> counts;
+    int damaged = 0;
+    int kills = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t start = line.find_first_not_of(' ', line.find(' '));
+        const std::size_t paren = line.find('(', start);
+        const std::string name = line.substr(start, paren - start);
+        const int occurrence = ++counts[name];
+        if (line.find("<" + Log() + ">") == std::string::npos &&
+            line.find("Temp.txt.journal-") == std::string::npos)
+            continue;
+        WriteFile(Log(), m_old);
+        const std::string inject =
+            "inject=" + name + ":signal=KILL:when=" + std::to_string(occurrence);
+        const ChildResult killed =
+            AsNobody("--", {"strace", "-f", "-qq", "-o", "/dev/null", "-e", inject});
+        SCOPED_TRACE(inject);
+        EXPECT_FALSE(killed.Exited()) << "the kill did not land";
+        const std::string left = ReadFile(Log());
+        damaged += left != m_old && left != ExpectedHeader() + m_old;
+        ExpectNextRunRecovers(++kills % 2 == 0);
+    }
+    std::printf("%d kills, %d left the log neither old nor new\n", kills, damaged);
+    EXPECT_GE(damaged, 10) << "too few kills landed while the contents were moving";
+}
+
+// Bytes the process has written so far, by any call.
+long long BytesWritten(pid_t pid)
+{
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    std::string key;
+    long long bytes = 0;
+    while (io >> key >> bytes && key != "wchar:")
+        bytes = 0;
+    return bytes;
+}
+
+// Kills at random points of a larger log's rewrite (a fixed seed, so a failure repeats), taken
+// by the bytes written (the log's and the journal's: each block twice): most land inside a
+// block's write or a flush.
+TEST_F(KilledInPlace, AtRandomPointsTheNextRunFinishesOrUndoesTheRewrite)
+{
+    m_old = PatternBytes(12 * LogReplacement::kBlockSize + 4321, 7);
+    WriteFile(Log(), m_old);
+    constexpr int kKills = 12;
+    std::mt19937_64 random(kSeed);
+    int damaged = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        WriteFile(Log(), m_old);
+        const Child child = StartChild(
+            {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", Patcher(), Log()});
+        const long long target =
+            2 * static_cast<long long>(m_old.size()) * (kill + 1) / (kKills + 1);
+        siginfo_t ended = {};
+        while (::waitid(P_PID, static_cast<id_t>(child.Pid), &ended, WEXITED | WNOHANG | WNOWAIT) ==
+                   0 &&
+               ended.si_pid == 0 && BytesWritten(child.Pid) < target) {
+        }
+        ::kill(child.Pid, SIGKILL);
+        WaitChild(child, std::chrono::minutes(1));
+        const std::string left = ReadFile(Log());
+        damaged += left != m_old && left != ExpectedHeader() + m_old;
+        ExpectNextRunRecovers(kill % 2 == 0);
+    }
+    std::printf("%d kills, %d left the log neither old nor new\n", kKills, damaged);
+    EXPECT_GE(damaged, kKills / 2) << "too few kills landed while the contents were moving";
+}
+
+// Recovery takes up only its own user's journals, and mends only the very file one names.
+TEST_F(KilledInPlace, RecoveryLeavesOtherUsersJournalsAndReplacedLogsAlone)
+{
+    // The third flush is the log's, after its first block has moved.
+    AsNobody("--", {"strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                    "inject=fdatasync:signal=KILL:when=3"});
+    const std::string damaged = ReadFile(Log());
+    ASSERT_NE(damaged, m_old);
+    RunChild({Patcher(), "--check", Log()});
+    EXPECT_EQ(ReadFile(Log()), damaged) << "root took up nobody's journal";
+    const std::string copy = m_folder.Path("logs/copy");
+    WriteFile(copy, damaged);
+    ASSERT_TRUE(::chown(copy.c_str(), kNobody, kNobody) == 0 &&
+                std::rename(copy.c_str(), Log().c_str()) == 0);
+    AsNobody("--check");
+    EXPECT_EQ(ReadFile(Log()), damaged) << "another file under the log's name was changed";
+    EXPECT_EQ(ListFolder(m_folder.Path("bin")),
+              (std::vector<std::string>{"Temp.txt", "mrfyc-patch"}));
 }
 
 } // namespace

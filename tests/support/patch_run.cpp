@@ -105,6 +105,8 @@ void PatchRun::ExpectOutcome(const ChildResult &result, std::string_view outcome
     EXPECT_EQ(patched ? result.Err : result.Out, "");
     EXPECT_TRUE(ReadFile(Log()) == (patched ? header : "") + m_old) << "wrong log";
     EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+    for (const std::string &name : ListFolder(m_folder.Path("bin")))
+        EXPECT_EQ(name.find("journal"), std::string::npos) << name << " was left";
 }
 
 std::string NobodyRun::WhyNot() const

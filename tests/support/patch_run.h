@@ -42,7 +42,7 @@ protected:
     static std::string StraceWords(const char *options);
 
     // Patched, with "Temp.txt" beside the patcher, or failed with the text and the old log
-    // intact; no new file left either way.
+    // intact; no new file nor journal left either way.
     void ExpectOutcome(const ChildResult &result, std::string_view outcome) const;
 
     PatcherFolder m_folder;

@@ -2,7 +2,6 @@
 #include "ui/qt/main_window.h"
 
 #include "files/log_patch.h"
-#include "files/program_directory.h"
 #include "rules/layout_scaling.h"
 #include "rules/log_file_selection.h"
 #include "rules/main_window_layout.h"
@@ -129,20 +128,16 @@ void TForm1::OpenClick()
     ShowSelection();
 }
 
+THeaderSettings TForm1::FieldValues() const
+{
+    return {UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
+}
+
 void TForm1::btnPutClick()
 {
     // Errors go on to the event loop's report.
-    RunPutCommand(
-        m_selection.CurrentLogPath(),
-        {.ReadFields =
-             [this] {
-                 return THeaderSettings{UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
-             },
-         .Patch =
-             [](const std::string &path, const THeaderSettings &settings) {
-                 return PatchLogFile(path, settings, ProgramDirectory());
-             },
-         .ShowNotice = ShowNoticeBytes});
+    RunPutCommand(m_selection.CurrentLogPath(),
+                  {[this] { return FieldValues(); }, PatchLogFileBesideProgram, ShowNoticeBytes});
 }
 
 void TForm1::ScaleToScreen(int pixelsPerInch)

@@ -2,7 +2,6 @@
 #include "ui/win32/main_window.h"
 
 #include "files/log_patch.h"
-#include "files/program_directory.h"
 #include "files/win32/wide_text.h"
 #include "rules/header_fields.h"
 #include "rules/layout_scaling.h"
@@ -243,20 +242,16 @@ void TForm1::OpenClick()
     ShowSelection();
 }
 
+THeaderSettings TForm1::FieldValues() const
+{
+    return {UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
+}
+
 void TForm1::btnPutClick()
 {
     // Errors go on to the command's report.
-    RunPutCommand(
-        m_selection.CurrentLogPath(),
-        {.ReadFields =
-             [this] {
-                 return THeaderSettings{UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
-             },
-         .Patch =
-             [](const std::string &path, const THeaderSettings &settings) {
-                 return PatchLogFile(path, settings, ProgramDirectory());
-             },
-         .ShowNotice = ShowNotice});
+    RunPutCommand(m_selection.CurrentLogPath(),
+                  {[this] { return FieldValues(); }, PatchLogFileBesideProgram, ShowNotice});
 }
 
 void TForm1::WMDropFiles(HDROP drop)

@@ -4,7 +4,9 @@
 #include "tests/support/win32/win32_test_support.h"
 
 #include "rules/header_fields.h"
+#include "rules/layout_scaling.h"
 #include "rules/log_file_selection.h"
+#include "rules/main_window_layout.h"
 #include "rules/notice_function.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/test_seams.h"
@@ -372,6 +374,60 @@ TEST_F(MainWindow, FailingPatchIsReportedAndTheWindowGoesOn)
     EXPECT_EQ(ReadWhole(log), "old\r\n");
     EXPECT_EQ(FileLabel(), Wide(log));
 }
+
+// WM_DPICHANGED as Windows sends it when the window moves to a screen of another scale, from
+// another scale than the one asked for.
+class ScreenScale : public MainWindow, public testing::WithParamInterface<int>
+{
+protected:
+    void MoveToScale(int pixelsPerInch)
+    {
+        const Rect outer = MainWindowAt(pixelsPerInch).Outer;
+        RECT suggested{outer.Left, outer.Top, outer.Left + outer.Width, outer.Top + outer.Height};
+        SendMessageW(m_form->Handle(), WM_DPICHANGED, MAKEWPARAM(pixelsPerInch, pixelsPerInch),
+                     reinterpret_cast<LPARAM>(&suggested));
+        Pump();
+    }
+
+    Rect PlaceOf(HWND control) const
+    {
+        RECT bounds;
+        GetWindowRect(control, &bounds);
+        MapWindowPoints(nullptr, m_form->Handle(), reinterpret_cast<POINT *>(&bounds), 2);
+        return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
+    }
+};
+
+TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
+{
+    const int pixelsPerInch = GetParam();
+    MoveToScale(pixelsPerInch == 144 ? 96 : 144);
+    MoveToScale(pixelsPerInch);
+    const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
+    RECT outer;
+    GetWindowRect(m_form->Handle(), &outer);
+    EXPECT_EQ((Rect{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}),
+              layout.Outer);
+    EXPECT_EQ(PlaceOf(m_form->btnPut), layout.TabStops[0]);
+    EXPECT_EQ(PlaceOf(m_form->lblFile->Handle()), layout.Labels[0]);
+    TSpinEdit *fields[] = {m_form->UdH.get(), m_form->UdW.get(), m_form->Udl.get(),
+                           m_form->UdQ.get()};
+    for (std::size_t index = 1; index < kTabStops.size(); ++index) {
+        TSpinEdit &field = *fields[index - 1];
+        Rect place = PlaceOf(field.Handle());
+        place.Height = layout.TabStops[index].Height; // the font's
+        EXPECT_EQ(place, layout.TabStops[index]) << kTabStops[index].Name;
+        EXPECT_EQ(field.Button().Bounds().Width, ScaledToScreen(15, pixelsPerInch));
+    }
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_form->btnPut, WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, layout.FontHeight);
+    EXPECT_EQ(GetWindowLongW(m_form->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScreenScale, testing::Values(96, 120, 144, 192),
+                         [](const auto &info) { return std::to_string(info.param); });
 
 } // namespace
 } // namespace mrfyc::test

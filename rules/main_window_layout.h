@@ -42,8 +42,8 @@ inline constexpr std::array<ControlPlace, 5> kLabels{{
     {"Label1", {200, 105, 49, 12}, "クオリティ"},
 }};
 
-// The whole window on a screen of pixelsPerInch: the design layout in proportion, pixelsPerInch / 96
-// times as large, so that what fits at 96 fits at every scale.
+// The whole window on a screen of pixelsPerInch: the design layout in proportion, pixelsPerInch /
+// 96 times as large, so that what fits at 96 fits at every scale.
 struct ScaledMainWindow
 {
     Rect Outer; // screen coordinates, frame and menu bar included

@@ -10,8 +10,8 @@ namespace {
 template <typename Function> Function User32Function(const char *name)
 {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
-                        GetProcAddress(user32, name)))
+    return user32 ? reinterpret_cast<Function>(
+                        reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
                   : nullptr;
 }
 

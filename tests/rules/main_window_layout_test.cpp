@@ -36,18 +36,15 @@ TEST_P(MainWindowScaling, WholeWindowInProportion)
 }
 
 // Edges at half a pixel (478.5, 289.5, 67.5; 262.5, 462.5) round away from zero.
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MainWindowScaling,
-    testing::Values(
-        ScalingCase{96, {210, 77, 370, 251}, -12, {244, 168, 75, 25}, {4, 8, 349, 37},
-                    {200, 120, 121, 21}},
-        ScalingCase{120, {263, 96, 463, 314}, -15, {305, 210, 94, 31}, {5, 10, 436, 46},
-                    {250, 150, 151, 26}},
-        ScalingCase{144, {315, 116, 555, 377}, -18, {366, 252, 113, 38}, {6, 12, 524, 56},
-                    {300, 180, 182, 32}},
-        ScalingCase{192, {420, 154, 740, 502}, -24, {488, 336, 150, 50}, {8, 16, 698, 74},
-                    {400, 240, 242, 42}}),
-    [](const auto &info) { return std::to_string(info.param.PixelsPerInch); });
+const ScalingCase kScales[] = {
+    {96, {210, 77, 370, 251}, -12, {244, 168, 75, 25}, {4, 8, 349, 37}, {200, 120, 121, 21}},
+    {120, {263, 96, 463, 314}, -15, {305, 210, 94, 31}, {5, 10, 436, 46}, {250, 150, 151, 26}},
+    {144, {315, 116, 555, 377}, -18, {366, 252, 113, 38}, {6, 12, 524, 56}, {300, 180, 182, 32}},
+    {192, {420, 154, 740, 502}, -24, {488, 336, 150, 50}, {8, 16, 698, 74}, {400, 240, 242, 42}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, MainWindowScaling, testing::ValuesIn(kScales),
+                         [](const auto &info) { return std::to_string(info.param.PixelsPerInch); });
 
 TEST(MainWindowTabOrder, RunsFromTheButtonThroughTheFieldsAndRoundAgain)
 {

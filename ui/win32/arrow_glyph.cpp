@@ -23,8 +23,7 @@ bool IsArrowPixel(ArrowDirection direction, int x, int y, int rows)
     return x >= rows - halfWidth && x <= rows + halfWidth;
 }
 
-void DrawArrowGlyph(HDC dc, int left, int top, ArrowDirection direction, COLORREF colour,
-                    int rows)
+void DrawArrowGlyph(HDC dc, int left, int top, ArrowDirection direction, COLORREF colour, int rows)
 {
     const Size glyph = ArrowGlyphSize(rows);
     const OwnedBrush brush(CreateSolidBrush(colour));

@@ -208,9 +208,8 @@ void TForm1::ScaleTo(int pixelsPerInch, const RECT &suggested)
     }
     m_font.Reset(font);
     MeasureContent();
-    SetWindowPos(m_handle, nullptr, suggested.left, suggested.top,
-                 suggested.right - suggested.left, suggested.bottom - suggested.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateScrollRange();
     if (m_fileTip) {
         TTTOOLINFOW tool = FileTool();

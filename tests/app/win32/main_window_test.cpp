@@ -420,8 +420,8 @@ TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
         EXPECT_EQ(field.Button().Bounds().Width, ScaledToScreen(15, pixelsPerInch));
     }
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_form->btnPut, WM_GETFONT, 0, 0)),
-               sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_form->btnPut, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     EXPECT_EQ(font.lfHeight, layout.FontHeight);
     EXPECT_EQ(GetWindowLongW(m_form->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }

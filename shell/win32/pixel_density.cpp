@@ -33,6 +33,14 @@ int WindowPixelsPerInch(HWND window)
     return SystemPixelsPerInch();
 }
 
+int SystemMetricAt(int index, int pixelsPerInch)
+{
+    using MetricsForDpi = int(WINAPI *)(int, UINT);
+    static const auto metricsForDpi = User32Function<MetricsForDpi>("GetSystemMetricsForDpi");
+    return metricsForDpi ? metricsForDpi(index, static_cast<UINT>(pixelsPerInch))
+                         : GetSystemMetrics(index);
+}
+
 bool MessageFontAt(int pixelsPerInch, LOGFONTW &font)
 {
     using ParametersForDpi = BOOL(WINAPI *)(UINT, UINT, void *, UINT, UINT);

@@ -12,6 +12,9 @@ namespace mrfyc {
 // The pixels per inch of the screen window is on (the system's, for nullptr or an older system).
 int WindowPixelsPerInch(HWND window);
 
+// GetSystemMetrics(index) for a window drawn at a pixel density.
+int SystemMetricAt(int index, int pixelsPerInch);
+
 // The message font at a pixel density, false when the system does not give it.
 bool MessageFontAt(int pixelsPerInch, LOGFONTW &font);
 

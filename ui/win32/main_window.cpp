@@ -89,19 +89,20 @@ TForm1::~TForm1() = default;
 void TForm1::BuildContents()
 {
     m_face = WindowFontFace();
+    // Created at the design place, the frame learns its screen's scale only now; sized before the
+    // controls exist, it shows no scroll bar on the way.
     m_pixelsPerInch = WindowPixelsPerInch(m_handle);
     const ScaledMainWindow layout = MainWindowAt(m_pixelsPerInch);
-    m_font.Reset(CreateWindowFont(m_face, layout.FontHeight));
-    CreateControls(layout);
-    SetUpMenu();
-    ShowSelection();
-    DragAcceptFiles(m_handle, TRUE);
-    // Created at the design place, the frame learns its screen's scale only now.
     if (m_pixelsPerInch != kDesignPixelsPerInch) {
         const Rect &outer = layout.Outer;
         SetWindowPos(m_handle, nullptr, outer.Left, outer.Top, outer.Width, outer.Height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    m_font.Reset(CreateWindowFont(m_face, layout.FontHeight));
+    CreateControls(layout);
+    SetUpMenu();
+    ShowSelection();
+    DragAcceptFiles(m_handle, TRUE);
 }
 
 void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
@@ -364,7 +365,16 @@ void TForm1::UpdateScrollRange()
 {
     RECT client;
     GetClientRect(m_handle, &client);
-    const int page[] = {client.right, client.bottom};
+    // A bar shown only because the other one took room goes once both can go: what fits in the
+    // client area without them needs neither.
+    const LONG style = GetWindowLongW(m_handle, GWL_STYLE);
+    RECT bare = client;
+    if (style & WS_VSCROLL)
+        bare.right += SystemMetricAt(SM_CXVSCROLL, m_pixelsPerInch);
+    if (style & WS_HSCROLL)
+        bare.bottom += SystemMetricAt(SM_CYHSCROLL, m_pixelsPerInch);
+    const bool fits = m_contentExtent[0] <= bare.right && m_contentExtent[1] <= bare.bottom;
+    const int page[] = {fits ? bare.right : client.right, fits ? bare.bottom : client.bottom};
     for (const int bar : {SB_HORZ, SB_VERT}) {
         SCROLLINFO info{};
         info.cbSize = sizeof(info);

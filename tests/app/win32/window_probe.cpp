@@ -5,9 +5,13 @@
 //                                  client coordinates, text, and which one has the focus
 //   window_probe text CAPTION      the texts of the controls of a dialog, one a line
 //   window_probe clipboard         the clipboard's CF_UNICODETEXT and CF_TEXT, as UTF-8
+//   window_probe layout DPI        the main window's layout rule at DPI pixels per inch: the outer
+//                                  place, then each control's place by name
 //   window_probe foreground        the caption of the window that takes the keyboard now, when
 //                                  one of its controls has the focus (exit 1 otherwise)
 // Output is UTF-8 with LF; exit 1 when the window or the text is not there.
+#include "rules/main_window_layout.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -170,6 +174,22 @@ int ShowForeground()
     return 0;
 }
 
+int ShowLayout(int pixelsPerInch)
+{
+    using namespace mrfyc;
+    const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
+    const auto show = [](std::string_view name, const Rect &r) {
+        std::printf("%.*s %d %d %d %d\n", static_cast<int>(name.size()), name.data(), r.Left, r.Top,
+                    r.Width, r.Height);
+    };
+    show("outer", layout.Outer);
+    for (std::size_t index = 0; index < kTabStops.size(); ++index)
+        show(kTabStops[index].Name, layout.TabStops[index]);
+    for (std::size_t index = 0; index < kLabels.size(); ++index)
+        show(kLabels[index].Name, layout.Labels[index]);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -179,8 +199,11 @@ int wmain(int argc, wchar_t **argv)
         return ShowClipboard();
     if (command == L"foreground")
         return ShowForeground();
+    if (command == L"layout" && argc > 2)
+        return ShowLayout(_wtoi(argv[2]));
     if (argc < 3 || (command != L"window" && command != L"text")) {
-        std::fprintf(stderr, "usage: window_probe window CLASS | text CAPTION | clipboard\n");
+        std::fprintf(stderr,
+                     "usage: window_probe window CLASS | text CAPTION | layout DPI | clipboard\n");
         return 2;
     }
     HWND window = FindVisible(argv[2], command == L"window");

@@ -375,53 +375,48 @@ TEST_F(MainWindow, FailingPatchIsReportedAndTheWindowGoesOn)
     EXPECT_EQ(FileLabel(), Wide(log));
 }
 
-// WM_DPICHANGED as Windows sends it when the window moves to a screen of another scale, from
-// another scale than the one asked for.
+// WM_DPICHANGED as Windows sends it when the window moves to a screen of another scale.
+void MoveToScale(HWND window, int pixelsPerInch)
+{
+    const Rect outer = MainWindowAt(pixelsPerInch).Outer;
+    RECT suggested{outer.Left, outer.Top, outer.Left + outer.Width, outer.Top + outer.Height};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(pixelsPerInch, pixelsPerInch),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+}
+
+Rect PlaceOf(HWND control, HWND parent)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 class ScreenScale : public MainWindow, public testing::WithParamInterface<int>
 {
-protected:
-    void MoveToScale(int pixelsPerInch)
-    {
-        const Rect outer = MainWindowAt(pixelsPerInch).Outer;
-        RECT suggested{outer.Left, outer.Top, outer.Left + outer.Width, outer.Top + outer.Height};
-        SendMessageW(m_form->Handle(), WM_DPICHANGED, MAKEWPARAM(pixelsPerInch, pixelsPerInch),
-                     reinterpret_cast<LPARAM>(&suggested));
-        Pump();
-    }
-
-    Rect PlaceOf(HWND control) const
-    {
-        RECT bounds;
-        GetWindowRect(control, &bounds);
-        MapWindowPoints(nullptr, m_form->Handle(), reinterpret_cast<POINT *>(&bounds), 2);
-        return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
-    }
 };
 
 TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
 {
     const int pixelsPerInch = GetParam();
-    MoveToScale(pixelsPerInch == 144 ? 96 : 144);
-    MoveToScale(pixelsPerInch);
+    // From another scale than the one asked for.
+    MoveToScale(m_form->Handle(), pixelsPerInch == 144 ? 96 : 144);
+    MoveToScale(m_form->Handle(), pixelsPerInch);
     const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
-    RECT outer;
-    GetWindowRect(m_form->Handle(), &outer);
-    EXPECT_EQ((Rect{outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top}),
-              layout.Outer);
-    EXPECT_EQ(PlaceOf(m_form->btnPut), layout.TabStops[0]);
-    EXPECT_EQ(PlaceOf(m_form->lblFile->Handle()), layout.Labels[0]);
+    EXPECT_EQ(PlaceOf(m_form->Handle(), nullptr), layout.Outer);
+    EXPECT_EQ(PlaceOf(m_form->btnPut, m_form->Handle()), layout.TabStops[0]);
+    EXPECT_EQ(PlaceOf(m_form->lblFile->Handle(), m_form->Handle()), layout.Labels[0]);
     TSpinEdit *fields[] = {m_form->UdH.get(), m_form->UdW.get(), m_form->Udl.get(),
                            m_form->UdQ.get()};
     for (std::size_t index = 1; index < kTabStops.size(); ++index) {
-        TSpinEdit &field = *fields[index - 1];
-        Rect place = PlaceOf(field.Handle());
+        Rect place = PlaceOf(fields[index - 1]->Handle(), m_form->Handle());
         place.Height = layout.TabStops[index].Height; // the font's
         EXPECT_EQ(place, layout.TabStops[index]) << kTabStops[index].Name;
-        EXPECT_EQ(field.Button().Bounds().Width, ScaledToScreen(15, pixelsPerInch));
+        EXPECT_EQ(fields[index - 1]->Button().Bounds().Width, ScaledToScreen(15, pixelsPerInch));
     }
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(m_form->btnPut, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
+    GetObjectW(m_form->lblFile->Font(), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, layout.FontHeight);
     EXPECT_EQ(GetWindowLongW(m_form->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }

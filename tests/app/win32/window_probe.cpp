@@ -6,7 +6,7 @@
 //   window_probe text CAPTION      the texts of the controls of a dialog, one a line
 //   window_probe clipboard         the clipboard's CF_UNICODETEXT and CF_TEXT, as UTF-8
 //   window_probe layout DPI        the main window's layout rule at DPI pixels per inch: the outer
-//                                  place, then each control's place by name
+//                                  place, then each control's, tab stops before labels
 //   window_probe foreground        the caption of the window that takes the keyboard now, when
 //                                  one of its controls has the focus (exit 1 otherwise)
 // Output is UTF-8 with LF; exit 1 when the window or the text is not there.
@@ -178,15 +178,11 @@ int ShowLayout(int pixelsPerInch)
 {
     using namespace mrfyc;
     const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
-    const auto show = [](std::string_view name, const Rect &r) {
-        std::printf("%.*s %d %d %d %d\n", static_cast<int>(name.size()), name.data(), r.Left, r.Top,
-                    r.Width, r.Height);
-    };
-    show("outer", layout.Outer);
-    for (std::size_t index = 0; index < kTabStops.size(); ++index)
-        show(kTabStops[index].Name, layout.TabStops[index]);
-    for (std::size_t index = 0; index < kLabels.size(); ++index)
-        show(kLabels[index].Name, layout.Labels[index]);
+    std::printf("outer %d %d %d %d\n", layout.Outer.Left, layout.Outer.Top, layout.Outer.Width,
+                layout.Outer.Height);
+    for (const auto *places : {&layout.TabStops, &layout.Labels})
+        for (const Rect &r : *places)
+            std::printf("%d %d %d %d\n", r.Left, r.Top, r.Width, r.Height);
     return 0;
 }
 

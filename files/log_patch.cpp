@@ -2,6 +2,7 @@
 #include "files/log_patch.h"
 
 #include "files/log_replacement.h"
+#include "files/program_directory.h"
 #include "files/scratch_file.h"
 #include "rules/errors.h"
 
@@ -30,6 +31,12 @@ PatchOutcome PatchLogFile(const std::string &currentLogPath, const THeaderSettin
     log.Open();
     log.Prepend(header);
     return PatchOutcome::Patched;
+}
+
+PatchOutcome PatchLogFileBesideProgram(const std::string &currentLogPath,
+                                       const THeaderSettings &settings)
+{
+    return PatchLogFile(currentLogPath, settings, ProgramDirectory());
 }
 
 } // namespace mrfyc

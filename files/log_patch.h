@@ -16,5 +16,8 @@ namespace mrfyc {
 // ignore SIGXFSZ, so that the limit fails the write instead of killing.
 PatchOutcome PatchLogFile(const std::string &currentLogPath, const THeaderSettings &settings,
                           const std::string &programDirectory);
+// The same with "Temp.txt" beside the running program, as the windows patch.
+PatchOutcome PatchLogFileBesideProgram(const std::string &currentLogPath,
+                                       const THeaderSettings &settings);
 
 } // namespace mrfyc

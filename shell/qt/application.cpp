@@ -83,13 +83,8 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     try {
         NoteMouseButtons(receiver, *event);
         return QApplication::notify(receiver, event);
-    } catch (const Exception &error) {
-        ReportError(error);
-    } catch (const std::bad_alloc &) {
-        ReportError(EOutOfMemory(std::string(kOutOfMemoryText)));
-    } catch (const std::exception &error) {
-        // Not one of the program's own kinds; still reported rather than ending the program.
-        ReportError(Exception(error.what()));
+    } catch (...) {
+        ReportError(CaughtError::From(std::current_exception()));
     }
     return false;
 }
@@ -126,12 +121,12 @@ void CancelMouseCapture()
     SendReleaseOutside(application->PressedWidget());
 }
 
-void ReportError(const Exception &error)
+void ReportError(const CaughtError &error)
 {
     CancelMouseCapture();
-    if (dynamic_cast<const EAbort *>(&error))
+    if (error.Silent)
         return;
-    const QString text = QString::fromLocal8Bit(WithFullStop(error.Message()));
+    const QString text = QString::fromLocal8Bit(WithFullStop(error.Message));
     if (ErrorReportSeam()) {
         ErrorReportSeam()(text);
         return;

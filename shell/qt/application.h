@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/caught_error.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
@@ -42,6 +44,6 @@ void CancelMouseCapture();
 
 // The event loop's report of an error that escaped a handler: releases a mouse grab, then (unless
 // the error is an EAbort) shows the critical box titled with the application title.
-void ReportError(const Exception &error);
+void ReportError(const CaughtError &error);
 
 } // namespace mrfyc

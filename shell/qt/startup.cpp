@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shell/qt/startup.h"
 
+#include "rules/caught_error.h"
 #include "rules/errors.h"
 #include "shell/qt/application.h"
 #include "shell/qt/command_line.h"
@@ -121,22 +122,9 @@ void CheckPluginFolders(const QString &own)
 
 std::string StartupFailureText(const std::exception_ptr &error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception &exception) {
-        const Origin origin = OriginOf(exception.Address());
-        return StartupFailureText(exception.ClassName(), origin.module, origin.offset,
-                                  exception.Message());
-    } catch (const std::bad_alloc &) {
-        const Origin origin = OriginOf(nullptr);
-        return StartupFailureText("EOutOfMemory", origin.module, origin.offset, kOutOfMemoryText);
-    } catch (const std::exception &exception) {
-        const Origin origin = OriginOf(nullptr);
-        return StartupFailureText("Exception", origin.module, origin.offset, exception.what());
-    } catch (...) {
-        const Origin origin = OriginOf(nullptr);
-        return StartupFailureText("Exception", origin.module, origin.offset, "");
-    }
+    const CaughtError caught = CaughtError::From(error);
+    const Origin origin = OriginOf(caught.Address);
+    return StartupFailureText(caught.ClassName, origin.module, origin.offset, caught.Message);
 }
 
 int ReportStartupFailure(const std::string &text)

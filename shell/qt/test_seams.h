@@ -14,8 +14,6 @@ namespace mrfyc {
 TestSeam<void(const QString &text)> &NoticeSeam();
 // ReportError hands the text it would show here instead of opening the critical box.
 TestSeam<void(const QString &shownText)> &ErrorReportSeam();
-// Every beep, kind and order, instead of the speaker.
-TestSeam<void(BeepKind kind)> &BeepSeam();
 // The message dialog's copy goes here instead of the clipboard; true when it took the text.
 TestSeam<bool(const QString &text)> &ClipboardSeam();
 

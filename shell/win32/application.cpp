@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shell/win32/application.h"
 
+#include "rules/errors.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/resource_ids.h"

@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <new>
 #include <string>
 
 namespace mrfyc {
@@ -34,7 +33,7 @@ void ShowErrorBox(const std::string &text)
         SetFocus(focus);
 }
 
-void Report(const Exception &error) noexcept
+void Report(const CaughtError &error) noexcept
 {
     try {
         ReportError(error);
@@ -59,12 +58,12 @@ void CancelMouseCapture()
     }
 }
 
-void ReportError(const Exception &error)
+void ReportError(const CaughtError &error)
 {
     CancelMouseCapture();
-    if (dynamic_cast<const EAbort *>(&error))
+    if (error.Silent)
         return;
-    const std::string text = WithFullStop(error.Message());
+    const std::string text = WithFullStop(error.Message);
     if (ErrorReportSeam()) {
         ErrorReportSeam()(text);
         return;
@@ -76,15 +75,8 @@ void RunCommand(const std::function<void()> &command)
 {
     try {
         command();
-    } catch (const Exception &error) {
-        Report(error);
-    } catch (const std::bad_alloc &) {
-        Report(EOutOfMemory(std::string(kOutOfMemoryText)));
-    } catch (const std::exception &error) {
-        // Not one of the program's own kinds; still reported rather than ending the program.
-        Report(Exception(error.what()));
     } catch (...) {
-        Report(Exception(std::string()));
+        Report(CaughtError::From(std::current_exception()));
     }
 }
 

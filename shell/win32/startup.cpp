@@ -2,13 +2,12 @@
 #include "shell/win32/startup.h"
 
 #include "files/win32/wide_text.h"
-#include "rules/errors.h"
+#include "rules/caught_error.h"
 #include "shell/win32/test_seams.h"
 
 #include <windows.h>
 
 #include <cstdio>
-#include <new>
 
 namespace mrfyc {
 
@@ -49,12 +48,6 @@ Origin OriginOf(const void *address)
             reinterpret_cast<std::uintptr_t>(address) - reinterpret_cast<std::uintptr_t>(module)};
 }
 
-std::string TextFor(std::string_view kind, const void *address, std::string_view message)
-{
-    const Origin origin = OriginOf(address);
-    return StartupFailureText(kind, origin.module, origin.offset, message);
-}
-
 } // namespace
 
 TestSeam<void(const std::string &text)> &StartupFailureSeam()
@@ -65,17 +58,9 @@ TestSeam<void(const std::string &text)> &StartupFailureSeam()
 
 std::string StartupFailureText(const std::exception_ptr &error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception &exception) {
-        return TextFor(exception.ClassName(), exception.Address(), exception.Message());
-    } catch (const std::bad_alloc &) {
-        return TextFor("EOutOfMemory", nullptr, kOutOfMemoryText);
-    } catch (const std::exception &exception) {
-        return TextFor("Exception", nullptr, exception.what());
-    } catch (...) {
-        return TextFor("Exception", nullptr, "");
-    }
+    const CaughtError caught = CaughtError::From(error);
+    const Origin origin = OriginOf(caught.Address);
+    return StartupFailureText(caught.ClassName, origin.module, origin.offset, caught.Message);
 }
 
 int ReportStartupFailure(const std::string &text)

@@ -12,8 +12,6 @@ namespace mrfyc {
 TestSeam<void(const std::string &text)> &NoticeSeam();
 // ReportError hands the text it would show (UTF-8, full stop applied) here instead of the box.
 TestSeam<void(const std::string &shownText)> &ErrorReportSeam();
-// Every beep, kind and order, instead of the speaker.
-TestSeam<void(BeepKind kind)> &BeepSeam();
 // The message dialog's copy goes here instead of the clipboard; true when it took the text.
 TestSeam<bool(const std::wstring &text)> &ClipboardSeam();
 // The start-up failure text goes here instead of the task-modal box (stderr still gets it).

@@ -2,9 +2,10 @@
 #include "ui/qt/main_window.h"
 
 #include "files/log_patch.h"
-#include "files/program_directory.h"
 #include "rules/layout_scaling.h"
 #include "rules/log_file_selection.h"
+#include "rules/main_window_layout.h"
+#include "rules/put_command.h"
 #include "shell/qt/notice.h"
 #include "ui/qt/layout_scaling.h"
 #include "ui/qt/menu_access_key.h"
@@ -28,11 +29,9 @@ namespace mrfyc {
 
 namespace {
 
-// The layout was made for this screen and font: 96 pixels per inch, characters 12 pixels high.
-constexpr int kDesignPixelsPerInch = 96;
-constexpr int kDesignFontHeight = -12;
-constexpr QPoint kOuterPosition(210, 77);
-constexpr QSize kOuterSize(370, 251);
+// The layout was made for the screen, font and outer rectangle of rules/main_window_layout.h.
+const QPoint kOuterPosition(kMainWindowOuter.Left, kMainWindowOuter.Top);
+const QSize kOuterSize(kMainWindowOuter.Width, kMainWindowOuter.Height);
 
 // The window font's families, in the order they are tried. IPAPGothic, installed with the
 // program, has the metrics of ＭＳ Ｐゴシック and comes first: a family that is missing costs a
@@ -129,16 +128,16 @@ void TForm1::OpenClick()
     ShowSelection();
 }
 
+THeaderSettings TForm1::FieldValues() const
+{
+    return {UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
+}
+
 void TForm1::btnPutClick()
 {
-    THeaderSettings settings;
-    settings.ImageWidth = UdW->Value();
-    settings.ImageHeight = UdH->Value();
-    settings.LineCount = Udl->Value();
-    settings.Quality = UdQ->Value();
-    // Errors go on to the event loop's report; the label, path and fields stay as they are.
-    ShowNoticeBytes(
-        NoticeText(PatchLogFile(m_selection.CurrentLogPath(), settings, ProgramDirectory())));
+    // Errors go on to the event loop's report.
+    RunPutCommand(m_selection.CurrentLogPath(),
+                  {[this] { return FieldValues(); }, PatchLogFileBesideProgram, ShowNoticeBytes});
 }
 
 void TForm1::ScaleToScreen(int pixelsPerInch)

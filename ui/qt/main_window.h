@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/header_settings.h"
 #include "ui_main_window.h"
 
 #include <QMainWindow>
@@ -45,6 +46,7 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    THeaderSettings FieldValues() const;
     void ApplyWindowLook();
     void SetUpMenu();
     void FitLabelsAndScrollArea();

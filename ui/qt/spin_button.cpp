@@ -4,8 +4,6 @@
 #include "ui/qt/spin_button_accessible.h"
 #include "ui/qt/timer_speed_button.h"
 
-#include <QKeyEvent>
-
 // The bitmaps live in a static library, whose resource registration is not pulled in by itself.
 static void RegisterSpinBitmaps()
 {
@@ -32,7 +30,6 @@ TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent)
     setMinimumWidth(kMinimumWidth);
     m_upButton = CreateArrow(DefaultUpGlyph());
     m_downButton = CreateArrow(DefaultDownGlyph());
-    m_focusedButton = m_upButton;
     connect(m_upButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnUpClick);
     connect(m_downButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnDownClick);
     resize(20, 25);
@@ -69,23 +66,8 @@ TTimerSpeedButton *TSpinButton::CreateArrow(const QImage &glyph)
     arrow->setGlyph(glyph);
     arrow->setAllowRepeat(true);
     connect(arrow, &TTimerSpeedButton::OnMouseDown, this,
-            [this, arrow](Qt::MouseButton button) { ArrowPressed(arrow, button); });
+            [this](Qt::MouseButton button) { ArrowPressed(button); });
     return arrow;
-}
-
-void TSpinButton::setFocusedButton(TTimerSpeedButton *button)
-{
-    if (button != m_upButton && button != m_downButton)
-        return;
-    m_focusedButton = button;
-    UpdateFocusRectangles();
-}
-
-void TSpinButton::setTabStop(bool tabStop)
-{
-    // No click focus: a press reaches the pair through its arrows, which decide where the focus
-    // goes (FocusControl first).
-    setFocusPolicy(tabStop ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void TSpinButton::setRepeatTiming(int delay, int interval)
@@ -96,18 +78,14 @@ void TSpinButton::setRepeatTiming(int delay, int interval)
     }
 }
 
-void TSpinButton::ArrowPressed(TTimerSpeedButton *arrow, Qt::MouseButton button)
+void TSpinButton::ArrowPressed(Qt::MouseButton button)
 {
     if (button != Qt::LeftButton)
         return;
-    setFocusedButton(arrow);
     QWidget *control = m_focusControl;
-    if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control)) {
-        if (!control->hasFocus())
-            control->setFocus(Qt::OtherFocusReason);
-    } else if (TabStop() && CanTakeFocus(this) && !hasFocus()) {
-        setFocus(Qt::MouseFocusReason);
-    }
+    if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control) &&
+        !control->hasFocus())
+        control->setFocus(Qt::OtherFocusReason);
 }
 
 void TSpinButton::resizeEvent(QResizeEvent *event)
@@ -124,46 +102,6 @@ void TSpinButton::PlaceArrows()
     m_upButton->setGeometry(0, 0, pairWidth, upHeight);
     // The arrows share one pixel row.
     m_downButton->setGeometry(0, upHeight - 1, pairWidth, pairHeight - upHeight + 1);
-}
-
-void TSpinButton::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Space:
-        m_focusedButton->Click();
-        break;
-    case Qt::Key_Up:
-        setFocusedButton(m_upButton);
-        m_upButton->Click();
-        break;
-    case Qt::Key_Down:
-        setFocusedButton(m_downButton);
-        m_downButton->Click();
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-}
-
-void TSpinButton::focusInEvent(QFocusEvent *event)
-{
-    QWidget::focusInEvent(event);
-    UpdateFocusRectangles();
-}
-
-void TSpinButton::focusOutEvent(QFocusEvent *event)
-{
-    QWidget::focusOutEvent(event);
-    UpdateFocusRectangles();
-}
-
-void TSpinButton::UpdateFocusRectangles()
-{
-    const bool focused = hasFocus();
-    m_upButton->setShowFocus(focused && m_focusedButton == m_upButton);
-    m_downButton->setShowFocus(focused && m_focusedButton == m_downButton);
 }
 
 } // namespace mrfyc

@@ -70,14 +70,6 @@ void TTimerSpeedButton::setGlyph(const QImage &glyph)
     update();
 }
 
-void TTimerSpeedButton::setShowFocus(bool show)
-{
-    if (m_showFocus == show)
-        return;
-    m_showFocus = show;
-    update();
-}
-
 bool TTimerSpeedButton::IsOver(QPointF position) const
 {
     const double x = std::floor(position.x());
@@ -128,15 +120,6 @@ void TTimerSpeedButton::paintEvent(QPaintEvent *)
             glyph = style()->generatedIconPixmap(QIcon::Disabled, glyph, &option);
         }
         painter.drawPixmap(GlyphPosition(), glyph);
-    }
-
-    if (m_showFocus) {
-        QRect focus = rect().adjusted(3, 3, -3, -3);
-        if (m_down)
-            focus.translate(1, 1);
-        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(focus.adjusted(0, 0, -1, -1));
     }
 }
 

@@ -30,9 +30,6 @@ public:
 
     bool AllowRepeat() const { return m_allowRepeat; }
     void setAllowRepeat(bool allow) { m_allowRepeat = allow; }
-    // Drawn with a focus rectangle (the pair's focused arrow while the pair holds the focus).
-    bool ShowFocus() const { return m_showFocus; }
-    void setShowFocus(bool show);
 
     // Tests may lower these; they apply from the next press.
     int RepeatDelay() const { return m_repeatDelay; }
@@ -88,7 +85,6 @@ private:
     QImage m_glyph;
     QPixmap m_transparentGlyph;
     bool m_allowRepeat = false;
-    bool m_showFocus = false;
     bool m_down = false;
     bool m_held = false;
     int m_repeatDelay = 400;

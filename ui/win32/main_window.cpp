@@ -2,12 +2,12 @@
 #include "ui/win32/main_window.h"
 
 #include "files/log_patch.h"
-#include "files/program_directory.h"
 #include "files/win32/wide_text.h"
 #include "rules/header_fields.h"
 #include "rules/log_file_selection.h"
 #include "rules/main_window_layout.h"
 #include "rules/menu_access_key.h"
+#include "rules/put_command.h"
 #include "shell/win32/application.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/gdi_owners.h"
@@ -278,21 +278,16 @@ void TForm1::OpenClick()
     ShowSelection();
 }
 
+THeaderSettings TForm1::FieldValues() const
+{
+    return {UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
+}
+
 void TForm1::btnPutClick()
 {
-    // The fields are read only once there is a log to patch.
-    if (m_selection.CurrentLogPath().empty()) {
-        ShowNotice(NoticeText(PatchOutcome::NoFileChosen));
-        return;
-    }
-    THeaderSettings settings;
-    settings.ImageWidth = UdW->Value();
-    settings.ImageHeight = UdH->Value();
-    settings.LineCount = Udl->Value();
-    settings.Quality = UdQ->Value();
-    // Errors go on to the command's report; the label, path and fields stay as they are.
-    ShowNotice(
-        NoticeText(PatchLogFile(m_selection.CurrentLogPath(), settings, ProgramDirectory())));
+    // Errors go on to the command's report.
+    RunPutCommand(m_selection.CurrentLogPath(),
+                  {[this] { return FieldValues(); }, PatchLogFileBesideProgram, ShowNotice});
 }
 
 void TForm1::WMDropFiles(HDROP drop)

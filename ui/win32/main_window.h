@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/header_settings.h"
 #include "rules/main_window_layout.h"
 #include "shell/win32/gdi_owners.h"
 #include "shell/win32/window_base.h"
@@ -55,6 +56,7 @@ public:
     std::wstring FileTipText() const;
 
 private:
+    THeaderSettings FieldValues() const;
     friend class WindowBase<TForm1>;
     friend class Subclass<TForm1>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -130,7 +130,7 @@ void TestApplication::errorBoxReleasesTheMouseAndIsCriticalWithOneOk()
         buttons = box->buttons().size();
         box->button(QMessageBox::Ok)->click();
     });
-    ReportError(EFOpenError(FileOpenErrorText("/b")));
+    ReportError(CaughtError::From(std::make_exception_ptr(EFOpenError(FileOpenErrorText("/b")))));
     ErrorReportSeam().Set([this](const QString &shown) { m_reports.append(shown); });
 
     QVERIFY(released);

@@ -61,8 +61,7 @@ private slots:
     void lostCaptureReleasesTheArrow_data();
     void lostCaptureReleasesTheArrow();
 
-    void pairWithTabStopHandlesItsKeys();
-    void focusRectangleInsetByThree();
+    void pairNeverTakesTheFocus();
 
     void arrowLayoutSharesOneRow_data();
     void arrowLayoutSharesOneRow();
@@ -342,73 +341,24 @@ void TestSpinButton::lostCaptureReleasesTheArrow()
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
 }
 
-void TestSpinButton::pairWithTabStopHandlesItsKeys()
+void TestSpinButton::pairNeverTakesTheFocus()
 {
     auto *pair = new TSpinButton(m_window.get());
     QCOMPARE(pair->focusPolicy(), Qt::NoFocus);
-    pair->setTabStop(true);
     pair->move(200, 70);
     pair->show();
-    TTimerSpeedButton *up = pair->UpButton();
-    TTimerSpeedButton *down = pair->DownButton();
-    QSignalSpy ups(pair, &TSpinButton::OnUpClick);
     QSignalSpy downs(pair, &TSpinButton::OnDownClick);
-
-    pair->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(pair->hasFocus());
-    QCOMPARE(pair->FocusedButton(), up);
-    QVERIFY(up->ShowFocus() && !down->ShowFocus());
-    QTest::keyClick(pair, Qt::Key_Space);
-    QCOMPARE(ups.count(), 1);
-    QTest::keyClick(pair, Qt::Key_Down);
-    QCOMPARE(downs.count(), 1);
-    QVERIFY(!up->ShowFocus() && down->ShowFocus());
-    QTest::keyClick(pair, Qt::Key_Space);
-    QTest::keyClick(pair, Qt::Key_Up);
-    QCOMPARE(downs.count(), 2);
-    QCOMPARE(ups.count(), 2);
-    QCOMPARE(pair->FocusedButton(), up);
-
     m_window->other->setFocus();
-    QTRY_VERIFY(!pair->hasFocus());
-    QVERIFY(!up->ShowFocus() && !down->ShowFocus());
-
-    // Without a FocusControl a press gives the pair the focus and focuses the pressed arrow.
+    TTimerSpeedButton *down = pair->DownButton();
     QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
-    QVERIFY(pair->hasFocus());
-    QCOMPARE(pair->FocusedButton(), down);
-    QCOMPARE(downs.count(), 3);
+    QCOMPARE(downs.count(), 1);
+    QVERIFY(m_window->other->hasFocus());
 
     // A destroyed FocusControl is forgotten.
     auto *control = new QLineEdit(m_window.get());
     pair->setFocusControl(control);
     delete control;
     QCOMPARE(pair->FocusControl(), nullptr);
-}
-
-void TestSpinButton::focusRectangleInsetByThree()
-{
-    auto *arrow = new TTimerSpeedButton(m_window.get());
-    arrow->setGeometry(200, 70, 20, 14);
-    arrow->show();
-    const QRect inset = arrow->rect().adjusted(3, 3, -3, -3);
-    for (bool pressed : {false, true}) {
-        if (pressed)
-            QTest::mousePress(arrow, Qt::LeftButton, {}, arrow->rect().center());
-        arrow->setShowFocus(false);
-        const QImage plain = Render(arrow);
-        arrow->setShowFocus(true);
-        const QImage focused = Render(arrow);
-        const QRect expected = pressed ? inset.translated(1, 1) : inset;
-        // The dots drawn with the focus lie on that rectangle's edges, its corners included.
-        QRegion dots;
-        for (int y = 0; y < plain.height(); ++y)
-            for (int x = 0; x < plain.width(); ++x)
-                dots += plain.pixel(x, y) != focused.pixel(x, y) ? QRect(x, y, 1, 1) : QRect();
-        QCOMPARE(dots.boundingRect(), expected);
-        QVERIFY(!dots.intersects(expected.adjusted(1, 1, -1, -1)));
-    }
-    QTest::mouseRelease(arrow, Qt::LeftButton, {}, arrow->rect().center());
 }
 
 void TestSpinButton::arrowLayoutSharesOneRow_data()

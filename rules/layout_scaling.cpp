@@ -5,9 +5,14 @@
 
 namespace mrfyc {
 
+int ScaledToScreen(int designLength, int pixelsPerInch)
+{
+    return MulDiv(designLength, pixelsPerInch, 96);
+}
+
 int ScaledFontHeight(int designFontHeight, int pixelsPerInch)
 {
-    return MulDiv(designFontHeight, pixelsPerInch, 96);
+    return ScaledToScreen(designFontHeight, pixelsPerInch);
 }
 
 Rect ScaleByEdges(const Rect &bounds, int multiplier, int divisor)

@@ -5,6 +5,9 @@
 
 namespace mrfyc {
 
+// A length of the layout made at 96 pixels per inch, on a screen of pixelsPerInch.
+int ScaledToScreen(int designLength, int pixelsPerInch);
+
 // The font height (negative: character height without internal leading) for a screen of
 // pixelsPerInch, from the height the layout was made with at 96.
 int ScaledFontHeight(int designFontHeight, int pixelsPerInch);

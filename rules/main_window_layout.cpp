@@ -5,11 +5,24 @@
 
 namespace mrfyc {
 
-Rect ScaledPlace(const Rect &designBounds, int textHeight, int designTextHeight)
+ScaledMainWindow MainWindowAt(int pixelsPerInch)
 {
-    if (textHeight == designTextHeight || designTextHeight <= 0)
-        return designBounds;
-    return ScaleByEdges(designBounds, textHeight, designTextHeight);
+    const auto scaled = [pixelsPerInch](int length) {
+        return ScaledToScreen(length, pixelsPerInch);
+    };
+    ScaledMainWindow window;
+    // Place and size each in proportion: the size must not depend on where the window stands.
+    const Rect &outer = kMainWindowOuter;
+    window.Outer = {scaled(outer.Left), scaled(outer.Top), scaled(outer.Width),
+                    scaled(outer.Height)};
+    window.FontHeight = ScaledFontHeight(kDesignFontHeight, pixelsPerInch);
+    for (std::size_t index = 0; index < kTabStops.size(); ++index)
+        window.TabStops[index] =
+            ScaleByEdges(kTabStops[index].Bounds, pixelsPerInch, kDesignPixelsPerInch);
+    for (std::size_t index = 0; index < kLabels.size(); ++index)
+        window.Labels[index] =
+            ScaleByEdges(kLabels[index].Bounds, pixelsPerInch, kDesignPixelsPerInch);
+    return window;
 }
 
 std::size_t NextTabStop(std::size_t index, bool backward)

@@ -42,9 +42,18 @@ inline constexpr std::array<ControlPlace, 5> kLabels{{
     {"Label1", {200, 105, 49, 12}, "クオリティ"},
 }};
 
-// Where a control of the design layout goes once the font's "0" measures textHeight pixels
-// instead of designTextHeight: scaled by its edges, or left as it is when the two agree.
-Rect ScaledPlace(const Rect &designBounds, int textHeight, int designTextHeight);
+// The whole window on a screen of pixelsPerInch: the design layout in proportion, pixelsPerInch /
+// 96 times as large, so that what fits at 96 fits at every scale.
+struct ScaledMainWindow
+{
+    Rect Outer; // screen coordinates, frame and menu bar included
+    int FontHeight = kDesignFontHeight;
+    std::array<Rect, kTabStops.size()> TabStops{};
+    std::array<Rect, kLabels.size()> Labels{};
+};
+
+// Controls are scaled by their edges, so that neighbours that touched still touch.
+ScaledMainWindow MainWindowAt(int pixelsPerInch);
 
 // The first tab stop after (forward) or before (backward) the one at index, wrapping round.
 std::size_t NextTabStop(std::size_t index, bool backward);

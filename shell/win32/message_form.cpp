@@ -8,6 +8,7 @@
 #include "shell/win32/error_report.h"
 #include "shell/win32/gdi_owners.h"
 #include "shell/win32/message_loop.h"
+#include "shell/win32/pixel_density.h"
 #include "shell/win32/test_seams.h"
 #include "shell/win32/window_text.h"
 
@@ -159,10 +160,11 @@ TMessageForm::~TMessageForm() = default;
 
 void TMessageForm::CreateFont()
 {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        m_ownFont.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    // At the scale of the screen it is centred on, the active window's.
+    m_pixelsPerInch = WindowPixelsPerInch(GetActiveWindow());
+    LOGFONTW messageFont{};
+    if (MessageFontAt(m_pixelsPerInch, messageFont))
+        m_ownFont.Reset(CreateFontIndirectW(&messageFont));
     m_font =
         m_ownFont.Get() ? m_ownFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (HWND window : {m_message, m_okButton})
@@ -196,7 +198,7 @@ void TMessageForm::LayOut(const std::wstring &text)
 
     m_layout = LayOutMessage(metrics);
     RECT outer{0, 0, m_layout.client.Width, m_layout.client.Height};
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+    OuterRectAt(outer, kStyle, kExStyle, m_pixelsPerInch);
     SetWindowPos(m_handle, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const Rect &label = m_layout.label;

@@ -53,6 +53,7 @@ private:
     HWND m_message = nullptr;
     HWND m_okButton = nullptr;
     MessageLayout m_layout;
+    int m_pixelsPerInch = 96;
     int m_result = 0;
     OwnedWindow m_window;
 };

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 namespace mrfyc::test {
@@ -13,48 +12,39 @@ namespace {
 
 struct ScalingCase
 {
-    const char *Name;
-    int TextHeight;
-    int DesignTextHeight;
-    Rect ExpectedButton;
-    Rect ExpectedFileLabel;
+    int PixelsPerInch;
+    Rect Outer;
+    int FontHeight;
+    Rect Button;
+    Rect FileLabel;
+    Rect QualityField;
 };
 
 class MainWindowScaling : public testing::TestWithParam<ScalingCase>
 {
 };
 
-const Rect &DesignPlace(std::string_view name)
-{
-    for (const auto *table : {&kTabStops, &kLabels}) {
-        const auto found = std::find_if(table->begin(), table->end(),
-                                        [name](const ControlPlace &c) { return c.Name == name; });
-        if (found != table->end())
-            return found->Bounds;
-    }
-    throw std::out_of_range(std::string(name));
-}
-
-TEST_P(MainWindowScaling, ControlsFollowTheFontByTheirEdges)
+TEST_P(MainWindowScaling, WholeWindowInProportion)
 {
     const ScalingCase &row = GetParam();
-    EXPECT_EQ(ScaledPlace(DesignPlace("btnPut"), row.TextHeight, row.DesignTextHeight),
-              row.ExpectedButton);
-    EXPECT_EQ(ScaledPlace(DesignPlace("lblFile"), row.TextHeight, row.DesignTextHeight),
-              row.ExpectedFileLabel);
+    const ScaledMainWindow window = MainWindowAt(row.PixelsPerInch);
+    EXPECT_EQ(window.Outer, row.Outer);
+    EXPECT_EQ(window.FontHeight, row.FontHeight);
+    EXPECT_EQ(window.TabStops[0], row.Button);
+    EXPECT_EQ(window.Labels[0], row.FileLabel);
+    EXPECT_EQ(window.TabStops[4], row.QualityField);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MainWindowScaling,
-    testing::Values(
-        ScalingCase{"Design", 12, 12, {244, 168, 75, 25}, {4, 8, 349, 37}},
-        ScalingCase{"At120", 15, 12, {305, 210, 94, 31}, {5, 10, 436, 46}},
-        // Edges at 478.5, 289.5 and 67.5 round away from zero.
-        ScalingCase{"At144", 18, 12, {366, 252, 113, 38}, {6, 12, 524, 56}},
-        // A font whose "0" is taller than its pixel size even at 96: only a change counts.
-        ScalingCase{"SameAsDesignFont", 13, 13, {244, 168, 75, 25}, {4, 8, 349, 37}},
-        ScalingCase{"NoDesignHeight", 15, 0, {244, 168, 75, 25}, {4, 8, 349, 37}}),
-    [](const auto &info) { return std::string(info.param.Name); });
+// Edges at half a pixel (478.5, 289.5, 67.5; 262.5, 462.5) round away from zero.
+const ScalingCase kScales[] = {
+    {96, {210, 77, 370, 251}, -12, {244, 168, 75, 25}, {4, 8, 349, 37}, {200, 120, 121, 21}},
+    {120, {263, 96, 463, 314}, -15, {305, 210, 94, 31}, {5, 10, 436, 46}, {250, 150, 151, 26}},
+    {144, {315, 116, 555, 377}, -18, {366, 252, 113, 38}, {6, 12, 524, 56}, {300, 180, 182, 32}},
+    {192, {420, 154, 740, 502}, -24, {488, 336, 150, 50}, {8, 16, 698, 74}, {400, 240, 242, 42}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, MainWindowScaling, testing::ValuesIn(kScales),
+                         [](const auto &info) { return std::to_string(info.param.PixelsPerInch); });
 
 TEST(MainWindowTabOrder, RunsFromTheButtonThroughTheFieldsAndRoundAgain)
 {

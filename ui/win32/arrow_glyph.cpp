@@ -5,30 +5,37 @@
 
 namespace mrfyc {
 
-bool IsArrowPixel(ArrowDirection direction, int x, int y)
+Size ArrowGlyphSize(int rows)
 {
-    if (x < 0 || x >= kArrowGlyphWidth || y < 0 || y >= kArrowGlyphHeight)
-        return false;
-    // Rows 1 to 4 of the up arrow widen by one pixel on each side from column 4.
-    const int row = direction == ArrowDirection::Up ? y : kArrowGlyphHeight - 1 - y;
-    if (row < 1 || row > 4)
-        return false;
-    const int halfWidth = row - 1;
-    return x >= 4 - halfWidth && x <= 4 + halfWidth;
+    return {2 * rows + 1, rows + 2};
 }
 
-void DrawArrowGlyph(HDC dc, int left, int top, ArrowDirection direction, COLORREF colour)
+bool IsArrowPixel(ArrowDirection direction, int x, int y, int rows)
 {
+    const Size glyph = ArrowGlyphSize(rows);
+    if (x < 0 || x >= glyph.Width || y < 0 || y >= glyph.Height)
+        return false;
+    // Rows 1 to `rows` of the up arrow widen by one pixel on each side from the middle column.
+    const int row = direction == ArrowDirection::Up ? y : glyph.Height - 1 - y;
+    if (row < 1 || row > rows)
+        return false;
+    const int halfWidth = row - 1;
+    return x >= rows - halfWidth && x <= rows + halfWidth;
+}
+
+void DrawArrowGlyph(HDC dc, int left, int top, ArrowDirection direction, COLORREF colour, int rows)
+{
+    const Size glyph = ArrowGlyphSize(rows);
     const OwnedBrush brush(CreateSolidBrush(colour));
-    for (int y = 0; y < kArrowGlyphHeight; ++y) {
+    for (int y = 0; y < glyph.Height; ++y) {
         int x = 0;
-        while (x < kArrowGlyphWidth) {
-            if (!IsArrowPixel(direction, x, y)) {
+        while (x < glyph.Width) {
+            if (!IsArrowPixel(direction, x, y, rows)) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < kArrowGlyphWidth && IsArrowPixel(direction, x, y))
+            while (x < glyph.Width && IsArrowPixel(direction, x, y, rows))
                 ++x;
             const RECT run{left + start, top + y, left + x, top + y + 1};
             FillRect(dc, &run, brush.Get());

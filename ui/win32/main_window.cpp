@@ -4,7 +4,6 @@
 #include "files/log_patch.h"
 #include "files/win32/wide_text.h"
 #include "rules/header_fields.h"
-#include "rules/layout_scaling.h"
 #include "rules/log_file_selection.h"
 #include "rules/main_window_layout.h"
 #include "rules/menu_access_key.h"
@@ -14,6 +13,7 @@
 #include "shell/win32/gdi_owners.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/notice.h"
+#include "shell/win32/pixel_density.h"
 #include "ui/win32/spin_edit.h"
 #include "ui/win32/window_font.h"
 
@@ -88,22 +88,18 @@ TForm1::~TForm1() = default;
 
 void TForm1::BuildContents()
 {
-    // The layout is scaled once, to the screen the program starts on.
-    const int pixelsPerInch = GetDeviceCaps(WindowDC(nullptr), LOGPIXELSY);
-    const std::wstring face = WindowFontFace();
-    int textHeight = kDesignTextHeight;
-    int designTextHeight = kDesignTextHeight;
-    if (pixelsPerInch != kDesignPixelsPerInch) {
-        m_font.Reset(CreateWindowFont(face, ScaledFontHeight(kDesignFontHeight, pixelsPerInch)));
-        textHeight = TextHeightOfZero(m_font.Get());
-        // Measured in the same face rather than taken as 12, so that a face with internal
-        // leading keeps the controls in proportion with its text.
-        const OwnedFont designFont(CreateWindowFont(face, kDesignFontHeight));
-        designTextHeight = TextHeightOfZero(designFont.Get());
-    } else {
-        m_font.Reset(CreateWindowFont(face, kDesignFontHeight));
+    m_face = WindowFontFace();
+    // Created at the design place, the frame learns its screen's scale only now; sized before the
+    // controls exist, it shows no scroll bar on the way.
+    m_pixelsPerInch = WindowPixelsPerInch(m_handle);
+    const ScaledMainWindow layout = MainWindowAt(m_pixelsPerInch);
+    if (m_pixelsPerInch != kDesignPixelsPerInch) {
+        const Rect &outer = layout.Outer;
+        SetWindowPos(m_handle, nullptr, outer.Left, outer.Top, outer.Width, outer.Height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    CreateControls(textHeight, designTextHeight);
+    m_font.Reset(CreateWindowFont(m_face, layout.FontHeight));
+    CreateControls(layout);
     SetUpMenu();
     ShowSelection();
     DragAcceptFiles(m_handle, TRUE);
@@ -124,11 +120,11 @@ void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
         throw std::runtime_error("CreateWindowExW failed for the main window");
 }
 
-void TForm1::CreateControls(int textHeight, int designTextHeight)
+void TForm1::CreateControls(const ScaledMainWindow &layout)
 {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_handle, GWLP_HINSTANCE));
     // Created in tab order, so that the window's own child order agrees with it.
-    const Rect button = ScaledPlace(kTabStops[0].Bounds, textHeight, designTextHeight);
+    const Rect &button = layout.TabStops[0];
     btnPut = CreateWindowExW(0, L"BUTTON", Wide(kTabStops[0].Text).c_str(),
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, button.Left,
                              button.Top, button.Width, button.Height, m_handle,
@@ -143,9 +139,9 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
     for (std::size_t index = 1; index < kTabStops.size(); ++index) {
         const ControlPlace &place = kTabStops[index];
         const HeaderField &field = FieldOf(place.Name);
-        auto spin =
-            std::make_unique<TSpinEdit>(m_handle, kFirstFieldId + static_cast<int>(index) - 1,
-                                        ScaledPlace(place.Bounds, textHeight, designTextHeight));
+        auto spin = std::make_unique<TSpinEdit>(
+            m_handle, kFirstFieldId + static_cast<int>(index) - 1, layout.TabStops[index]);
+        spin->Button().SetPixelsPerInch(m_pixelsPerInch);
         spin->SetFont(m_font.Get());
         spin->SetMinValue(field.Minimum);
         spin->SetMaxValue(field.Maximum);
@@ -164,12 +160,17 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
             // A path is shown as it is: an "&" in it is a character, not a mark.
             style.ShowAccelChar = false;
         }
-        *labels[index] = std::make_unique<TLabel>(
-            m_handle, ScaledPlace(place.Bounds, textHeight, designTextHeight), Wide(place.Text),
-            style);
+        *labels[index] =
+            std::make_unique<TLabel>(m_handle, layout.Labels[index], Wide(place.Text), style);
         (*labels[index])->SetFont(m_font.Get());
     }
+    MeasureContent();
+    CreateFileTip(instance);
+    UpdateScrollRange();
+}
 
+void TForm1::MeasureContent()
+{
     RECT reach{};
     for (HWND child = GetWindow(m_handle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT bounds;
@@ -179,8 +180,43 @@ void TForm1::CreateControls(int textHeight, int designTextHeight)
     }
     m_contentExtent[0] = reach.right;
     m_contentExtent[1] = reach.bottom;
-    CreateFileTip(instance);
+}
+
+void TForm1::ScaleTo(int pixelsPerInch, const RECT &suggested)
+{
+    // Controls are placed in unscrolled coordinates.
+    ScrollTo(SB_HORZ, 0);
+    ScrollTo(SB_VERT, 0);
+    m_pixelsPerInch = pixelsPerInch;
+    const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
+    // The old font goes only once no control uses it.
+    const HFONT font = CreateWindowFont(m_face, layout.FontHeight);
+    MoveWindow(btnPut, layout.TabStops[0].Left, layout.TabStops[0].Top, layout.TabStops[0].Width,
+               layout.TabStops[0].Height, TRUE);
+    SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    // Bounds before the font, in the order the controls were built, so that the fields' heights
+    // come out as at creation.
+    TSpinEdit *fields[] = {UdH.get(), UdW.get(), Udl.get(), UdQ.get()};
+    for (std::size_t index = 1; index < kTabStops.size(); ++index) {
+        fields[index - 1]->Button().SetPixelsPerInch(pixelsPerInch);
+        fields[index - 1]->SetBounds(layout.TabStops[index]);
+        fields[index - 1]->SetFont(font);
+    }
+    TLabel *labels[] = {lblFile.get(), height.get(), lblw.get(), Label3.get(), Label1.get()};
+    for (std::size_t index = 0; index < kLabels.size(); ++index) {
+        labels[index]->SetBounds(layout.Labels[index]);
+        labels[index]->SetFont(font);
+    }
+    m_font.Reset(font);
+    MeasureContent();
+    SetWindowPos(m_handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateScrollRange();
+    if (m_fileTip) {
+        TTTOOLINFOW tool = FileTool();
+        SendMessageW(m_fileTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    InvalidateRect(m_handle, nullptr, TRUE);
 }
 
 void TForm1::CreateFileTip(HINSTANCE instance)
@@ -324,7 +360,16 @@ void TForm1::UpdateScrollRange()
 {
     RECT client;
     GetClientRect(m_handle, &client);
-    const int page[] = {client.right, client.bottom};
+    // A bar shown only because the other one took room goes once both can go: what fits in the
+    // client area without them needs neither.
+    const LONG style = GetWindowLongW(m_handle, GWL_STYLE);
+    RECT bare = client;
+    if (style & WS_VSCROLL)
+        bare.right += SystemMetricAt(SM_CXVSCROLL, m_pixelsPerInch);
+    if (style & WS_HSCROLL)
+        bare.bottom += SystemMetricAt(SM_CYHSCROLL, m_pixelsPerInch);
+    const bool fits = m_contentExtent[0] <= bare.right && m_contentExtent[1] <= bare.bottom;
+    const int page[] = {fits ? bare.right : client.right, fits ? bare.bottom : client.bottom};
     for (const int bar : {SB_HORZ, SB_VERT}) {
         SCROLLINFO info{};
         info.cbSize = sizeof(info);
@@ -439,6 +484,13 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SIZE:
         UpdateScrollRange();
+        break;
+    case WM_DPICHANGED:
+        // Another screen's scale: the whole window anew, in the rectangle Windows suggests.
+        if (Label1) { // the last control made
+            ScaleTo(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+            return 0;
+        }
         break;
     case WM_HSCROLL:
         Scroll(SB_HORZ, LOWORD(wParam));

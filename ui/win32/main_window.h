@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/header_settings.h"
+#include "rules/main_window_layout.h"
 #include "shell/win32/gdi_owners.h"
 #include "shell/win32/window_base.h"
 #include "ui/win32/label.h"
@@ -66,7 +67,10 @@ private:
                           LRESULT &result);
     void CreateWindowFrame(HINSTANCE instance, HWND owner);
     void BuildContents();
-    void CreateControls(int textHeight, int designTextHeight);
+    void CreateControls(const ScaledMainWindow &layout);
+    void MeasureContent();
+    // The whole window at another scale, in the outer rectangle given.
+    void ScaleTo(int pixelsPerInch, const RECT &suggested);
     void SetUpMenu();
     void CreateFileTip(HINSTANCE instance);
     TTTOOLINFOW FileTool() const;
@@ -80,6 +84,8 @@ private:
     LogFileSelection &m_selection;
     HWND m_owner = nullptr;
     OwnedFont m_font;
+    std::wstring m_face;
+    int m_pixelsPerInch = kDesignPixelsPerInch;
     HWND m_lastFocus = nullptr;
     HWND m_fileTip = nullptr;
     std::string m_pendingPath;

@@ -2,6 +2,7 @@
 #include "ui/win32/spin_button.h"
 
 #include "rules/errors.h"
+#include "rules/layout_scaling.h"
 
 #include <windowsx.h>
 
@@ -55,6 +56,17 @@ void TSpinButton::SetBounds(const Rect &bounds)
     SetWindowPos(m_handle, nullptr, bounds.Left, bounds.Top, std::max(bounds.Width, kMinimumWidth),
                  bounds.Height, SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceArrows();
+}
+
+void TSpinButton::SetPixelsPerInch(int pixelsPerInch)
+{
+    const int rows = ScaledToScreen(kArrowRows, pixelsPerInch);
+    m_up.SetArrowRows(rows);
+    m_down.SetArrowRows(rows);
+    Rect bounds = Bounds();
+    bounds.Width = ScaledToScreen(kMinimumWidth, pixelsPerInch);
+    SetBounds(bounds);
+    InvalidateRect(m_handle, nullptr, FALSE);
 }
 
 Rect TSpinButton::Bounds() const

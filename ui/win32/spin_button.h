@@ -27,6 +27,8 @@ public:
     // In the parent's client coordinates.
     void SetBounds(const Rect &bounds);
     Rect Bounds() const;
+    // Widens the pair and its arrows in proportion to the screen; the field places it again.
+    void SetPixelsPerInch(int pixelsPerInch);
 
     TTimerSpeedButton &UpButton() { return m_up; }
     TTimerSpeedButton &DownButton() { return m_down; }

@@ -71,6 +71,8 @@ TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds)
         DestroyWindow(m_edit);
         throw;
     }
+    // Digits only: an input method left on would compose full-width digits, each refused.
+    ImmAssociateContextEx(m_edit, nullptr, 0);
     m_button->SetFocusControl(m_edit);
     // Through the virtual operations, so that a derived field's steps are the ones taken.
     m_button->OnUpClick = [this] { StepUp(); };

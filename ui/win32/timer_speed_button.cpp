@@ -130,14 +130,16 @@ void TTimerSpeedButton::Paint(HDC dc) const
     RECT face{m_bounds.Left, m_bounds.Top, m_bounds.Left + m_bounds.Width,
               m_bounds.Top + m_bounds.Height};
     DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (m_down ? DFCS_PUSHED : 0));
-    int left = m_bounds.Left + LeadingMargin(m_bounds.Width - kArrowGlyphWidth);
-    int top = m_bounds.Top + LeadingMargin(m_bounds.Height - kArrowGlyphHeight);
+    const Size glyph = ArrowGlyphSize(m_arrowRows);
+    int left = m_bounds.Left + LeadingMargin(m_bounds.Width - glyph.Width);
+    int top = m_bounds.Top + LeadingMargin(m_bounds.Height - glyph.Height);
     if (m_down) {
         ++left;
         ++top;
     }
     const bool enabled = IsWindowEnabled(m_owner) != FALSE;
-    DrawArrowGlyph(dc, left, top, m_glyph, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    DrawArrowGlyph(dc, left, top, m_glyph, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT),
+                   m_arrowRows);
 }
 
 } // namespace mrfyc

@@ -59,6 +59,8 @@ public:
     void CancelPress();
 
     void Paint(HDC dc) const;
+    // The arrow's triangle is drawn this many rows high (kArrowRows at 96 pixels per inch).
+    void SetArrowRows(int rows) { m_arrowRows = rows; }
 
     std::function<void()> OnClick;
 
@@ -71,6 +73,7 @@ private:
     HWND m_owner;
     UINT_PTR m_timerId;
     ArrowDirection m_glyph;
+    int m_arrowRows = kArrowRows;
     Rect m_bounds;
     bool m_allowRepeat = false;
     bool m_down = false;

@@ -4,7 +4,9 @@
 #include "tests/support/win32/win32_test_support.h"
 
 #include "rules/header_fields.h"
+#include "rules/layout_scaling.h"
 #include "rules/log_file_selection.h"
+#include "rules/main_window_layout.h"
 #include "rules/notice_function.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/test_seams.h"
@@ -372,6 +374,55 @@ TEST_F(MainWindow, FailingPatchIsReportedAndTheWindowGoesOn)
     EXPECT_EQ(ReadWhole(log), "old\r\n");
     EXPECT_EQ(FileLabel(), Wide(log));
 }
+
+// WM_DPICHANGED as Windows sends it when the window moves to a screen of another scale.
+void MoveToScale(HWND window, int pixelsPerInch)
+{
+    const Rect outer = MainWindowAt(pixelsPerInch).Outer;
+    RECT suggested{outer.Left, outer.Top, outer.Left + outer.Width, outer.Top + outer.Height};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(pixelsPerInch, pixelsPerInch),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+}
+
+Rect PlaceOf(HWND control, HWND parent)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+class ScreenScale : public MainWindow, public testing::WithParamInterface<int>
+{
+};
+
+TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
+{
+    const int pixelsPerInch = GetParam();
+    // From another scale than the one asked for.
+    MoveToScale(m_form->Handle(), pixelsPerInch == 144 ? 96 : 144);
+    MoveToScale(m_form->Handle(), pixelsPerInch);
+    const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
+    EXPECT_EQ(PlaceOf(m_form->Handle(), nullptr), layout.Outer);
+    EXPECT_EQ(PlaceOf(m_form->btnPut, m_form->Handle()), layout.TabStops[0]);
+    EXPECT_EQ(PlaceOf(m_form->lblFile->Handle(), m_form->Handle()), layout.Labels[0]);
+    TSpinEdit *fields[] = {m_form->UdH.get(), m_form->UdW.get(), m_form->Udl.get(),
+                           m_form->UdQ.get()};
+    for (std::size_t index = 1; index < kTabStops.size(); ++index) {
+        Rect place = PlaceOf(fields[index - 1]->Handle(), m_form->Handle());
+        place.Height = layout.TabStops[index].Height; // the font's
+        EXPECT_EQ(place, layout.TabStops[index]) << kTabStops[index].Name;
+        EXPECT_EQ(fields[index - 1]->Button().Bounds().Width, ScaledToScreen(15, pixelsPerInch));
+    }
+    LOGFONTW font{};
+    GetObjectW(m_form->lblFile->Font(), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, layout.FontHeight);
+    EXPECT_EQ(GetWindowLongW(m_form->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScreenScale, testing::Values(96, 120, 144, 192),
+                         [](const auto &info) { return std::to_string(info.param); });
 
 } // namespace
 } // namespace mrfyc::test

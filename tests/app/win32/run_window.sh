@@ -9,10 +9,11 @@
 #             the defaults
 #   failure   a read-only log handed over on the command line: the error box with its full stop,
 #             the log untouched, the window still usable
-#   scaled    a screen of 120 pixels per inch: a larger font, the controls scaled with it, the
-#             window's outer size kept and a scroll bar to reach what no longer fits
+#   scaled120, scaled144  a screen of 120 or 144 pixels per inch: the whole window in proportion,
+#             every place as the layout rule gives it, nothing cut off and no scroll bar; the open
+#             dialog and the notice whole on the screen
 #   classic   visual styles off (the plain edit control): OK with nothing chosen gives the notice
-# japanese, scaled and classic also check that each field's arrow pair stays drawn whatever the
+# japanese, the scaled runs and classic also check that each field's arrow pair stays drawn whatever the
 # focus and the typing do to the fields.
 # Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
@@ -33,6 +34,7 @@ rm -f "$artifacts/mrfyc-"*"-$mode.png"
 
 work=$(mktemp -d)
 mrfyc_pid=
+pixels_per_inch=96
 # The screen resolution the prefix reports; every run sets its own, so that none inherits it.
 set_pixels_per_inch() {
     local key
@@ -50,7 +52,7 @@ set_theme_active() {
 cleanup() {
     [ -n "$mrfyc_pid" ] && kill "$mrfyc_pid" 2>/dev/null
     wineserver -k >/dev/null 2>&1 || true
-    [ "$mode" = scaled ] && set_pixels_per_inch 96
+    [ "$pixels_per_inch" != 96 ] && set_pixels_per_inch 96
     [ "$mode" = classic ] && set_theme_active 1
     rm -rf "$work"
 }
@@ -99,8 +101,9 @@ printf 'old contents\r\n\001\377 tail' >"$log"
 cp "$log" "$work/old.bin"
 windows_log=$(winepath -w "$log" 2>/dev/null)
 
-pixels_per_inch=96
-[ "$mode" = scaled ] && pixels_per_inch=120
+case "$mode" in
+scaled*) pixels_per_inch=${mode#scaled} ;;
+esac
 set_pixels_per_inch "$pixels_per_inch"
 [ "$mode" = classic ] && set_theme_active 0
 
@@ -119,43 +122,46 @@ wait_for 10 active_is "$window" || xdotool windowactivate --sync "$window"
 # The window as Windows sees it: its outer rectangle, frame and menu bar included.
 probe window mrfycTForm1 >"$work/state.txt"
 cat "$work/state.txt"
-grep -qx 'window 210 77 370 251 enabled=1' "$work/state.txt" ||
-    fail "outer rectangle $(head -n 1 "$work/state.txt"), expected 210 77 370 251"
-# At 96 pixels per inch everything fits: no scroll bar.
-if [ "$mode" != scaled ]; then
-    grep -qx 'vscroll 0' "$work/state.txt" && grep -qx 'hscroll 0' "$work/state.txt" ||
-        fail "scroll bars at 96 pixels per inch"
-fi
+probe layout "$pixels_per_inch" >"$work/layout.txt"
+outer=$(sed -n 's/^outer //p' "$work/layout.txt")
+grep -qx "window $outer enabled=1" "$work/state.txt" ||
+    fail "outer rectangle $(head -n 1 "$work/state.txt"), expected $outer"
+# At every scale everything fits: no scroll bar, every control inside the client area.
+grep -qx 'vscroll 0' "$work/state.txt" && grep -qx 'hscroll 0' "$work/state.txt" ||
+    fail "scroll bars at $pixels_per_inch pixels per inch"
+all_inside() { # state file: every child within the client area
+    awk '$1 == "client" { w = $2; h = $3 }
+        $1 == "child" && ($4 < 0 || $5 < 0 || $4 + $6 > w || $5 + $7 > h) { bad = 1; print }
+        END { exit bad }' "$1"
+}
+all_inside "$work/state.txt" || fail "controls cut off at $pixels_per_inch pixels per inch"
 read -r _ origin_x origin_y < <(grep '^origin ' "$work/state.txt")
+read -r _ wx wy ww wh _ < <(head -n 1 "$work/state.txt")
+window_shot() { import -window root -crop "$((ww + 20))x$((wh + 20))+$((wx - 10))+$((wy - 10))" "$1"; }
+pair_width=$(((15 * pixels_per_inch + 48) / 96)) # rounded as the layout rounds
 
 expect_child() { # id text
     [ "$(child_text "$1")" = "$2" ] || fail "control $1 shows '$(child_text "$1")', expected '$2'"
 }
-if [ "$mode" = scaled ]; then
-    # Not 12 pixels but MulDiv(-12, 120, 96) = -15: every control grows by the font's text
-    # height, by its edges, and the OK button now reaches below the client area.
-    read -r _ _ _ bx by bw bh _ < <(child_line 101)
-    read -r _ _ _ lx ly lw lh _ < <(probe window mrfycTForm1 | awk '$3 == "mrfycLabel"' | head -n 1)
-    echo "at 120 dpi: OK $bx,$by ${bw}x$bh, file label $lx,$ly ${lw}x$lh"
-    [ "$bx" -gt 244 ] && [ "$bw" -gt 75 ] && [ "$bh" -gt 25 ] && [ "$lw" -gt 349 ] ||
-        fail "the controls did not grow with the font"
-    grep -qx 'vscroll 1' "$work/state.txt" && grep -qx 'hscroll 1' "$work/state.txt" ||
-        fail "no scroll bars although the controls reach beyond the client area"
-fi
+# Each control's corner where the layout rule puts it at this scale, and the width of all but the
+# captions (theirs is their text's); the children come in the rule's order.
+shown=$(awk '$1 == "child" { print $4, $5, (++n <= 6 ? $6 : "") }' "$work/state.txt")
+wanted=$(awk 'NR > 1 { print $1, $2, (NR <= 7 ? $3 : "") }' "$work/layout.txt")
+[ "$shown" = "$wanted" ] || fail "controls stand at $shown, the layout says $wanted"
 expect_child 101 OK
 expect_child 102 1200
 expect_child 103 900
 expect_child 104 6000
 expect_child 105 1
 wait_for 5 focus_is 101 || fail "the OK button does not have the focus at start"
-import -window root -crop 420x300+185+55 "$artifacts/mrfyc-window-$mode.png"
+window_shot "$artifacts/mrfyc-window-$mode.png"
 
 # Each field's arrow pair stays as it was drawn before any field had the focus.
-if [ "$mode" = japanese ] || [ "$mode" = scaled ] || [ "$mode" = classic ]; then
+if [ "$mode" = japanese ] || [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ]; then
     crops=() # the four pairs side by side, cut where each field places its pair
     for id in 102 103 104 105; do
         read -r _ _ _ x y w h _ < <(child_line "$id")
-        pair="15x$((h - 5))+$((origin_x + x + w - 18))+$((origin_y + y + 2))"
+        pair="${pair_width}x$((h - 5))+$((origin_x + x + w - pair_width - 3))+$((origin_y + y + 2))"
         crops+=(\( "$work/screen.png" -crop "$pair" +repage \))
     done
     cut_pairs() { import -window root "$work/screen.png" && convert "${crops[@]}" +append "$1"; }
@@ -173,7 +179,7 @@ if [ "$mode" = japanese ] || [ "$mode" = scaled ] || [ "$mode" = classic ]; then
                 "$artifacts/mrfyc-pairs-$state-$mode.png"
             fail "the arrow pairs changed: $state"
         }
-        import -window root -crop 420x300+185+55 "$artifacts/mrfyc-arrows-$state-$mode.png"
+        window_shot "$artifacts/mrfyc-arrows-$state-$mode.png"
     done 3<<'STATES'
 clicked 102 xdotool mousemove $((origin_x + hx + 8)) $((origin_y + hy + hh / 2)) click 1
 tabbed 103 key Tab
@@ -234,11 +240,25 @@ english)
     ;;
 esac
 
+other_active() {
+    local id
+    id=$(xdotool getactivewindow 2>/dev/null) && [ "$id" != "$((window))" ] && echo "$id"
+}
+if [ "$pixels_per_inch" != 96 ]; then
+    # The open dialog, scaled by Windows: whole on the 1280 x 1024 screen.
+    key ctrl+o
+    wait_for 15 other_active || fail "Ctrl+O showed no open dialog"
+    dialog=$(other_active)
+    read -r _ dx dy dw dh _ < <(probe window '#32770' | head -n 1)
+    [ "$dx" -ge 0 ] && [ "$dy" -ge 0 ] && [ $((dx + dw)) -le 1280 ] && [ $((dy + dh)) -le 1024 ] ||
+        fail "the open dialog at $dx,$dy ${dw}x$dh is not whole on the screen"
+    import -window root "$artifacts/mrfyc-open-dialog-$mode.png"
+    key Escape
+    wait_for 10 dialog_gone || fail "the open dialog did not close on Esc"
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+fi
+
 if [ "$mode" = japanese ] || [ "$mode" = english ]; then
-    other_active() {
-        local id
-        id=$(xdotool getactivewindow 2>/dev/null) && [ "$id" != "$((window))" ] && echo "$id"
-    }
     wait_for 15 other_active || fail "the open dialog did not appear"
     dialog=$(other_active)
     # Centred across and one third down the 1280 x 1024 screen, as Windows places it.
@@ -279,8 +299,8 @@ english)
     xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
     header 900 1200 6000 1 >"$work/header.bin"
     ;;
-scaled | classic)
-    # OK keeps the focus (at 120 dpi where the scroll bar hides it); Enter still reaches it.
+scaled* | classic)
+    wait_for 5 focus_is 101 || fail "OK does not have the focus back"
     key Return
     ;;
 failure)
@@ -292,9 +312,12 @@ failure)
 esac
 
 wait_for_dialog "OK showed no notice or error"
-if [ "$mode" = scaled ] || [ "$mode" = classic ]; then
+if [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ]; then
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
+    probe window TMessageForm >"$work/notice.txt"
+    all_inside "$work/notice.txt" || fail "the notice's text or button is cut off"
+    import -window root "$artifacts/mrfyc-notice-$mode.png"
     close_notice
 elif [ "$mode" = failure ]; then
     expected="ファイル $windows_log を作成できません."

@@ -5,9 +5,13 @@
 //                                  client coordinates, text, and which one has the focus
 //   window_probe text CAPTION      the texts of the controls of a dialog, one a line
 //   window_probe clipboard         the clipboard's CF_UNICODETEXT and CF_TEXT, as UTF-8
+//   window_probe layout DPI        the main window's layout rule at DPI pixels per inch: the outer
+//                                  place, then each control's, tab stops before labels
 //   window_probe foreground        the caption of the window that takes the keyboard now, when
 //                                  one of its controls has the focus (exit 1 otherwise)
 // Output is UTF-8 with LF; exit 1 when the window or the text is not there.
+#include "rules/main_window_layout.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -170,6 +174,18 @@ int ShowForeground()
     return 0;
 }
 
+int ShowLayout(int pixelsPerInch)
+{
+    using namespace mrfyc;
+    const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
+    std::printf("outer %d %d %d %d\n", layout.Outer.Left, layout.Outer.Top, layout.Outer.Width,
+                layout.Outer.Height);
+    for (const auto *places : {&layout.TabStops, &layout.Labels})
+        for (const Rect &r : *places)
+            std::printf("%d %d %d %d\n", r.Left, r.Top, r.Width, r.Height);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -179,8 +195,11 @@ int wmain(int argc, wchar_t **argv)
         return ShowClipboard();
     if (command == L"foreground")
         return ShowForeground();
+    if (command == L"layout" && argc > 2)
+        return ShowLayout(_wtoi(argv[2]));
     if (argc < 3 || (command != L"window" && command != L"text")) {
-        std::fprintf(stderr, "usage: window_probe window CLASS | text CAPTION | clipboard\n");
+        std::fprintf(stderr,
+                     "usage: window_probe window CLASS | text CAPTION | layout DPI | clipboard\n");
         return 2;
     }
     HWND window = FindVisible(argv[2], command == L"window");

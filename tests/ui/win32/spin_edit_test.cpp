@@ -8,6 +8,7 @@
 #include "ui/win32/spin_edit.h"
 
 #include <gtest/gtest.h>
+#include <imm.h>
 
 #include <limits>
 #include <memory>
@@ -636,6 +637,12 @@ TEST_F(SpinFieldTest, PairAndTextAreaStandWhereTheLayoutPutsThem)
     EXPECT_EQ(outer.bottom - outer.top, m_field->MinimumHeight());
     EXPECT_EQ(m_field->Button().Bounds(), (Rect{150 - 15 - 5, 0, 15, 16}));
     EXPECT_EQ(GetWindowLongW(m_field->Handle(), GWL_STYLE) & WS_TABSTOP, WS_TABSTOP);
+}
+
+// Digits only: no input method composes full-width digits for the field to refuse.
+TEST_F(SpinFieldTest, InputMethodIsOff)
+{
+    EXPECT_EQ(ImmGetContext(m_field->Handle()), nullptr);
 }
 
 // The arrows as drawn, pixel for pixel against the bitmaps that the Qt field shows.

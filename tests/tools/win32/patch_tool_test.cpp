@@ -143,20 +143,20 @@ TEST_P(Wildcards, ExpandInTheOrderOfTheNames)
 {
     TestFolder folder;
     for (const char *name : {"b.mrfy", "😀 2.mrfy", "A.mrfy", "ログ.mrfy", "c.tmp", "c.txt"})
-        test::WriteWhole(folder / name, "old");
+        test::WriteWhole(folder.Path(name), "old");
     std::vector<std::string> arguments;
     for (const std::string &argument : GetParam().Arguments)
-        arguments.push_back(argument.starts_with('-') ? argument : folder / argument);
+        arguments.push_back(argument.starts_with('-') ? argument : folder.Path(argument));
     const test::ProgramRun run = Patch(arguments);
     std::string out;
     for (const std::string &line : GetParam().Out)
-        out += folder / line + "\r\n";
+        out += folder.Path(line) + "\r\n";
     EXPECT_EQ(run.Exit, GetParam().Exit);
     EXPECT_EQ(run.Out, out);
     if (GetParam().Err.empty())
         EXPECT_EQ(run.Err, "");
     else
-        EXPECT_TRUE(run.Err.starts_with("mrfyc-patch: " + folder / GetParam().Err)) << run.Err;
+        EXPECT_TRUE(run.Err.starts_with("mrfyc-patch: " + folder.Path(GetParam().Err))) << run.Err;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -11,10 +11,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <climits>
 #include <limits>
 #include <linux/fs.h>
 #include <memory>

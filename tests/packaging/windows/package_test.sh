@@ -159,7 +159,7 @@ wizard_step() {
             awk -v text="$1" '$1 == "child" && $2 == 1 && index($0, text) { found = 1 }
                 END { exit !found }'
     }
-    wait_for 60 on_page "$2" || fail "the wizard showed no page with \"$2\""
+    wait_for 30 on_page "$2" || fail "the wizard showed no page with \"$2\""
     window=$(xdotool search --onlyvisible --name "^$1 *\$" | head -n 1)
     # NSIS adds a blank where the English caption shows the page's name.
     keys_here() { wine "$probe_exe" foreground 2>/dev/null | tr -d '\r' | grep -qx "$1 *"; }

@@ -6,9 +6,11 @@
 #   installer  the installer run silently: the files, the Start-menu entry and the registry keys
 #              where they belong, the installed programs patch logs, and the silent uninstaller
 #              leaves nothing behind (Temp.txt included) and another program's .tmp alone
-# Usage: package_test.sh DIST_DIR VERSION PROBE_EXE MODE (DISPLAY and WINEPREFIX set)
+#   wizard     the same installation and removal through the Japanese wizards, walked with keys
+#              as a user walks them; a picture of each page goes into ARTIFACT_DIR
+# Usage: package_test.sh DIST_DIR VERSION PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
-dist=$1 version=$2 probe_exe=$3 mode=$4
+dist=$1 version=$2 probe_exe=$3 artifacts=$4 mode=$5
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/../../support/script_kit.sh"
 # A UTF-8 locale that every machine has: Wine reads the Japanese and emoji names by it.
@@ -23,6 +25,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
     echo "FAIL ($mode): $*" >&2
+    import -window root "$artifacts/package-failure-$mode.png" 2>/dev/null || true
     exit 1
 }
 
@@ -86,31 +89,27 @@ reg_value() { # KEY NAME: the value's data as reg prints it; NAME (Default) for 
             END { exit !found }'
 }
 reg_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+expect_value() { # KEY NAME DATA
+    local data
+    data=$(reg_value "$1" "$2") || fail "no $2 in $1"
+    [ "$data" = "$3" ] || fail "$1 $2 is '$data', not '$3'"
+}
 
-case "$mode" in
-zip)
-    folder="$work/ミルフィ ツール"
-    mkdir -p "$folder"
-    unzip -q "$base.zip" -d "$folder"
-    [ "$(cd "$folder" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe " ] ||
-        fail "the zip holds: $(ls "$folder")"
-    patch_with_tool "$folder"
-    patch_with_window "$folder"
-    ;;
-installer)
-    user_dir=$WINEPREFIX/drive_c/users/$(id -un)
-    installed=$user_dir/AppData/Local/Programs/mrfyc
-    shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/mrfyc.lnk"
-    classes='HKCU\Software\Classes'
-    uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\mrfyc'
-    # What an earlier failed run may have left, then .tmp as another program has claimed it.
+user_dir=$WINEPREFIX/drive_c/users/$(id -un)
+installed=$user_dir/AppData/Local/Programs/mrfyc
+shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/mrfyc.lnk"
+classes='HKCU\Software\Classes'
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\mrfyc'
+# What an earlier failed run may have left goes, then .tmp is claimed as another program would.
+prepare_install() {
     rm -rf "$installed" "$shortcut"
     for key in "$uninstall_key" "$classes\\mrfyc.Log" "$classes\\.mrfy" "$classes\\.tmp"; do
         wine reg delete "$key" /f >/dev/null 2>&1 || true
     done
     wine reg add "$classes\\.tmp" /ve /d Other.Tmp /f >/dev/null 2>&1
-
-    wine "$base-setup.exe" /S || fail "the silent installer failed"
+}
+# The files, the Start-menu entry and the keys where the installer puts them.
+check_installed() {
     [ "$(cd "$installed" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe uninstall.exe " ] ||
         fail "the installer put: $(ls "$installed")"
     unzip -q "$base.zip" -d "$work/zip"
@@ -119,11 +118,6 @@ installer)
     done
     [ -f "$shortcut" ] || fail "no Start-menu entry"
     windows_dir=$(winepath -w "$installed")
-    expect_value() { # KEY NAME DATA
-        local data
-        data=$(reg_value "$1" "$2") || fail "no $2 in $1"
-        [ "$data" = "$3" ] || fail "$1 $2 is '$data', not '$3'"
-    }
     expect_value "$uninstall_key" DisplayName mrfyc
     expect_value "$uninstall_key" DisplayVersion "$version"
     expect_value "$uninstall_key" Publisher mrfyc
@@ -141,11 +135,9 @@ installer)
     reg_value "$classes\\.mrfy\\OpenWithProgids" mrfyc.Log >/dev/null || fail ".mrfy does not list mrfyc"
     expect_value "$classes\\.tmp" '(Default)' Other.Tmp
     reg_value "$classes\\.tmp\\OpenWithProgids" mrfyc.Log >/dev/null || fail ".tmp does not list mrfyc"
-
-    patch_with_tool "$installed"
-    patch_with_window "$installed"
-
-    wine "$installed/uninstall.exe" /S || fail "the silent uninstaller failed"
+}
+# Nothing of mrfyc left, Temp.txt included, and .tmp still as the other program left it.
+check_uninstalled() {
     # It runs on from a copy of itself in the temporary folder.
     wait_for 60 eval '[ ! -e "$installed" ]' || fail "the uninstaller left: $(ls -A "$installed")"
     wait_for 60 reg_absent "$uninstall_key" || fail "the uninstaller left its own key"
@@ -155,9 +147,72 @@ installer)
     reg_absent "$classes\\.tmp\\OpenWithProgids" || fail ".tmp still lists programs to open with"
     expect_value "$classes\\.tmp" '(Default)' Other.Tmp
     wine reg delete "$classes\\.tmp" /f >/dev/null 2>&1
+}
+
+# wizard_step CAPTION BUTTON NAME: waits for the wizard page whose default button (control 1) the
+# probe shows with BUTTON in its line, and for the keys to go there; keeps its picture as
+# wizard-NAME.png and presses Enter.
+wizard_step() {
+    local window
+    on_page() {
+        wine "$probe_exe" window '#32770' 2>/dev/null |
+            awk -v text="$1" '$1 == "child" && $2 == 1 && index($0, text) { found = 1 }
+                END { exit !found }'
+    }
+    wait_for 30 on_page "$2" || fail "the wizard showed no page with \"$2\""
+    window=$(xdotool search --onlyvisible --name "^$1 *\$" | head -n 1)
+    # NSIS adds a blank where the English caption shows the page's name.
+    keys_here() { wine "$probe_exe" foreground 2>/dev/null | tr -d '\r' | grep -qx "$1 *"; }
+    wait_for 10 keys_here "$1" || xdotool windowactivate --sync "$window"
+    wait_for 20 keys_here "$1" || fail "the keys do not go to \"$1\""
+    import -window "$window" "$artifacts/wizard-$3.png"
+    xdotool key --clearmodifiers Return
+}
+
+mkdir -p "$artifacts"
+rm -f "$artifacts/package-failure-$mode.png"
+case "$mode" in
+zip)
+    folder="$work/ミルフィ ツール"
+    mkdir -p "$folder"
+    unzip -q "$base.zip" -d "$folder"
+    [ "$(cd "$folder" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe " ] ||
+        fail "the zip holds: $(ls "$folder")"
+    patch_with_tool "$folder"
+    patch_with_window "$folder"
+    ;;
+installer)
+    prepare_install
+    wine "$base-setup.exe" /S || fail "the silent installer failed"
+    check_installed
+    patch_with_tool "$installed"
+    patch_with_window "$installed"
+    wine "$installed/uninstall.exe" /S || fail "the silent uninstaller failed"
+    check_uninstalled
+    ;;
+wizard)
+    prepare_install
+    rm -f "$artifacts"/wizard-*.png
+    wine "$base-setup.exe" &
+    setup=$!
+    wizard_step "mrfyc $version セットアップ" '次へ(&N) >' 1-welcome
+    wizard_step "mrfyc $version セットアップ" '同意する(&A)' 2-licence
+    # Finished with "run mrfyc" ticked, as it comes: the installed program's window opens.
+    wizard_step "mrfyc $version セットアップ" '完了(&F)' 3-finish
+    wait "$setup" || fail "the installer ended with exit code $?"
+    mrfyc_window() { xdotool search --onlyvisible --name "^$caption\$" | head -n 1 | grep .; }
+    wait_for 60 mrfyc_window || fail "the finish page did not start mrfyc.exe"
+    wmctrl -i -c "$(mrfyc_window)"
+    wait_for 30 eval '! mrfyc_window' || fail "mrfyc.exe did not close"
+    check_installed
+    wine "$installed/uninstall.exe" || fail "the uninstaller failed"
+    wizard_step "mrfyc $version アンインストール" 'ｱﾝｲﾝｽﾄｰﾙ(&U)' 4-uninstall
+    # "Close" is there, greyed out, while the removal runs; it takes the focus once it is done.
+    wizard_step "mrfyc $version アンインストール" 'focus=1 tabstop=1 閉じる(&C)' 5-uninstalled
+    check_uninstalled
     ;;
 *)
-    echo "usage: $0 DIST_DIR VERSION PROBE_EXE zip|installer" >&2
+    echo "usage: $0 DIST_DIR VERSION PROBE_EXE ARTIFACT_DIR zip|installer|wizard" >&2
     exit 2
     ;;
 esac

@@ -105,6 +105,14 @@ SectionEnd
 ; What the section above put there and nothing else: the user's own files in the folder stay,
 ; and so does the folder then.
 Section "Uninstall"
+    ; Windows cannot remove a program that runs: rather than leave mrfyc.exe behind alone, nothing
+    ; is removed until the user has closed the window (its class, from ui/win32/main_window.cpp).
+  running:
+    FindWindow $0 "mrfycTForm1"
+    IntCmp $0 0 closed
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "mrfyc が起動しています。mrfyc を終了してから「再試行」を押してください。" /SD IDCANCEL IDRETRY running
+    Abort
+  closed:
     Delete "$INSTDIR\mrfyc.exe"
     Delete "$INSTDIR\mrfyc-patch.exe"
     Delete "$INSTDIR\README.txt"

@@ -54,7 +54,7 @@ patch_with_tool() {
 # patch_with_window FOLDER: the folder's mrfyc.exe, started on a log, patches it on OK (where the
 # window starts with the focus) and closes with exit code 0.
 patch_with_window() {
-    local log pid window code=0
+    local log # pid and window stay for close_window
     log=$(new_log "$work/window")
     rm -f "$1/Temp.txt"
     wine "$1/mrfyc.exe" "$(winepath -w "$log")" >/dev/null 2>&1 &
@@ -76,9 +76,12 @@ patch_with_window() {
     xdotool key --clearmodifiers Return
     problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$1/Temp.txt") ||
         fail "$problem"
-    wmctrl -i -c "$window"
-    wait "$pid" || code=$?
-    [ "$code" = 0 ] || fail "mrfyc.exe ended with exit code $code"
+    close_window() {
+        wmctrl -i -c "$window"
+        code=0 && wait "$pid" || code=$?
+        [ "$code" = 0 ] || fail "mrfyc.exe ended with exit code $code"
+    }
+    [ "${2:-}" = keep-open ] || close_window
 }
 
 reg_value() { # KEY NAME: the value's data as reg prints it; NAME (Default) for the key's own
@@ -186,7 +189,14 @@ installer)
     wine "$base-setup.exe" /S || fail "the silent installer failed"
     check_installed
     patch_with_tool "$installed"
-    patch_with_window "$installed"
+    patch_with_window "$installed" keep-open
+    # While the window is open, the uninstaller removes nothing (it would have to leave mrfyc.exe).
+    # (_?= runs it in place, so that its exit code is the uninstall's own.)
+    before=$(ls "$installed")
+    code=0 && wine "$installed/uninstall.exe" /S "_?=$(winepath -w "$installed")" || code=$?
+    [ "$code" = 2 ] && [ "$(ls "$installed")" = "$before" ] ||
+        fail "the uninstaller ran beside an open mrfyc.exe (exit code $code): $(ls "$installed")"
+    close_window
     wine "$installed/uninstall.exe" /S || fail "the silent uninstaller failed"
     check_uninstalled
     ;;

@@ -4,6 +4,7 @@
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
 #include "rules/full_stop.h"
+#include "rules/spin_field_geometry.h"
 #include "shell/win32/test_seams.h"
 #include "ui/win32/spin_edit.h"
 
@@ -626,8 +627,8 @@ TEST_F(SpinFieldTest, PairAndTextAreaStandWhereTheLayoutPutsThem)
     GetClientRect(m_field->Handle(), &client);
     SendMessageW(m_field->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
     // Wine insets the rectangle by the client edge's pixel; Windows takes it as given.
-    EXPECT_LE(text.right, client.right - TSpinEdit::kPairWidth - 2);
-    EXPECT_GE(text.right, client.right - TSpinEdit::kPairWidth - 3);
+    EXPECT_LE(text.right, client.right - kSpinPairWidth - 2);
+    EXPECT_GE(text.right, client.right - kSpinPairWidth - 3);
     // A height below the font's least one is raised to it, however the field is resized.
     m_field->SetBounds({10, 10, 121, 10});
     GetWindowRect(m_field->Handle(), &outer);

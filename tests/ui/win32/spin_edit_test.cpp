@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 #include <imm.h>
 
-#include <limits>
 #include <memory>
 #include <string>
 
@@ -19,8 +18,6 @@ namespace mrfyc {
 namespace {
 
 using namespace mrfyc::test;
-
-constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
 
 // A field of the main window's size beside a second one that takes the focus away, with the
 // field's beeps and change notices counted.
@@ -181,18 +178,14 @@ TEST_P(KeyStepTest, StepsOncePerKeyWithinTheBounds)
     EXPECT_EQ(m_beeps, c.readOnly ? c.presses : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, KeyStepTest,
-    ::testing::Values(KeyCase{0, 65536, "1200", VK_UP, 3, "1203", 3},
-                      KeyCase{0, 65536, "1200", VK_DOWN, 2, "1198", 2},
-                      KeyCase{0, 65536, "65536", VK_UP, 1, "65536", 0},
-                      KeyCase{0, 65536, "0", VK_DOWN, 1, "0", 0},
-                      KeyCase{0, kMax32, "2147483647", VK_UP, 1, "2147483647", 0},
-                      KeyCase{0, 65536, "007", VK_UP, 1, "8", 1},
-                      KeyCase{0, 65536, "1.5", VK_UP, 1, "1", 1},
-                      KeyCase{1, 9, "12", VK_DOWN, 1, "9", 1}, KeyCase{1, 9, "8", VK_UP, 3, "9", 1},
-                      KeyCase{0, 65536, "5", VK_UP, 2, "5", 0, true},
-                      KeyCase{0, 65536, "5", VK_DOWN, 2, "3", 2, false, false}));
+INSTANTIATE_TEST_SUITE_P(Keys, KeyStepTest,
+                         ::testing::Values(KeyCase{0, 65536, "1200", VK_UP, 3, "1203", 3},
+                                           KeyCase{0, 65536, "1200", VK_DOWN, 2, "1198", 2},
+                                           KeyCase{0, 65536, "1.5", VK_UP, 1, "1", 1},
+                                           KeyCase{1, 9, "8", VK_UP, 3, "9", 1},
+                                           KeyCase{0, 65536, "5", VK_UP, 2, "5", 0, true},
+                                           KeyCase{0, 65536, "5", VK_DOWN, 2, "3", 2, false,
+                                                   false}));
 
 // A click on an arrow of a field that does not hold the focus: focus and whole text first, then
 // one step at the release.
@@ -460,14 +453,10 @@ TEST_P(ExitTest, FocusLossPullsOnlyNumbersOutsideTheBounds)
     EXPECT_EQ(m_changes, c.left == c.typed ? 0 : 1);
 }
 
+// The exit rule is tests/rules' table; here: the field applies it when the focus leaves.
 INSTANTIATE_TEST_SUITE_P(Exits, ExitTest,
                          ::testing::Values(ExitCase{1, 9, "0", "1"}, ExitCase{1, 9, "12", "9"},
-                                           ExitCase{1, 9, "", ""}, ExitCase{1, 9, "-3", "1"},
-                                           ExitCase{0, 65536, "007", "007"},
-                                           ExitCase{0, 65536, "+5", "+5"},
-                                           ExitCase{0, 65536, "1.5", "1.5"},
-                                           ExitCase{0, 65536, "99999", "65536"},
-                                           ExitCase{0, kMax32, "9999999999", "9999999999"}));
+                                           ExitCase{0, 65536, "007", "007"}));
 
 enum class PasteRoute
 {
@@ -538,9 +527,7 @@ TEST_P(PasteTest, PastesUnfilteredOnlyWhileTheTextMayBeEdited)
 
 INSTANTIATE_TEST_SUITE_P(
     Pastes, PasteTest,
-    ::testing::Values(PasteCase{PasteRoute::CtrlV, true, false, L"$10", "$10", 16},
-                      PasteCase{PasteRoute::ShiftInsert, true, false, L"0x1F", "0x1F", 31},
-                      PasteCase{PasteRoute::Message, true, false, L"abc", "abc", 0},
+    ::testing::Values(PasteCase{PasteRoute::ShiftInsert, true, false, L"0x1F", "0x1F", 31},
                       PasteCase{PasteRoute::CtrlV, true, false, L"12\r\n34", "12", 12},
                       PasteCase{PasteRoute::Message, true, false, L"高さ", "高さ", 0},
                       PasteCase{PasteRoute::CtrlV, false, false, L"42", "7", 7},

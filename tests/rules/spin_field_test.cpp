@@ -185,9 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CharCase{U'a', false, false}, CharCase{U'$', false, false},
                       CharCase{U' ', false, false}, CharCase{U'/', false, false},
                       CharCase{U':', false, false}, CharCase{8, true, false},
-                      CharCase{13, false, false}, CharCase{1, true, true}, CharCase{3, true, true},
-                      CharCase{9, true, true}, CharCase{10, true, true}, CharCase{22, true, true},
-                      CharCase{27, true, true}, CharCase{31, true, true},
+                      CharCase{13, false, false}, CharCase{0, true, true}, CharCase{1, true, true},
+                      CharCase{3, true, true}, CharCase{9, true, true}, CharCase{10, true, true},
+                      CharCase{22, true, true}, CharCase{27, true, true}, CharCase{31, true, true},
                       CharCase{127, false, false}, CharCase{0xFF, false, false},
                       CharCase{U'\uFF15', false, false}, CharCase{U'\U0001F600', false, false}));
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "files/win32/wide_text.h"
+#include "rules/file_argument.h"
 #include "rules/log_file_selection.h"
 #include "shell/win32/application.h"
 #include "ui/win32/main_window.h"
@@ -12,12 +13,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace {
 
 // "mrfyc.exe FILE" starts with FILE chosen, as if it had been dropped (Explorer's "Open with").
-// Arguments that look like options are passed over; "--" ends them.
 std::optional<std::string> FileArgument()
 {
     int count = 0;
@@ -25,19 +24,12 @@ std::optional<std::string> FileArgument()
     if (!arguments)
         return std::nullopt;
     std::optional<std::string> file;
-    bool optionsEnded = false;
-    for (int i = 1; i < count && !file; ++i) {
-        const std::wstring_view argument = arguments[i];
-        if (!optionsEnded && argument == L"--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument.empty() || (!optionsEnded && argument.size() > 1 && argument[0] == L'-'))
-            continue;
+    if (const std::optional<int> index = mrfyc::FileArgumentIndex(count, arguments)) {
+        const wchar_t *argument = arguments[*index];
         // Absolute, so that the path still names the file whatever the working folder becomes.
-        std::wstring full(GetFullPathNameW(arguments[i], 0, nullptr, nullptr), L'\0');
+        std::wstring full(GetFullPathNameW(argument, 0, nullptr, nullptr), L'\0');
         full.resize(
-            GetFullPathNameW(arguments[i], static_cast<DWORD>(full.size()), full.data(), nullptr));
+            GetFullPathNameW(argument, static_cast<DWORD>(full.size()), full.data(), nullptr));
         file = mrfyc::win32::ToUtf8(full.empty() ? std::wstring(argument) : full);
     }
     LocalFree(arguments);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "shell/qt/command_line.h"
 
+#include "rules/file_argument.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -37,17 +39,8 @@ void WriteToStdout(const QString &text)
 
 std::optional<std::string> FileArgument(int argc, const char *const *argv)
 {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument.empty() || (!optionsEnded && argument.size() > 1 && argument[0] == '-'))
-            continue;
-        return Absolute(std::string(argument));
-    }
+    if (const std::optional<int> index = FileArgumentIndex(argc, argv))
+        return Absolute(argv[*index]);
     return std::nullopt;
 }
 

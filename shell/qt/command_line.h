@@ -6,9 +6,9 @@
 
 namespace mrfyc {
 
-// The file that mrfyc was started with: the first argument that is no option, as its bytes, made
-// absolute against the working folder (as a dropped file's path is). "--" ends the options, so a
-// name that starts with "-" can follow it. Qt's own options must already be taken out of argv.
+// The file that mrfyc was started with (FileArgumentIndex), as its bytes, made absolute against
+// the working folder (as a dropped file's path is). Qt's own options must already be taken out of
+// argv.
 std::optional<std::string> FileArgument(int argc, const char *const *argv);
 
 // Qt reads its own options (-stylesheet, -platform...) anywhere on the command line, but after

@@ -64,7 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{kQuality, "5", -2, kUp, 3}, StepCase{kQuality, "5", -2, kDown, 7},
         // No bounds: only the 32-bit range stops a step.
         StepCase{kNoBounds, "-7", 1, kDown, -8}, StepCase{kNoBounds, "2147483647", 1, kUp, kMax32},
-        StepCase{kNoBounds, "-2147483648", 1, kDown, kMin32}, StepCase{kInverted, "12", 1, kUp, 5},
+        StepCase{kNoBounds, "-2147483648", 1, kDown, kMin32},
+        StepCase{kNoBounds, "0", kMin32, kDown, kMax32}, StepCase{kLines, "5", kMax32, kUp, kMax32},
+        StepCase{kFullRange, "-5", kMin32, kUp, kMin32}, StepCase{kInverted, "12", 1, kUp, 5},
         StepCase{kInverted, "3", 1, kUp, 10}));
 
 // Bounds, a number, and the number bounded.
@@ -89,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Bounds, ClampSpinValueTest,
                                            ClampCase{kQuality, 5, 5}, ClampCase{kQuality, 1, 1},
                                            ClampCase{kQuality, 9, 9}, ClampCase{kInverted, 7, 10},
                                            ClampCase{kInverted, 12, 5}, ClampCase{kInverted, 3, 10},
+                                           ClampCase{kInverted, 10, 5},
                                            ClampCase{kNoBounds, kMin32, kMin32},
                                            ClampCase{kNoBounds, kMax32, kMax32},
                                            ClampCase{SpinBounds{7, 7}, -5, -5},
@@ -130,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExitCase{kHeight, "0099999", "65536"},
                       ExitCase{kLines, "9999999999", "9999999999"},
                       ExitCase{kNoBounds, "-2147483648", "-2147483648"},
-                      ExitCase{kInverted, "", "5"}));
+                      ExitCase{SpinBounds{7, 7}, "-99", "-99"}, ExitCase{kInverted, "", "5"}));
 
 // Reading never bounds: a number outside the bounds reads as typed, no number reads as MinValue.
 TEST(ReadSpinValue, ReadsUnboundedOrMinValue)
@@ -182,9 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CharCase{U'a', false, false}, CharCase{U'$', false, false},
                       CharCase{U' ', false, false}, CharCase{U'/', false, false},
                       CharCase{U':', false, false}, CharCase{8, true, false},
-                      CharCase{13, false, false}, CharCase{1, true, true}, CharCase{3, true, true},
-                      CharCase{9, true, true}, CharCase{10, true, true}, CharCase{22, true, true},
-                      CharCase{27, true, true}, CharCase{31, true, true},
+                      CharCase{13, false, false}, CharCase{0, true, true}, CharCase{1, true, true},
+                      CharCase{3, true, true}, CharCase{9, true, true}, CharCase{10, true, true},
+                      CharCase{22, true, true}, CharCase{27, true, true}, CharCase{31, true, true},
                       CharCase{127, false, false}, CharCase{0xFF, false, false},
                       CharCase{U'\uFF15', false, false}, CharCase{U'\U0001F600', false, false}));
 

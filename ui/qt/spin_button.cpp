@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/spin_button.h"
 
+#include "rules/spin_field_geometry.h"
 #include "ui/qt/spin_button_accessible.h"
 #include "ui/qt/timer_speed_button.h"
 
@@ -14,8 +15,6 @@ namespace mrfyc {
 
 namespace {
 
-constexpr int kMinimumWidth = 15;
-
 bool CanTakeFocus(const QWidget *widget)
 {
     return widget->isVisible() && widget->isEnabled() && widget->window()->isEnabled();
@@ -27,7 +26,7 @@ TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent)
 {
     SpinButtonAccessible::Register();
     setFocusPolicy(Qt::NoFocus);
-    setMinimumWidth(kMinimumWidth);
+    setMinimumWidth(kSpinPairWidth);
     m_upButton = CreateArrow(DefaultUpGlyph());
     m_downButton = CreateArrow(DefaultDownGlyph());
     connect(m_upButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnUpClick);
@@ -96,12 +95,10 @@ void TSpinButton::resizeEvent(QResizeEvent *event)
 
 void TSpinButton::PlaceArrows()
 {
-    const int pairWidth = width();
-    const int pairHeight = height();
-    const int upHeight = pairHeight / 2;
-    m_upButton->setGeometry(0, 0, pairWidth, upHeight);
-    // The arrows share one pixel row.
-    m_downButton->setGeometry(0, upHeight - 1, pairWidth, pairHeight - upHeight + 1);
+    const ArrowPlaces places = mrfyc::PlaceArrows({width(), height()});
+    m_upButton->setGeometry(places.Up.Left, places.Up.Top, places.Up.Width, places.Up.Height);
+    m_downButton->setGeometry(places.Down.Left, places.Down.Top, places.Down.Width,
+                              places.Down.Height);
 }
 
 } // namespace mrfyc

@@ -2,6 +2,7 @@
 #include "ui/qt/spin_edit.h"
 
 #include "rules/spin_field.h"
+#include "rules/spin_field_geometry.h"
 #include "shell/beep.h"
 #include "ui/qt/spin_button.h"
 #include "ui/qt/timer_speed_button.h"
@@ -26,10 +27,8 @@ namespace mrfyc {
 
 namespace {
 
-constexpr int kBorder = 1;      // the platform's border thickness
-constexpr int kSunkenEdge = 2;  // the sunken border around the client area
-constexpr int kPairWidth = 15;  // the arrow pair's width in a field
-constexpr int kPairHeight = 17; // its height until the field places it
+constexpr int kBorder = 1;     // the platform's border thickness
+constexpr int kSunkenEdge = 2; // the sunken border around the client area
 constexpr char16_t kBackspace = 8;
 constexpr char16_t kCarriageReturn = 13;
 
@@ -73,7 +72,7 @@ TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent)
                         Qt::ImhNoPredictiveText);
     setText(QStringLiteral("0"));
     m_button = new TSpinButton(this);
-    m_button->resize(kPairWidth, kPairHeight);
+    m_button->resize(kSpinPairWidth, kSpinPairStartHeight);
     m_button->setFocusControl(this);
     // Through the member pointers, so that overrides of StepUp and StepDown are called.
     connect(m_button, &TSpinButton::OnUpClick, this, &TSpinEdit::StepUp);
@@ -421,14 +420,13 @@ void TSpinEdit::setAutoSize(bool autoSize)
 
 int TSpinEdit::AutoSizeHeight() const
 {
-    return fontMetrics().height() + (hasFrame() ? 8 : 6) * kBorder;
+    return SpinFieldAutoSizeHeight(fontMetrics().height(), kBorder, hasFrame());
 }
 
 int TSpinEdit::MinimumHeight() const
 {
-    const int text = fontMetrics().height();
-    const int system = QFontMetrics(QGuiApplication::font()).height();
-    return text + std::min(text, system) / 4 + 4 * kBorder + 2;
+    return SpinFieldMinimumHeight(fontMetrics().height(),
+                                  QFontMetrics(QGuiApplication::font()).height(), kBorder);
 }
 
 QSize TSpinEdit::sizeHint() const
@@ -457,20 +455,15 @@ int TSpinEdit::ClientInset() const
 
 void TSpinEdit::PlaceButton()
 {
-    const int pairWidth = m_button->width();
     const int inset = ClientInset();
-    if (hasFrame())
-        m_button->setGeometry(inset + width() - pairWidth - 5, inset, pairWidth, height() - 5);
-    else
-        m_button->setGeometry(width() - pairWidth, 1, pairWidth, height() - 3);
-    // The text area ends two pixels short of the client width less the pair, in widget
-    // coordinates inset + clientWidth - pairWidth - 2.
-    const int clientWidth = width() - 2 * inset;
-    const int textRight = inset + clientWidth - pairWidth - 2;
+    const SpinPairPlace place =
+        PlaceSpinPair({width(), height()}, width() - 2 * inset, m_button->width(), hasFrame());
+    m_button->setGeometry(inset + place.Pair.Left, inset + place.Pair.Top, place.Pair.Width,
+                          place.Pair.Height);
     QStyleOptionFrame option;
     initStyleOption(&option);
     const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
-    setTextMargins(0, 0, std::max(0, contents.right() + 1 - textRight), 0);
+    setTextMargins(0, 0, std::max(0, contents.right() + 1 - (inset + place.TextRight)), 0);
 }
 
 void TSpinEdit::resizeEvent(QResizeEvent *event)

@@ -19,12 +19,6 @@ namespace mrfyc {
 
 namespace {
 
-// The glyph's offset within space pixels; a spare odd pixel goes to the leading margin.
-int LeadingMargin(int space)
-{
-    return space >= 0 ? (space + 1) / 2 : -(-space / 2);
-}
-
 QPixmap WithTransparentKey(const QImage &glyph)
 {
     if (glyph.isNull())
@@ -72,9 +66,8 @@ void TTimerSpeedButton::setGlyph(const QImage &glyph)
 
 bool TTimerSpeedButton::IsOver(QPointF position) const
 {
-    const double x = std::floor(position.x());
-    const double y = std::floor(position.y());
-    return x >= 0 && x < width() && y >= 0 && y <= height();
+    return IsOverArrow({width(), height()}, int(std::floor(position.x())),
+                       int(std::floor(position.y())));
 }
 
 void TTimerSpeedButton::Click()
@@ -84,17 +77,19 @@ void TTimerSpeedButton::Click()
 
 void TTimerSpeedButton::CancelPress()
 {
-    StopRepeat();
-    m_held = false;
-    SetDown(false);
+    m_repeat.Cancel();
 }
 
-bool TTimerSpeedButton::StartRepeatTimer(int interval)
+void TTimerSpeedButton::StartTimer(int interval)
 {
-    if (m_timerAnswerer && !m_timerAnswerer(interval))
-        return false;
     m_timer.start(interval, Qt::PreciseTimer, this);
-    return m_timer.isActive();
+    if (!m_timer.isActive())
+        throw Exception(std::string(kTimerErrorText));
+}
+
+void TTimerSpeedButton::StopTimer()
+{
+    m_timer.stop();
 }
 
 bool TTimerSpeedButton::event(QEvent *event)
@@ -110,7 +105,7 @@ void TTimerSpeedButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QBrush face = palette().button();
-    qDrawWinButton(&painter, rect(), palette(), m_down, &face);
+    qDrawWinButton(&painter, rect(), palette(), IsDown(), &face);
 
     if (!m_transparentGlyph.isNull()) {
         QPixmap glyph = InTextColour(m_transparentGlyph, palette().color(QPalette::ButtonText));
@@ -125,12 +120,9 @@ void TTimerSpeedButton::paintEvent(QPaintEvent *)
 
 QPoint TTimerSpeedButton::GlyphPosition() const
 {
-    const QSize glyph = m_glyph.size();
-    QPoint position(LeadingMargin(width() - glyph.width()),
-                    LeadingMargin(height() - glyph.height()));
-    if (m_down)
-        position += QPoint(1, 1);
-    return position;
+    const Point at =
+        ArrowGlyphPosition({width(), height()}, {m_glyph.width(), m_glyph.height()}, IsDown());
+    return {at.X, at.Y};
 }
 
 void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
@@ -140,39 +132,26 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent *event)
     emit OnMouseDown(event->button());
     if (!self)
         return;
-    if (event->button() == Qt::LeftButton) {
-        m_held = true;
-        SetDown(true);
-    }
-    if (m_allowRepeat)
-        StartRepeat(m_repeatDelay);
+    m_repeat.Press(event->button() == Qt::LeftButton);
 }
 
 void TTimerSpeedButton::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
-    if (m_held)
-        SetDown(IsOver(event->position()));
+    m_repeat.Move(IsOver(event->position()));
 }
 
 void TTimerSpeedButton::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    StopRepeat();
-    if (event->button() != Qt::LeftButton || !m_held)
-        return;
-    const bool over = IsOver(event->position());
-    m_held = false;
-    SetDown(false);
-    if (over)
-        Click();
+    m_repeat.Release(event->button() == Qt::LeftButton, IsOver(event->position()));
 }
 
 void TTimerSpeedButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The second press of a double-click is a press like the first. Qt delivers it as this event
     // alone, or (in some versions) after a press event of its own, which it then merely echoes.
-    if (event->button() == Qt::LeftButton && m_held) {
+    if (event->button() == Qt::LeftButton && IsHeld()) {
         event->accept();
         return;
     }
@@ -185,25 +164,7 @@ void TTimerSpeedButton::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
         return;
     }
-    if (!m_held && QGuiApplication::mouseButtons() == Qt::NoButton) {
-        // The press of another button ended elsewhere (a context menu opened on it took the
-        // release), so no release will come here to switch the timer off.
-        StopRepeat();
-        return;
-    }
-    if (m_timerInterval != m_repeatInterval)
-        StartRepeat(m_repeatInterval);
-    if (!m_down || !m_held)
-        return;
-    QPointer<TTimerSpeedButton> self(this);
-    try {
-        Click();
-    } catch (...) {
-        // The report of the failure must not be followed by more ticks.
-        if (self)
-            StopRepeat();
-        throw;
-    }
+    m_repeat.Tick(QGuiApplication::mouseButtons() == Qt::NoButton);
 }
 
 void TTimerSpeedButton::hideEvent(QHideEvent *event)
@@ -217,28 +178,6 @@ void TTimerSpeedButton::changeEvent(QEvent *event)
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         CancelPress();
     QWidget::changeEvent(event);
-}
-
-void TTimerSpeedButton::SetDown(bool down)
-{
-    if (m_down == down)
-        return;
-    m_down = down;
-    update();
-}
-
-void TTimerSpeedButton::StartRepeat(int interval)
-{
-    StopRepeat();
-    if (!StartRepeatTimer(interval))
-        throw Exception(std::string(kTimerErrorText));
-    m_timerInterval = interval;
-}
-
-void TTimerSpeedButton::StopRepeat()
-{
-    m_timer.stop();
-    m_timerInterval = 0;
 }
 
 } // namespace mrfyc

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "rules/errors.h"
+#include "rules/arrow_repeat.h"
 
 #include <QBasicTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
-#include <functional>
-#include <string_view>
 #include <utility>
 
 namespace mrfyc {
@@ -17,7 +15,7 @@ namespace mrfyc {
 // A flat push button that paints a frame and a glyph, clicks on a left-button release over it
 // and, when allowed to repeat, clicks again while it is held down: first after RepeatDelay, then
 // every RepeatInterval. Used for the arrows of TSpinButton.
-class TTimerSpeedButton : public QWidget
+class TTimerSpeedButton : public QWidget, private ArrowRepeatHost
 {
     Q_OBJECT
 
@@ -28,22 +26,20 @@ public:
     // The glyph; the colour of its bottom-left pixel is drawn transparent.
     void setGlyph(const QImage &glyph);
 
-    bool AllowRepeat() const { return m_allowRepeat; }
-    void setAllowRepeat(bool allow) { m_allowRepeat = allow; }
+    bool AllowRepeat() const { return m_repeat.AllowRepeat(); }
+    void setAllowRepeat(bool allow) { m_repeat.SetAllowRepeat(allow); }
 
     // Tests may lower these; they apply from the next press.
-    int RepeatDelay() const { return m_repeatDelay; }
-    void setRepeatDelay(int milliseconds) { m_repeatDelay = milliseconds; }
-    int RepeatInterval() const { return m_repeatInterval; }
-    void setRepeatInterval(int milliseconds) { m_repeatInterval = milliseconds; }
+    int RepeatDelay() const { return m_repeat.RepeatDelay(); }
+    void setRepeatDelay(int milliseconds) { m_repeat.SetRepeatDelay(milliseconds); }
+    int RepeatInterval() const { return m_repeat.RepeatInterval(); }
+    void setRepeatInterval(int milliseconds) { m_repeat.SetRepeatInterval(milliseconds); }
 
-    // Drawn pressed: the left button is held and the pointer is over the button.
-    bool IsDown() const { return m_down; }
-    // The left button went down here and has not been released or cancelled since.
-    bool IsHeld() const { return m_held; }
+    bool IsDown() const { return m_repeat.IsDown(); }
+    bool IsHeld() const { return m_repeat.IsHeld(); }
     // The repeat timer's id (0 while it is off) and its current interval.
     int RepeatTimerId() const { return m_timer.timerId(); }
-    int RepeatTimerInterval() const { return m_timerInterval; }
+    int RepeatTimerInterval() const { return m_repeat.TimerInterval(); }
 
     // Over the button in its own coordinates: 0 <= x < width and 0 <= y <= height.
     bool IsOver(QPointF position) const;
@@ -53,10 +49,11 @@ public:
     // Drops a press as if the mouse capture had been taken away: drawn raised, timer off, no click.
     void CancelPress();
 
-    // Asked before each start of the repeat timer; false refuses it as a platform out of timers
-    // would. For tests; none is set in the program.
-    using TimerAnswerer = std::function<bool(int interval)>;
-    void setTimerAnswerer(TimerAnswerer answerer) { m_timerAnswerer = std::move(answerer); }
+    // For tests: see ArrowRepeat::SetTimerAnswerer.
+    void setTimerAnswerer(ArrowRepeat::TimerAnswerer answerer)
+    {
+        m_repeat.SetTimerAnswerer(std::move(answerer));
+    }
 
 signals:
     void OnClick();
@@ -75,23 +72,16 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void SetDown(bool down);
-    void StartRepeat(int interval);
-    // Starts the repeat timer; false when none could be had.
-    bool StartRepeatTimer(int interval);
-    void StopRepeat();
+    void StartTimer(int interval) override;
+    void StopTimer() override;
+    void Redraw() override { update(); }
+    void Step() override { Click(); }
     QPoint GlyphPosition() const;
 
     QImage m_glyph;
     QPixmap m_transparentGlyph;
-    bool m_allowRepeat = false;
-    bool m_down = false;
-    bool m_held = false;
-    int m_repeatDelay = 400;
-    int m_repeatInterval = 100;
     QBasicTimer m_timer;
-    int m_timerInterval = 0;
-    TimerAnswerer m_timerAnswerer;
+    ArrowRepeat m_repeat{*this};
 };
 
 } // namespace mrfyc

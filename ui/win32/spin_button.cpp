@@ -3,6 +3,7 @@
 
 #include "rules/errors.h"
 #include "rules/layout_scaling.h"
+#include "rules/spin_field_geometry.h"
 
 #include <windowsx.h>
 
@@ -46,14 +47,14 @@ HWND TSpinButton::CreatePairWindow(HWND parent, const Rect &bounds)
     // No CS_DBLCLKS: the second press of a double-click arrives as a press like the first.
     Register({.Name = kClassName, .Style = CS_HREDRAW | CS_VREDRAW});
     if (!Create(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.Left,
-                bounds.Top, std::max(bounds.Width, kMinimumWidth), bounds.Height, parent))
+                bounds.Top, std::max(bounds.Width, kSpinPairWidth), bounds.Height, parent))
         throw Exception("The arrow pair cannot be created", static_cast<int>(GetLastError()));
     return m_handle;
 }
 
 void TSpinButton::SetBounds(const Rect &bounds)
 {
-    SetWindowPos(m_handle, nullptr, bounds.Left, bounds.Top, std::max(bounds.Width, kMinimumWidth),
+    SetWindowPos(m_handle, nullptr, bounds.Left, bounds.Top, std::max(bounds.Width, kSpinPairWidth),
                  bounds.Height, SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceArrows();
 }
@@ -64,7 +65,7 @@ void TSpinButton::SetPixelsPerInch(int pixelsPerInch)
     m_up.SetArrowRows(rows);
     m_down.SetArrowRows(rows);
     Rect bounds = Bounds();
-    bounds.Width = ScaledToScreen(kMinimumWidth, pixelsPerInch);
+    bounds.Width = SpinPairWidth(pixelsPerInch);
     SetBounds(bounds);
     InvalidateRect(m_handle, nullptr, FALSE);
 }
@@ -81,12 +82,9 @@ void TSpinButton::PlaceArrows()
 {
     RECT client{};
     GetClientRect(m_handle, &client);
-    const int width = client.right;
-    const int height = client.bottom;
-    // The two arrows share one pixel row; the lower one takes the odd pixel.
-    const int upper = height / 2;
-    m_up.SetBounds({0, 0, width, upper});
-    m_down.SetBounds({0, upper - 1, width, height - upper + 1});
+    const ArrowPlaces places = mrfyc::PlaceArrows({client.right, client.bottom});
+    m_up.SetBounds(places.Up);
+    m_down.SetBounds(places.Down);
 }
 
 TTimerSpeedButton *TSpinButton::ArrowAt(POINT point)

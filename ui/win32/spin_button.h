@@ -13,14 +13,11 @@
 namespace mrfyc {
 
 // The arrow pair of a spin field: a child window holding the up arrow over the down arrow, both
-// auto-repeating. A left press on an arrow first gives the focus to FocusControl, then captures
-// the mouse until the release.
+// auto-repeating, never narrower than kSpinPairWidth. A left press on an arrow first gives the
+// focus to FocusControl, then captures the mouse until the release.
 class TSpinButton : public WindowBase<TSpinButton>
 {
 public:
-    // The narrowest a pair may be; a pair given less is widened.
-    static constexpr int kMinimumWidth = 15;
-
     TSpinButton(HWND parent, const Rect &bounds);
     // The window goes first, while the arrows its last messages reach still exist.
     ~TSpinButton() { m_window.Reset(); }

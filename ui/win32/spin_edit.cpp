@@ -3,6 +3,7 @@
 
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
+#include "rules/spin_field_geometry.h"
 #include "shell/beep.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/gdi_owners.h"
@@ -23,7 +24,6 @@ constexpr wchar_t kLineFeed = 10;
 constexpr wchar_t kCtrlV = 22;
 constexpr wchar_t kCtrlX = 24;
 constexpr wchar_t kCtrlZ = 26;
-constexpr int kPairHeight = 17; // until the field places the pair
 
 char32_t DecimalSeparator()
 {
@@ -66,7 +66,8 @@ TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds)
     if (!m_edit)
         throw Exception("The spin field cannot be created", static_cast<int>(GetLastError()));
     try {
-        m_button = std::make_unique<TSpinButton>(m_edit, Rect{0, 0, kPairWidth, kPairHeight});
+        m_button =
+            std::make_unique<TSpinButton>(m_edit, Rect{0, 0, kSpinPairWidth, kSpinPairStartHeight});
     } catch (...) {
         DestroyWindow(m_edit);
         throw;
@@ -212,15 +213,14 @@ int TSpinEdit::AutoSizeHeight() const
 {
     const int text =
         FontTextHeight(reinterpret_cast<HFONT>(SendMessageW(m_edit, WM_GETFONT, 0, 0)));
-    return text + 8 * GetSystemMetrics(SM_CYBORDER);
+    return SpinFieldAutoSizeHeight(text, GetSystemMetrics(SM_CYBORDER), true);
 }
 
 int TSpinEdit::MinimumHeight() const
 {
     const int text =
         FontTextHeight(reinterpret_cast<HFONT>(SendMessageW(m_edit, WM_GETFONT, 0, 0)));
-    const int system = FontTextHeight(nullptr);
-    return text + std::min(text, system) / 4 + 4 * GetSystemMetrics(SM_CYBORDER) + 2;
+    return SpinFieldMinimumHeight(text, FontTextHeight(nullptr), GetSystemMetrics(SM_CYBORDER));
 }
 
 void TSpinEdit::ApplyHeightRules()
@@ -245,11 +245,12 @@ void TSpinEdit::PlaceButton()
     const int height = outer.bottom - outer.top;
     if (height < MinimumHeight())
         return;
-    const int pairWidth = std::max(m_button->Bounds().Width, TSpinButton::kMinimumWidth);
-    m_button->SetBounds({width - pairWidth - 5, 0, pairWidth, height - 5});
     RECT client{};
     GetClientRect(m_edit, &client);
-    RECT text{0, 0, client.right - pairWidth - 2, client.bottom + 1};
+    const SpinPairPlace place =
+        PlaceSpinPair({width, height}, client.right, m_button->Bounds().Width, true);
+    m_button->SetBounds(place.Pair);
+    RECT text{0, 0, place.TextRight, client.bottom + 1};
     // The edit would keep a right margin inside the rectangle; the pair leaves room enough.
     SendMessageW(m_edit, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, 0));
     SendMessageW(m_edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));

@@ -28,9 +28,6 @@ namespace mrfyc {
 class TSpinEdit
 {
 public:
-    // Width of the arrow pair inside a field.
-    static constexpr int kPairWidth = 15;
-
     // A visible child of parent with WS_TABSTOP and the text "0"; bounds in parent's client
     // coordinates.
     TSpinEdit(HWND parent, int controlId, const Rect &bounds);

@@ -4,13 +4,13 @@
 #include "files/win32/wide_text.h"
 #include "rules/errors.h"
 #include "rules/full_stop.h"
+#include "rules/spin_field_geometry.h"
 #include "shell/win32/test_seams.h"
 #include "ui/win32/spin_edit.h"
 
 #include <gtest/gtest.h>
 #include <imm.h>
 
-#include <limits>
 #include <memory>
 #include <string>
 
@@ -18,8 +18,6 @@ namespace mrfyc {
 namespace {
 
 using namespace mrfyc::test;
-
-constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
 
 // A field of the main window's size beside a second one that takes the focus away, with the
 // field's beeps and change notices counted.
@@ -131,16 +129,18 @@ TEST_P(TypingTest, RefusedCharactersBeepOnceAndStayOut)
     EXPECT_EQ(m_changes, c.after == c.before ? 0 : static_cast<int>(c.typed.size()) - c.beeps);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Characters, TypingTest,
-    ::testing::Values(
-        TypingCase{true, "1", L"23", "123", 0}, TypingCase{true, "1", L"-.+", "1-.+", 0},
-        TypingCase{true, "5", L"x7y", "57", 2}, TypingCase{true, "1", L" ", "1", 1},
-        TypingCase{true, "1", L"\r", "1", 1}, TypingCase{true, "1", L"$", "1", 1},
-        TypingCase{true, "1", L"\x30a2", "1", 1}, TypingCase{true, "1", L"\xff15", "1", 1},
-        TypingCase{true, "1", L"\xd83d\xde00", "1", 1}, TypingCase{true, "12", L"\b", "1", 0},
-        TypingCase{true, "1", L"\t", "1", 0}, TypingCase{false, "12", L"3", "12", 1},
-        TypingCase{false, "12", L"\b", "12", 1}, TypingCase{false, "12", L"-", "12", 1}));
+INSTANTIATE_TEST_SUITE_P(Characters, TypingTest,
+                         ::testing::Values(TypingCase{true, "1", L"23", "123", 0},
+                                           TypingCase{true, "1", L"-.+", "1-.+", 0},
+                                           TypingCase{true, "5", L"x7y", "57", 2},
+                                           TypingCase{true, "1", L"\r", "1", 1},
+                                           TypingCase{true, "1", L"\x30a2", "1", 1},
+                                           TypingCase{true, "1", L"\xff15", "1", 1},
+                                           TypingCase{true, "1", L"\xd83d\xde00", "1", 1},
+                                           TypingCase{true, "12", L"\b", "1", 0},
+                                           TypingCase{true, "1", L"\t", "1", 0},
+                                           TypingCase{false, "12", L"3", "12", 1},
+                                           TypingCase{false, "12", L"\b", "12", 1}));
 
 // The Up and Down keys: bounds, text before, key, presses, text after, change notices, beeps.
 struct KeyCase
@@ -180,18 +180,14 @@ TEST_P(KeyStepTest, StepsOncePerKeyWithinTheBounds)
     EXPECT_EQ(m_beeps, c.readOnly ? c.presses : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, KeyStepTest,
-    ::testing::Values(KeyCase{0, 65536, "1200", VK_UP, 3, "1203", 3},
-                      KeyCase{0, 65536, "1200", VK_DOWN, 2, "1198", 2},
-                      KeyCase{0, 65536, "65536", VK_UP, 1, "65536", 0},
-                      KeyCase{0, 65536, "0", VK_DOWN, 1, "0", 0},
-                      KeyCase{0, kMax32, "2147483647", VK_UP, 1, "2147483647", 0},
-                      KeyCase{0, 65536, "007", VK_UP, 1, "8", 1},
-                      KeyCase{0, 65536, "1.5", VK_UP, 1, "1", 1},
-                      KeyCase{1, 9, "12", VK_DOWN, 1, "9", 1}, KeyCase{1, 9, "8", VK_UP, 3, "9", 1},
-                      KeyCase{0, 65536, "5", VK_UP, 2, "5", 0, true},
-                      KeyCase{0, 65536, "5", VK_DOWN, 2, "3", 2, false, false}));
+INSTANTIATE_TEST_SUITE_P(Keys, KeyStepTest,
+                         ::testing::Values(KeyCase{0, 65536, "1200", VK_UP, 3, "1203", 3},
+                                           KeyCase{0, 65536, "1200", VK_DOWN, 2, "1198", 2},
+                                           KeyCase{0, 65536, "1.5", VK_UP, 1, "1", 1},
+                                           KeyCase{1, 9, "8", VK_UP, 3, "9", 1},
+                                           KeyCase{0, 65536, "5", VK_UP, 2, "5", 0, true},
+                                           KeyCase{0, 65536, "5", VK_DOWN, 2, "3", 2, false,
+                                                   false}));
 
 // A click on an arrow of a field that does not hold the focus: focus and whole text first, then
 // one step at the release.
@@ -346,33 +342,22 @@ TEST_P(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
     EXPECT_EQ(Steps(), released);
 }
 
-TEST_P(AutoRepeatTest, PausesWhileThePointerIsOffAndReleaseOffTakesNoStep)
+// The pause off the arrow is the rule's table; here: the moves reach the arrow.
+TEST_P(AutoRepeatTest, PointerOffRaisesTheArrowAndReleaseOffTakesNoStep)
 {
     Configure(0, 65536, "1000");
-    Arrow().SetRepeatDelay(100);
-    Arrow().SetRepeatInterval(40);
     HWND pair = m_field->Button().Handle();
     const POINT centre = ArrowCentre(GetParam());
+    const POINT off{centre.x + 60, centre.y + 60};
     MoveMouse(pair, {centre.x - 1, centre.y});
-    StartCountingTimerTicks(pair);
     MouseButton(pair, centre, true);
-    ASSERT_TRUE(PumpUntil([this] { return Steps() >= 1; }));
-    // Off the pair altogether: the arrow is drawn raised, the timer goes on without stepping.
-    MoveMouse(pair, {centre.x + 60, centre.y + 60});
+    MoveMouse(pair, off);
     EXPECT_FALSE(Arrow().IsDown());
-    const int off = Steps();
-    const int ticks = TimerTicks();
-    ASSERT_TRUE(PumpUntil([ticks] { return TimerTicks() >= ticks + 3; }));
-    EXPECT_EQ(Steps(), off);
-    EXPECT_NE(Arrow().RepeatTimerInterval(), 0);
-    // Back over it: the steps resume at the next ticks.
     MoveMouse(pair, centre);
     EXPECT_TRUE(Arrow().IsDown());
-    ASSERT_TRUE(PumpUntil([this, off] { return Steps() >= off + 2; }));
-    MoveMouse(pair, {centre.x + 60, centre.y + 60});
-    const int beforeRelease = Steps();
-    MouseButton(pair, {centre.x + 60, centre.y + 60}, false);
-    EXPECT_EQ(Steps(), beforeRelease);
+    MoveMouse(pair, off);
+    MouseButton(pair, off, false);
+    EXPECT_EQ(Steps(), 0);
     EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
 }
 
@@ -459,14 +444,10 @@ TEST_P(ExitTest, FocusLossPullsOnlyNumbersOutsideTheBounds)
     EXPECT_EQ(m_changes, c.left == c.typed ? 0 : 1);
 }
 
+// The exit rule is tests/rules' table; here: the field applies it when the focus leaves.
 INSTANTIATE_TEST_SUITE_P(Exits, ExitTest,
                          ::testing::Values(ExitCase{1, 9, "0", "1"}, ExitCase{1, 9, "12", "9"},
-                                           ExitCase{1, 9, "", ""}, ExitCase{1, 9, "-3", "1"},
-                                           ExitCase{0, 65536, "007", "007"},
-                                           ExitCase{0, 65536, "+5", "+5"},
-                                           ExitCase{0, 65536, "1.5", "1.5"},
-                                           ExitCase{0, 65536, "99999", "65536"},
-                                           ExitCase{0, kMax32, "9999999999", "9999999999"}));
+                                           ExitCase{0, 65536, "007", "007"}));
 
 enum class PasteRoute
 {
@@ -537,9 +518,7 @@ TEST_P(PasteTest, PastesUnfilteredOnlyWhileTheTextMayBeEdited)
 
 INSTANTIATE_TEST_SUITE_P(
     Pastes, PasteTest,
-    ::testing::Values(PasteCase{PasteRoute::CtrlV, true, false, L"$10", "$10", 16},
-                      PasteCase{PasteRoute::ShiftInsert, true, false, L"0x1F", "0x1F", 31},
-                      PasteCase{PasteRoute::Message, true, false, L"abc", "abc", 0},
+    ::testing::Values(PasteCase{PasteRoute::ShiftInsert, true, false, L"0x1F", "0x1F", 31},
                       PasteCase{PasteRoute::CtrlV, true, false, L"12\r\n34", "12", 12},
                       PasteCase{PasteRoute::Message, true, false, L"高さ", "高さ", 0},
                       PasteCase{PasteRoute::CtrlV, false, false, L"42", "7", 7},
@@ -626,8 +605,8 @@ TEST_F(SpinFieldTest, PairAndTextAreaStandWhereTheLayoutPutsThem)
     GetClientRect(m_field->Handle(), &client);
     SendMessageW(m_field->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
     // Wine insets the rectangle by the client edge's pixel; Windows takes it as given.
-    EXPECT_LE(text.right, client.right - TSpinEdit::kPairWidth - 2);
-    EXPECT_GE(text.right, client.right - TSpinEdit::kPairWidth - 3);
+    EXPECT_LE(text.right, client.right - kSpinPairWidth - 2);
+    EXPECT_GE(text.right, client.right - kSpinPairWidth - 3);
     // A height below the font's least one is raised to it, however the field is resized.
     m_field->SetBounds({10, 10, 121, 10});
     GetWindowRect(m_field->Handle(), &outer);

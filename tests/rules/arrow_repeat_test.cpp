@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: MIT
+#include "rules/arrow_repeat.h"
+#include "rules/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace mrfyc {
+namespace {
+
+// Writes down what the arrow asks of its toolkit, in order.
+class RecordingHost : public ArrowRepeatHost
+{
+public:
+    void StartTimer(int interval) override { m_log << " timer" << interval; }
+    void StopTimer() override { m_log << " stop"; }
+    void Redraw() override { m_log << " redraw"; }
+    void Step() override
+    {
+        m_log << " step";
+        if (m_failSteps)
+            throw Exception("step failed");
+    }
+    std::string Take()
+    {
+        const std::string log = m_log.str();
+        m_log.str({});
+        return log.empty() ? log : log.substr(1);
+    }
+    bool m_failSteps = false;
+
+private:
+    std::ostringstream m_log;
+};
+
+// Inputs, one word each: press/right (a left or other button's press), off/on (moves), up/upoff
+// (left release over or off the arrow), rightup, tick, tickup (no button down any more),
+// tickaway (the capture is elsewhere), cancel. After each, what the toolkit was asked.
+struct RepeatCase
+{
+    const char *name;
+    bool allowRepeat;
+    std::vector<std::pair<std::string, std::string>> steps;
+};
+
+void Feed(ArrowRepeat &arrow, const std::string &input)
+{
+    if (input == "press" || input == "right")
+        arrow.Press(input == "press");
+    else if (input == "off" || input == "on")
+        arrow.Move(input == "on");
+    else if (input == "up" || input == "upoff" || input == "rightup")
+        arrow.Release(input != "rightup", input == "up");
+    else if (input == "tick" || input == "tickup" || input == "tickaway")
+        arrow.Tick(input == "tickup", input != "tickaway");
+    else
+        arrow.Cancel();
+}
+
+class ArrowRepeatTest : public ::testing::TestWithParam<RepeatCase>
+{
+};
+
+TEST_P(ArrowRepeatTest, AsksForTimerRedrawAndStepInTurn)
+{
+    RecordingHost host;
+    ArrowRepeat arrow(host);
+    arrow.SetAllowRepeat(GetParam().allowRepeat);
+    for (const auto &[input, asked] : GetParam().steps) {
+        Feed(arrow, input);
+        EXPECT_EQ(host.Take(), asked) << "after " << input;
+    }
+    EXPECT_EQ(arrow.TimerInterval(), 0) << "the timer is off at the end";
+    EXPECT_FALSE(arrow.IsDown() || arrow.IsHeld());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presses, ArrowRepeatTest,
+    ::testing::Values(
+        RepeatCase{"ClickStepsOnceAtTheRelease",
+                   true,
+                   {{"press", "redraw timer400"}, {"up", "stop redraw step"}}},
+        RepeatCase{"WithoutRepeatNoTimer", false, {{"press", "redraw"}, {"up", "redraw step"}}},
+        RepeatCase{"DoubleClickStepsTwice",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"up", "stop redraw step"},
+                    {"press", "redraw timer400"},
+                    {"up", "stop redraw step"}}},
+        // One step per tick while held over the arrow, one at the release: 8 for 1050 ms.
+        RepeatCase{"RepeatScheduleOneStepPerTick",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"tick", "stop timer100 step"},
+                    {"tick", "step"},
+                    {"tick", "step"},
+                    {"up", "stop redraw step"},
+                    {"tick", ""}}},
+        // Off the arrow: drawn raised, the timer runs on without steps; back on, they resume.
+        RepeatCase{"PointerOffPausesAndReleaseOffTakesNoStep",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"off", "redraw"},
+                    {"tick", "stop timer100"},
+                    {"off", ""},
+                    {"on", "redraw"},
+                    {"tick", "step"},
+                    {"off", "redraw"},
+                    {"upoff", "stop"}}},
+        RepeatCase{"MovesWithoutAPressDrawNothing", true, {{"on", ""}, {"off", ""}, {"up", ""}}},
+        // Other buttons start the timer but neither press nor step.
+        RepeatCase{"OtherButtonNeitherPressesNorSteps",
+                   true,
+                   {{"right", "timer400"}, {"tick", "stop timer100"}, {"rightup", "stop"}}},
+        // A menu opened on the right press took its release: the next tick ends the timer.
+        RepeatCase{"OtherButtonsReleaseElsewhereStopsAtTheTick",
+                   true,
+                   {{"right", "timer400"}, {"tickup", "stop"}, {"tick", ""}}},
+        RepeatCase{"HeldLeftButtonIsNotEndedByTheButtonState",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"tickup", "stop timer100 step"},
+                    {"up", "stop redraw step"}}},
+        RepeatCase{"NoStepWithoutTheCapture",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"tickaway", "stop timer100"},
+                    {"up", "stop redraw step"}}},
+        // Capture lost, hidden, disabled: raised, timer off, and the release takes no step.
+        RepeatCase{
+            "CancelDropsThePress",
+            true,
+            {{"press", "redraw timer400"}, {"cancel", "stop redraw"}, {"tick", ""}, {"up", ""}}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ArrowRepeat, TimerFailureIsRaisedAndThePressStands)
+{
+    for (const int failAt : {1, 2}) {
+        RecordingHost host;
+        ArrowRepeat arrow(host);
+        arrow.SetAllowRepeat(true);
+        arrow.SetTimerAnswerer([failAt, calls = 0](int) mutable { return ++calls != failAt; });
+        try {
+            arrow.Press(true);
+            if (failAt == 2)
+                arrow.Tick();
+            ADD_FAILURE() << "no error at call " << failAt;
+        } catch (const Exception &error) {
+            EXPECT_EQ(error.Message(), kTimerErrorText);
+        }
+        EXPECT_EQ(arrow.TimerInterval(), 0);
+        EXPECT_TRUE(arrow.IsHeld() && arrow.IsDown()) << "the toolkit's report lets go of it";
+        arrow.Cancel();
+        // The next press is an ordinary press.
+        host.Take();
+        arrow.Press(true);
+        arrow.Release(true, true);
+        EXPECT_EQ(host.Take(), "redraw timer400 stop redraw step");
+    }
+}
+
+TEST(ArrowRepeat, FailingRepeatedStepStopsTheTimerOnce)
+{
+    RecordingHost host;
+    ArrowRepeat arrow(host);
+    arrow.SetAllowRepeat(true);
+    arrow.Press(true);
+    arrow.Tick();
+    host.m_failSteps = true;
+    host.Take();
+    EXPECT_THROW(arrow.Tick(), Exception);
+    EXPECT_EQ(host.Take(), "step stop");
+    arrow.Tick();
+    EXPECT_EQ(host.Take(), "") << "no more ticks after the report";
+}
+
+// The field's change notice may destroy the field, and its arrows with it, inside a step.
+class DestroyingHost : public ArrowRepeatHost
+{
+public:
+    void StartTimer(int) override {}
+    void StopTimer() override {}
+    void Redraw() override {}
+    void Step() override
+    {
+        arrow.reset();
+        throw Exception("step failed");
+    }
+    std::unique_ptr<ArrowRepeat> arrow;
+};
+
+TEST(ArrowRepeat, StepThatDestroysTheArrowTouchesNothingAfterwards)
+{
+    DestroyingHost host;
+    host.arrow = std::make_unique<ArrowRepeat>(host);
+    host.arrow->SetAllowRepeat(true);
+    host.arrow->Press(true);
+    EXPECT_THROW(host.arrow->Tick(), Exception);
+    EXPECT_EQ(host.arrow, nullptr);
+}
+
+struct OverCase
+{
+    int x, y;
+    bool over;
+};
+
+class IsOverArrowTest : public ::testing::TestWithParam<OverCase>
+{
+};
+
+// The up arrow of a field is 15 x 8; its bottom edge row y = 8 still counts as over.
+TEST_P(IsOverArrowTest, CountsTheBottomEdgeRow)
+{
+    EXPECT_EQ(IsOverArrow({15, 8}, GetParam().x, GetParam().y), GetParam().over);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, IsOverArrowTest,
+                         ::testing::Values(OverCase{0, 0, true}, OverCase{14, 8, true},
+                                           OverCase{15, 4, false}, OverCase{-1, 4, false},
+                                           OverCase{7, -1, false}, OverCase{7, 9, false}));
+
+TEST(ArrowGlyphPosition, CentredOddPixelLeadingShiftedWhilePressed)
+{
+    EXPECT_EQ(ArrowGlyphPosition({15, 8}, {9, 6}, false), (Point{3, 1}));
+    EXPECT_EQ(ArrowGlyphPosition({15, 9}, {9, 6}, false), (Point{3, 2}));
+    EXPECT_EQ(ArrowGlyphPosition({15, 8}, {9, 6}, true), (Point{4, 2}));
+    EXPECT_EQ(ArrowGlyphPosition({5, 3}, {9, 6}, false), (Point{-2, -1}));
+}
+
+} // namespace
+} // namespace mrfyc

@@ -370,34 +370,22 @@ void TestMainWindow::qtOwnTextsFollowTheLocale()
              japanese ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"));
 }
 
+// Each caption of the shared table names the field below it.
 void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility_data()
 {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("height") << "UdH"
-                            << "height"
-                            << "高さ";
-    QTest::newRow("width") << "UdW"
-                           << "lblw"
-                           << "幅";
-    QTest::newRow("lines") << "Udl"
-                           << "Label3"
-                           << "ライン数";
-    QTest::newRow("quality") << "UdQ"
-                             << "Label1"
-                             << "クオリティ";
+    QTest::addColumn<int>("index");
+    for (int index = 1; index < int(kTabStops.size()); ++index)
+        QTest::newRow(kTabStops[std::size_t(index)].Name.data()) << index;
 }
 
 void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility()
 {
-    QFETCH(QString, field);
-    QFETCH(QString, label);
-    QFETCH(QString, caption);
-    auto *edit = m_form->findChild<TSpinEdit *>(field);
-    auto *captionLabel = m_form->findChild<QLabel *>(label);
+    QFETCH(int, index);
+    const ControlPlace &field = kTabStops[std::size_t(index)], &label = kLabels[std::size_t(index)];
+    const QString caption = QString::fromUtf8(label.Text);
+    auto *edit = m_form->findChild<TSpinEdit *>(QString::fromUtf8(field.Name));
+    auto *captionLabel = m_form->findChild<QLabel *>(QString::fromUtf8(label.Name));
     QVERIFY(edit && captionLabel);
-    QCOMPARE(captionLabel->text(), caption);
     QCOMPARE(captionLabel->buddy(), edit);
     QAccessibleInterface *fieldInterface = QAccessible::queryAccessibleInterface(edit);
     QVERIFY(fieldInterface);

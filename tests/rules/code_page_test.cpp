@@ -67,6 +67,8 @@ TEST(FullStop, IsAddedAfterCharactersSortingAfterTheDot)
                 {"done.", "done."},
                 {"x-", "x-"},
                 {"/x/", "/x/."},
+                {"(x)", "(x)"},
+                {"9", "9."},
                 {"", ""},
                 {"\xB1", "\xB1.", kCp},
                 {"\x95\x5C.", "\x95\x5C.", kCp}};

@@ -59,9 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{kFullRange, "-2147483648", kMin32, kDown, 0},
         // A text that spells no number steps from MinValue.
         StepCase{kHeight, "1.5", 1, kUp, 1}, StepCase{kQuality, "", 1, kUp, 2},
-        StepCase{kHeight, "007", 1, kUp, 8}, StepCase{kHeight, "$10", 1, kUp, 17},
-        StepCase{kQuality, "12", 1, kDown, 9}, StepCase{kQuality, "5", 0, kUp, 5},
-        StepCase{kQuality, "5", -2, kUp, 3}, StepCase{kQuality, "5", -2, kDown, 7},
+        StepCase{kQuality, "", 1, kDown, 1}, StepCase{kHeight, "007", 1, kUp, 8},
+        StepCase{kHeight, "$10", 1, kUp, 17}, StepCase{kQuality, "12", 1, kDown, 9},
+        StepCase{kQuality, "5", 0, kUp, 5}, StepCase{kQuality, "5", -2, kUp, 3},
+        StepCase{kQuality, "5", -2, kDown, 7},
         // No bounds: only the 32-bit range stops a step.
         StepCase{kNoBounds, "-7", 1, kDown, -8}, StepCase{kNoBounds, "2147483647", 1, kUp, kMax32},
         StepCase{kNoBounds, "-2147483648", 1, kDown, kMin32},
@@ -189,7 +190,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CharCase{3, true, true}, CharCase{9, true, true}, CharCase{10, true, true},
                       CharCase{22, true, true}, CharCase{27, true, true}, CharCase{31, true, true},
                       CharCase{127, false, false}, CharCase{0xFF, false, false},
-                      CharCase{U'\uFF15', false, false}, CharCase{U'\U0001F600', false, false}));
+                      CharCase{U'\uFF15', false, false}, CharCase{U'\u30A2', false, false},
+                      CharCase{U'\U0001F600', false, false}));
 
 TEST(SpinAcceptsChar, TakesTheLocaleSeparator)
 {

@@ -51,7 +51,6 @@ private slots:
     void doubleClickStepsTwiceEvenWithTheEditorOff();
 
     void repeatScheduleGivesEightStepsFor1050ms();
-    void heldUdQArrowStopsAtNine();
     void readOnlyArrowsOnlyBeepOnEveryTick();
     void timerFailureIsReported();
     void failingStepStopsTheTimerAndIsReported();
@@ -177,20 +176,6 @@ void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
     QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
     QCOMPARE(m_edit->text(), QStringLiteral("3"));
     QCOMPARE(m_up->RepeatTimerId(), 0);
-}
-
-void TestSpinButton::heldUdQArrowStopsAtNine()
-{
-    m_edit->setMinValue(1);
-    m_edit->setMaxValue(9);
-    m_edit->setValue(1);
-    m_edit->Button()->setRepeatTiming(20, 5);
-    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
-    const QPoint centre = m_up->rect().center();
-    QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
-    QTRY_VERIFY(ups.count() >= 12);
-    QTest::mouseRelease(m_up, Qt::LeftButton, {}, centre);
-    QCOMPARE(m_edit->text(), QStringLiteral("9"));
 }
 
 void TestSpinButton::readOnlyArrowsOnlyBeepOnEveryTick()

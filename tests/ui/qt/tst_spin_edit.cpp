@@ -124,8 +124,7 @@ private slots:
     void writesAndStepsAreBoundedWithoutWrapAround();
     void readOnlyStepsOnlyBeep();
 
-    void acceptsCharTable_data();
-    void acceptsCharTable();
+    void acceptsCharAsksTheRule();
     void typedCharactersAreFilteredWithOneBeepEach_data();
     void typedCharactersAreFilteredWithOneBeepEach();
     void upAndDownStepOncePerPressThenPassOn();
@@ -178,7 +177,6 @@ void TestSpinEdit::writesAndStepsAreBoundedWithoutWrapAround_data()
     QTest::newRow("write above") << ValueRow{1, 9, 1, "", "=12", "9"};
     QTest::newRow("write the same text") << ValueRow{0, 9, 1, "5", "=5", "5"};
     QTest::newRow("write over leading zeros") << ValueRow{0, 9, 1, "005", "=5", "5"};
-    QTest::newRow("UdH at its top") << ValueRow{0, 65536, 1, "65536", "up", "65536"};
     QTest::newRow("hex rewritten in decimal") << ValueRow{0, 65536, 1, "$10", "down", "15"};
 }
 
@@ -218,42 +216,24 @@ void TestSpinEdit::readOnlyStepsOnlyBeep()
     QCOMPARE(changes.count(), 0);
 }
 
-void TestSpinEdit::acceptsCharTable_data()
+void TestSpinEdit::acceptsCharAsksTheRule()
 {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("withEditor");
-    QTest::addColumn<bool>("withoutEditor");
-    QTest::newRow("0") << int('0') << true << false;
-    QTest::newRow("backspace") << 8 << true << false;
-}
-
-void TestSpinEdit::acceptsCharTable()
-{
-    QFETCH(int, code);
-    QFETCH(bool, withEditor);
-    QFETCH(bool, withoutEditor);
-    QCOMPARE(m_edit->AcceptsChar(QChar(code)), withEditor);
+    QVERIFY(m_edit->AcceptsChar(u'0'));
     m_edit->setEditorEnabled(false);
-    QCOMPARE(m_edit->AcceptsChar(QChar(code)), withoutEditor);
+    QVERIFY(!m_edit->AcceptsChar(u'0'));
 }
 
 void TestSpinEdit::typedCharactersAreFilteredWithOneBeepEach_data()
 {
     QTest::addColumn<TypingRow>("row");
-    QTest::newRow("signs and separators anywhere")
-        << TypingRow{true, "", "1-2--1.5+", "1-2--1.5+", 0};
+    // Which characters pass is the rule's table; here: the field asks it for each key and input
+    // method commit, in the locale, and beeps at each refusal.
     QTest::newRow("letter") << TypingRow{true, "", "1a2", "12", 1};
-    QTest::newRow("punctuation") << TypingRow{true, "", "$x,*", "", 4};
-    QTest::newRow("fullwidth digit") << TypingRow{true, "", "\uFF15", "", 1};
     QTest::newRow("outside 16 bits") << TypingRow{true, "", "\U0001F600", "", 1};
     QTest::newRow("German decimal separator") << TypingRow{true, "", "de:1,5.2", "1,52", 1};
     QTest::newRow("input method") << TypingRow{true, "", "im:1\uFF12a3", "13", 2};
     QTest::newRow("editor off refuses digits") << TypingRow{false, "", "12+", "", 3};
-    QTest::newRow("backspace deletes") << TypingRow{true, "123", "\b", "12", 0};
-    QTest::newRow("backspace refused without editor") << TypingRow{false, "123", "\b", "123", 1};
     QTest::newRow("enter refused") << TypingRow{true, "123", "\r", "123", 1};
-    QTest::newRow("keypad enter refused") << TypingRow{true, "123", "\n", "123", 1};
-    QTest::newRow("escape accepted without editor") << TypingRow{false, "123", "\x1b", "123", 0};
     QTest::newRow("delete does nothing without editor")
         << TypingRow{false, "123", "\x01\x7f", "123", 0};
 }
@@ -330,7 +310,6 @@ void TestSpinEdit::exitRuleOnRealFocusChange_data()
 {
     QTest::addColumn<ExitRow>("row");
     QTest::newRow("UdQ 0 becomes 1") << ExitRow{1, 9, "0", "1", 1};
-    QTest::newRow("UdH $10 stays") << ExitRow{0, 65536, "$10", "$10", 16};
     QTest::newRow("the field's own menu is no exit") << ExitRow{1, 9, "70", "70", 70, true};
 }
 
@@ -508,9 +487,7 @@ void TestSpinEdit::longTextIsNeverCut_data()
     QTest::addColumn<bool>("paste");
     QTest::addColumn<int>("length");
     QTest::newRow("paste 32768") << true << 32768;
-    QTest::newRow("paste 100000") << true << 100000;
     QTest::newRow("type onto 32767") << false << 32767;
-    QTest::newRow("type onto 70000") << false << 70000;
 }
 
 void TestSpinEdit::longTextIsNeverCut()
@@ -569,18 +546,17 @@ void TestSpinEdit::heightFromFontMetrics()
 {
     const int system = QFontMetrics(QGuiApplication::font()).height();
     // The arithmetic is the rule's table; here: the field measures its font and obeys it.
-    for (int text : {20}) {
-        TSpinEdit edit;
-        edit.setFont(FontOfHeight(text));
-        QCOMPARE(edit.AutoSizeHeight(), text + 8);
-        // The smaller of the two text heights counts, so a large font is measured by the other.
-        const int minimum = text + std::min(text, system) / 4 + 6;
-        QCOMPARE(edit.height(), std::max(minimum, text + 8));
-        edit.resize(121, 5);
-        QCOMPARE(edit.height(), minimum);
-        edit.setFrame(false);
-        QCOMPARE(edit.AutoSizeHeight(), text + 6);
-    }
+    const int text = 20;
+    TSpinEdit edit;
+    edit.setFont(FontOfHeight(text));
+    QCOMPARE(edit.AutoSizeHeight(), text + 8);
+    // The smaller of the two text heights counts, so a large font is measured by the other.
+    const int minimum = text + std::min(text, system) / 4 + 6;
+    QCOMPARE(edit.height(), std::max(minimum, text + 8));
+    edit.resize(121, 5);
+    QCOMPARE(edit.height(), minimum);
+    edit.setFrame(false);
+    QCOMPARE(edit.AutoSizeHeight(), text + 6);
 }
 
 void TestSpinEdit::geometryOfAMainWindowField()
@@ -594,8 +570,6 @@ void TestSpinEdit::geometryOfAMainWindowField()
     // The pair stands at client (101, 0), inside the 2-pixel sunken edge.
     TSpinButton *pair = edit->Button();
     QCOMPARE(pair->geometry(), QRect(2 + 101, 2 + 0, 15, 16));
-    QCOMPARE(pair->UpButton()->geometry(), QRect(0, 0, 15, 8));
-    QCOMPARE(pair->DownButton()->geometry(), QRect(0, 7, 15, 9));
     edit->setFrame(false);
     edit->resize(122, 21);
     QCOMPARE(pair->geometry(), QRect(122 - 15, 1, 15, 21 - 3));

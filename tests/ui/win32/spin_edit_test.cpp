@@ -5,6 +5,7 @@
 #include "rules/errors.h"
 #include "rules/full_stop.h"
 #include "rules/spin_field_geometry.h"
+#include "shell/win32/gdi_owners.h"
 #include "shell/win32/test_seams.h"
 #include "ui/win32/spin_edit.h"
 
@@ -130,17 +131,10 @@ TEST_P(TypingTest, RefusedCharactersBeepOnceAndStayOut)
 }
 
 INSTANTIATE_TEST_SUITE_P(Characters, TypingTest,
-                         ::testing::Values(TypingCase{true, "1", L"23", "123", 0},
-                                           TypingCase{true, "1", L"-.+", "1-.+", 0},
-                                           TypingCase{true, "5", L"x7y", "57", 2},
-                                           TypingCase{true, "1", L"\r", "1", 1},
-                                           TypingCase{true, "1", L"\x30a2", "1", 1},
-                                           TypingCase{true, "1", L"\xff15", "1", 1},
+                         ::testing::Values(TypingCase{true, "5", L"x7y", "57", 2},
+                                           // Two WM_CHAR halves make one refused character.
                                            TypingCase{true, "1", L"\xd83d\xde00", "1", 1},
-                                           TypingCase{true, "12", L"\b", "1", 0},
-                                           TypingCase{true, "1", L"\t", "1", 0},
-                                           TypingCase{false, "12", L"3", "12", 1},
-                                           TypingCase{false, "12", L"\b", "12", 1}));
+                                           TypingCase{false, "12", L"3", "12", 1}));
 
 // The Up and Down keys: bounds, text before, key, presses, text after, change notices, beeps.
 struct KeyCase
@@ -182,8 +176,6 @@ TEST_P(KeyStepTest, StepsOncePerKeyWithinTheBounds)
 
 INSTANTIATE_TEST_SUITE_P(Keys, KeyStepTest,
                          ::testing::Values(KeyCase{0, 65536, "1200", VK_UP, 3, "1203", 3},
-                                           KeyCase{0, 65536, "1200", VK_DOWN, 2, "1198", 2},
-                                           KeyCase{0, 65536, "1.5", VK_UP, 1, "1", 1},
                                            KeyCase{1, 9, "8", VK_UP, 3, "9", 1},
                                            KeyCase{0, 65536, "5", VK_UP, 2, "5", 0, true},
                                            KeyCase{0, 65536, "5", VK_DOWN, 2, "3", 2, false,
@@ -238,8 +230,6 @@ TEST_P(ArrowClickTest, FocusesSelectsAndStepsAtTheRelease)
 INSTANTIATE_TEST_SUITE_P(Arrows, ArrowClickTest,
                          ::testing::Values(ArrowCase{true, 0, 65536, "1200", "1201"},
                                            ArrowCase{false, 0, 65536, "1200", "1199"},
-                                           ArrowCase{true, 1, 9, "9", "9"},
-                                           ArrowCase{false, 1, 9, "", "1"},
                                            ArrowCase{true, 0, 65536, "5", "5", true}));
 
 // The second press of a double-click is a press like the first; other buttons neither press
@@ -305,31 +295,28 @@ TEST_F(SpinFieldTest, TabLeavesTheFieldAndEnterIsRefusedUnderDialogNavigation)
     EXPECT_EQ(m_field->Text(), "8");
 }
 
-class AutoRepeatTest : public SpinFieldTest, public ::testing::WithParamInterface<bool>
+// The up arrow stands for both: they share the repeat code.
+class AutoRepeatTest : public SpinFieldTest
 {
 protected:
-    TTimerSpeedButton &Arrow()
-    {
-        return GetParam() ? m_field->Button().UpButton() : m_field->Button().DownButton();
-    }
+    TTimerSpeedButton &Arrow() { return m_field->Button().UpButton(); }
     // Steps taken so far from the start value 1000.
-    int Steps() const { return std::abs(m_field->Value() - 1000); }
+    int Steps() const { return m_field->Value() - 1000; }
 };
 
-TEST_P(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
+TEST_F(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
 {
     Configure(0, 65536, "1000");
     Arrow().SetRepeatDelay(150);
     Arrow().SetRepeatInterval(40);
     HWND pair = m_field->Button().Handle();
-    const POINT centre = ArrowCentre(GetParam());
+    const POINT centre = ArrowCentre(true);
     MoveMouse(pair, {centre.x - 1, centre.y});
     StartCountingTimerTicks(pair);
     MouseButton(pair, centre, true);
     EXPECT_EQ(Arrow().RepeatTimerInterval(), 150);
     ASSERT_TRUE(PumpUntil([this] { return Steps() >= 3; }));
     EXPECT_EQ(Arrow().RepeatTimerInterval(), 40);
-    EXPECT_EQ(m_field->Value() > 1000, GetParam());
     const int held = Steps();
     MouseButton(pair, centre, false);
     const int released = Steps();
@@ -343,11 +330,11 @@ TEST_P(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
 }
 
 // The pause off the arrow is the rule's table; here: the moves reach the arrow.
-TEST_P(AutoRepeatTest, PointerOffRaisesTheArrowAndReleaseOffTakesNoStep)
+TEST_F(AutoRepeatTest, PointerOffRaisesTheArrowAndReleaseOffTakesNoStep)
 {
     Configure(0, 65536, "1000");
     HWND pair = m_field->Button().Handle();
-    const POINT centre = ArrowCentre(GetParam());
+    const POINT centre = ArrowCentre(true);
     const POINT off{centre.x + 60, centre.y + 60};
     MoveMouse(pair, {centre.x - 1, centre.y});
     MouseButton(pair, centre, true);
@@ -361,7 +348,7 @@ TEST_P(AutoRepeatTest, PointerOffRaisesTheArrowAndReleaseOffTakesNoStep)
     EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
 }
 
-TEST_P(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
+TEST_F(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
 {
     Configure(0, 65536, "1000");
     std::string reported;
@@ -369,7 +356,7 @@ TEST_P(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
     // The platform refuses the repeat timer once, at the first press.
     Arrow().SetTimerAnswerer([calls = 0](int) mutable { return ++calls != 1; });
     HWND pair = m_field->Button().Handle();
-    const POINT centre = ArrowCentre(GetParam());
+    const POINT centre = ArrowCentre(true);
     MoveMouse(pair, {centre.x - 1, centre.y});
     MouseButton(pair, centre, true);
     EXPECT_EQ(reported, WithFullStop(kTimerErrorText));
@@ -381,7 +368,7 @@ TEST_P(AutoRepeatTest, TimerFailureIsReportedAndThePressDoesNotRepeat)
     EXPECT_EQ(Steps(), 1) << "the next press is an ordinary press";
 }
 
-TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
+TEST_F(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
 {
     Configure(0, 65536, "1000");
     Arrow().SetRepeatDelay(100);
@@ -396,7 +383,7 @@ TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
             throw EWriteError("step failed");
     };
     HWND pair = m_field->Button().Handle();
-    const POINT centre = ArrowCentre(GetParam());
+    const POINT centre = ArrowCentre(true);
     MoveMouse(pair, {centre.x - 1, centre.y});
     MouseButton(pair, centre, true);
     ASSERT_TRUE(PumpUntil([&reports] { return reports == 1; }));
@@ -410,44 +397,20 @@ TEST_P(AutoRepeatTest, FailingRepeatedStepSwitchesTheTimerOffAndIsReported)
     EXPECT_EQ(reports, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Arrows, AutoRepeatTest, ::testing::Values(true, false),
-                         [](const auto &info) { return info.param ? "Up" : "Down"; });
-
-// Bounds, the text when the focus leaves, and the text afterwards.
-struct ExitCase
+// The exit rule is tests/rules' table; here: the field applies it when the focus leaves.
+TEST_F(SpinFieldTest, FocusLossPullsANumberOutsideTheBoundsIn)
 {
-    std::int32_t minValue, maxValue;
-    std::string typed, left;
-};
-
-void PrintTo(const ExitCase &c, std::ostream *os)
-{
-    *os << c.minValue << ".." << c.maxValue << " \"" << c.typed << '"';
-}
-
-class ExitTest : public SpinFieldTest, public ::testing::WithParamInterface<ExitCase>
-{
-};
-
-TEST_P(ExitTest, FocusLossPullsOnlyNumbersOutsideTheBounds)
-{
-    const ExitCase &c = GetParam();
-    Configure(c.minValue, c.maxValue, "");
+    Configure(1, 9, "");
     FocusAtEnd();
-    TypeText(win32::ToWide(c.typed).value());
+    TypeText(L"0");
     m_changes = 0;
     PressKey(VK_TAB); // no dialog navigation here: the field drops the tab, the focus stays
     EXPECT_EQ(GetFocus(), m_field->Handle());
     SetFocus(m_other->Handle());
     PumpFor(10);
-    EXPECT_EQ(m_field->Text(), c.left);
-    EXPECT_EQ(m_changes, c.left == c.typed ? 0 : 1);
+    EXPECT_EQ(m_field->Text(), "1");
+    EXPECT_EQ(m_changes, 1);
 }
-
-// The exit rule is tests/rules' table; here: the field applies it when the focus leaves.
-INSTANTIATE_TEST_SUITE_P(Exits, ExitTest,
-                         ::testing::Values(ExitCase{1, 9, "0", "1"}, ExitCase{1, 9, "12", "9"},
-                                           ExitCase{0, 65536, "007", "007"}));
 
 enum class PasteRoute
 {
@@ -520,7 +483,6 @@ INSTANTIATE_TEST_SUITE_P(
     Pastes, PasteTest,
     ::testing::Values(PasteCase{PasteRoute::ShiftInsert, true, false, L"0x1F", "0x1F", 31},
                       PasteCase{PasteRoute::CtrlV, true, false, L"12\r\n34", "12", 12},
-                      PasteCase{PasteRoute::Message, true, false, L"高さ", "高さ", 0},
                       PasteCase{PasteRoute::CtrlV, false, false, L"42", "7", 7},
                       PasteCase{PasteRoute::ShiftInsert, false, false, L"42", "7", 7},
                       PasteCase{PasteRoute::Message, false, false, L"42", "7", 7},
@@ -579,15 +541,6 @@ TEST_F(SpinFieldTest, ValueWritesRaiseOnChangeOnlyForNewText)
     m_field->SetValue(70000);
     EXPECT_EQ(m_field->Text(), "65536");
     EXPECT_EQ(m_changes, 2);
-    m_field->SetMinValue(10);
-    m_field->SetMaxValue(5);
-    m_field->SetValue(7);
-    EXPECT_EQ(m_field->Text(), "10");
-    m_field->SetMinValue(3);
-    m_field->SetMaxValue(3);
-    m_field->SetValue(-2147483647 - 1);
-    EXPECT_EQ(m_field->Text(), "-2147483648");
-    EXPECT_EQ(m_changes, 4);
 }
 
 // The main window's field: 121 x 21 with its 12-pixel font, the pair inside its right edge and
@@ -629,59 +582,53 @@ class ArrowGlyphTest : public SpinFieldTest, public ::testing::WithParamInterfac
 {
 };
 
+// A memory device context compatible with the screen, holding a bitmap while it lives.
+// Members end in reverse: the old bitmap goes back, then the bitmap and the context are deleted.
+struct MemoryCanvas
+{
+    explicit MemoryCanvas(HBITMAP bitmap) : Bitmap(bitmap), Selected(Dc.get(), bitmap) {}
+
+    std::unique_ptr<HDC__, decltype(&DeleteDC)> Dc{CreateCompatibleDC(nullptr), &DeleteDC};
+    OwnedGdiObject<HBITMAP> Bitmap;
+    SelectedObject Selected;
+};
+
 TEST_P(ArrowGlyphTest, DrawsTheBitmapWithItsBackgroundTransparent)
 {
     const bool up = GetParam();
     const std::wstring path =
         win32::ToWide(std::string(MRFYC_ARROW_BITMAPS) + (up ? "spin_up.bmp" : "spin_down.bmp"))
             .value();
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    ASSERT_NE(bitmap, nullptr);
-    HDC screen = GetDC(nullptr);
-    HDC glyphDc = CreateCompatibleDC(screen);
-    HGDIOBJ oldGlyph = SelectObject(glyphDc, bitmap);
-    const COLORREF background = GetPixel(glyphDc, 0, kArrowGlyphHeight - 1);
+    MemoryCanvas glyph(static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                                       LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    ASSERT_NE(glyph.Bitmap.Get(), nullptr);
+    const COLORREF background = GetPixel(glyph.Dc.get(), 0, kArrowGlyphHeight - 1);
 
     TTimerSpeedButton &arrow = up ? m_field->Button().UpButton() : m_field->Button().DownButton();
     const Rect bounds = arrow.Bounds();
-    HDC drawDc = CreateCompatibleDC(screen);
-    HBITMAP canvas =
-        CreateCompatibleBitmap(screen, bounds.Left + bounds.Width, bounds.Top + bounds.Height);
-    HGDIOBJ oldCanvas = SelectObject(drawDc, canvas);
-    arrow.Paint(drawDc);
+    WindowDC screen(nullptr);
+    const int width = bounds.Left + bounds.Width, height = bounds.Top + bounds.Height;
+    MemoryCanvas drawn(CreateCompatibleBitmap(screen, width, height));
+    arrow.Paint(drawn.Dc.get());
     // 15 x 8 (up) or 15 x 9 (down): the spare odd pixel goes to the left or top margin.
     const int left = bounds.Left + (bounds.Width - kArrowGlyphWidth + 1) / 2;
     const int top = bounds.Top + (bounds.Height - kArrowGlyphHeight + 1) / 2;
     // The same button without its glyph: what the transparent background lets through.
-    HDC frameDc = CreateCompatibleDC(screen);
-    HBITMAP frameCanvas =
-        CreateCompatibleBitmap(screen, bounds.Left + bounds.Width, bounds.Top + bounds.Height);
-    HGDIOBJ oldFrame = SelectObject(frameDc, frameCanvas);
-    RECT buttonArea{bounds.Left, bounds.Top, bounds.Left + bounds.Width,
-                    bounds.Top + bounds.Height};
-    DrawFrameControl(frameDc, &buttonArea, DFC_BUTTON, DFCS_BUTTONPUSH);
+    MemoryCanvas frame(CreateCompatibleBitmap(screen, width, height));
+    RECT buttonArea{bounds.Left, bounds.Top, width, height};
+    DrawFrameControl(frame.Dc.get(), &buttonArea, DFC_BUTTON, DFCS_BUTTONPUSH);
     int black = 0;
     for (int y = 0; y < kArrowGlyphHeight; ++y) {
         for (int x = 0; x < kArrowGlyphWidth; ++x) {
-            const bool triangle = GetPixel(glyphDc, x, y) != background;
+            const bool triangle = GetPixel(glyph.Dc.get(), x, y) != background;
             black += triangle;
-            EXPECT_EQ(GetPixel(drawDc, left + x, top + y),
-                      triangle ? GetSysColor(COLOR_BTNTEXT) : GetPixel(frameDc, left + x, top + y))
+            EXPECT_EQ(GetPixel(drawn.Dc.get(), left + x, top + y),
+                      triangle ? GetSysColor(COLOR_BTNTEXT)
+                               : GetPixel(frame.Dc.get(), left + x, top + y))
                 << "pixel " << x << ", " << y;
         }
     }
     EXPECT_EQ(black, 16);
-    SelectObject(frameDc, oldFrame);
-    DeleteObject(frameCanvas);
-    DeleteDC(frameDc);
-    SelectObject(drawDc, oldCanvas);
-    DeleteObject(canvas);
-    DeleteDC(drawDc);
-    SelectObject(glyphDc, oldGlyph);
-    DeleteDC(glyphDc);
-    DeleteObject(bitmap);
-    ReleaseDC(nullptr, screen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Glyphs, ArrowGlyphTest, ::testing::Values(true, false),

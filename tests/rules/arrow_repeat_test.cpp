@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace mrfyc {
 namespace {
@@ -21,8 +23,8 @@ public:
     void Step() override
     {
         m_log << " step";
-        if (m_failSteps)
-            throw Exception("step failed");
+        if (m_onStep)
+            m_onStep();
     }
     std::string Take()
     {
@@ -30,7 +32,8 @@ public:
         m_log.str({});
         return log.empty() ? log : log.substr(1);
     }
-    bool m_failSteps = false;
+    std::function<void()> m_onStep;
+    bool m_refuseTimer = false;
 
 private:
     std::ostringstream m_log;
@@ -38,7 +41,9 @@ private:
 
 // Inputs, one word each: press/right (a left or other button's press), off/on (moves), up/upoff
 // (left release over or off the arrow), rightup, tick, tickup (no button down any more),
-// tickaway (the capture is elsewhere), cancel. After each, what the toolkit was asked.
+// tickaway (the capture is elsewhere), cancel. A trailing '!' has the toolkit refuse the timer
+// during the input, a trailing '*' has the step fail; either must raise. After each, what the
+// toolkit was asked.
 struct RepeatCase
 {
     const char *name;
@@ -69,21 +74,33 @@ TEST_P(ArrowRepeatTest, AsksForTimerRedrawAndStepInTurn)
     RecordingHost host;
     ArrowRepeat arrow(host);
     arrow.SetAllowRepeat(GetParam().allowRepeat);
-    for (const auto &[input, asked] : GetParam().steps) {
-        Feed(arrow, input);
-        EXPECT_EQ(host.Take(), asked) << "after " << input;
+    arrow.SetTimerAnswerer([&host](int) { return !host.m_refuseTimer; });
+    for (const auto &[step, asked] : GetParam().steps) {
+        std::string input = step;
+        const char fault = input.back();
+        if (fault == '!' || fault == '*')
+            input.pop_back();
+        host.m_refuseTimer = fault == '!';
+        host.m_onStep = [fault] {
+            if (fault == '*')
+                throw Exception("step failed");
+        };
+        try {
+            Feed(arrow, input);
+            EXPECT_TRUE(fault != '!' && fault != '*') << "no error at " << step;
+        } catch (const Exception &error) {
+            EXPECT_EQ(error.Message(), fault == '!' ? kTimerErrorText : "step failed");
+        }
+        EXPECT_EQ(host.Take(), asked) << "after " << step;
     }
     EXPECT_EQ(arrow.TimerInterval(), 0) << "the timer is off at the end";
     EXPECT_FALSE(arrow.IsDown() || arrow.IsHeld());
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Presses, ArrowRepeatTest,
     ::testing::Values(
-        RepeatCase{"ClickStepsOnceAtTheRelease",
-                   true,
-                   {{"press", "redraw timer400"}, {"up", "stop redraw step"}}},
         RepeatCase{"WithoutRepeatNoTimer", false, {{"press", "redraw"}, {"up", "redraw step"}}},
+        // Each click steps once, at its release; a double-click's second press is a press.
         RepeatCase{"DoubleClickStepsTwice",
                    true,
                    {{"press", "redraw timer400"},
@@ -133,73 +150,45 @@ INSTANTIATE_TEST_SUITE_P(
         RepeatCase{
             "CancelDropsThePress",
             true,
-            {{"press", "redraw timer400"}, {"cancel", "stop redraw"}, {"tick", ""}, {"up", ""}}}),
+            {{"press", "redraw timer400"}, {"cancel", "stop redraw"}, {"tick", ""}, {"up", ""}}},
+        // A refused timer is raised and the press stands until the toolkit's report lets go of
+        // it; the next press is an ordinary press.
+        RepeatCase{"TimerRefusedAtThePress",
+                   true,
+                   {{"press!", "redraw"},
+                    {"cancel", "redraw"},
+                    {"press", "redraw timer400"},
+                    {"up", "stop redraw step"}}},
+        RepeatCase{"TimerRefusedAtTheFirstTick",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"tick!", "stop"},
+                    {"cancel", "redraw"},
+                    {"press", "redraw timer400"},
+                    {"up", "stop redraw step"}}},
+        // A failing repeated step stops the timer once; no more ticks follow the report.
+        RepeatCase{"FailingRepeatedStepStopsTheTimerOnce",
+                   true,
+                   {{"press", "redraw timer400"},
+                    {"tick", "stop timer100 step"},
+                    {"tick*", "step stop"},
+                    {"tick", ""},
+                    {"cancel", "redraw"}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(ArrowRepeat, TimerFailureIsRaisedAndThePressStands)
-{
-    for (const int failAt : {1, 2}) {
-        RecordingHost host;
-        ArrowRepeat arrow(host);
-        arrow.SetAllowRepeat(true);
-        arrow.SetTimerAnswerer([failAt, calls = 0](int) mutable { return ++calls != failAt; });
-        try {
-            arrow.Press(true);
-            if (failAt == 2)
-                arrow.Tick();
-            ADD_FAILURE() << "no error at call " << failAt;
-        } catch (const Exception &error) {
-            EXPECT_EQ(error.Message(), kTimerErrorText);
-        }
-        EXPECT_EQ(arrow.TimerInterval(), 0);
-        EXPECT_TRUE(arrow.IsHeld() && arrow.IsDown()) << "the toolkit's report lets go of it";
-        arrow.Cancel();
-        // The next press is an ordinary press.
-        host.Take();
-        arrow.Press(true);
-        arrow.Release(true, true);
-        EXPECT_EQ(host.Take(), "redraw timer400 stop redraw step");
-    }
-}
-
-TEST(ArrowRepeat, FailingRepeatedStepStopsTheTimerOnce)
-{
-    RecordingHost host;
-    ArrowRepeat arrow(host);
-    arrow.SetAllowRepeat(true);
-    arrow.Press(true);
-    arrow.Tick();
-    host.m_failSteps = true;
-    host.Take();
-    EXPECT_THROW(arrow.Tick(), Exception);
-    EXPECT_EQ(host.Take(), "step stop");
-    arrow.Tick();
-    EXPECT_EQ(host.Take(), "") << "no more ticks after the report";
-}
-
 // The field's change notice may destroy the field, and its arrows with it, inside a step.
-class DestroyingHost : public ArrowRepeatHost
-{
-public:
-    void StartTimer(int) override {}
-    void StopTimer() override {}
-    void Redraw() override {}
-    void Step() override
-    {
-        arrow.reset();
-        throw Exception("step failed");
-    }
-    std::unique_ptr<ArrowRepeat> arrow;
-};
-
 TEST(ArrowRepeat, StepThatDestroysTheArrowTouchesNothingAfterwards)
 {
-    DestroyingHost host;
-    host.arrow = std::make_unique<ArrowRepeat>(host);
-    host.arrow->SetAllowRepeat(true);
-    host.arrow->Press(true);
-    EXPECT_THROW(host.arrow->Tick(), Exception);
-    EXPECT_EQ(host.arrow, nullptr);
+    RecordingHost host;
+    auto arrow = std::make_unique<ArrowRepeat>(host);
+    arrow->SetAllowRepeat(true);
+    arrow->Press(true);
+    host.m_onStep = [&arrow] {
+        arrow.reset();
+        throw Exception("step failed");
+    };
+    EXPECT_THROW(arrow->Tick(), Exception);
+    EXPECT_EQ(arrow, nullptr);
 }
 
 struct OverCase

@@ -48,7 +48,7 @@ struct RepeatCase
 {
     const char *name;
     bool allowRepeat;
-    std::vector<std::pair<std::string, std::string>> steps;
+    const char *steps; // "input: asked; input: asked; ..."
 };
 
 void Feed(ArrowRepeat &arrow, const std::string &input)
@@ -75,8 +75,11 @@ TEST_P(ArrowRepeatTest, AsksForTimerRedrawAndStepInTurn)
     ArrowRepeat arrow(host);
     arrow.SetAllowRepeat(GetParam().allowRepeat);
     arrow.SetTimerAnswerer([&host](int) { return !host.m_refuseTimer; });
-    for (const auto &[step, asked] : GetParam().steps) {
-        std::string input = step;
+    std::istringstream steps(GetParam().steps);
+    for (std::string step; std::getline(steps >> std::ws, step, ';');) {
+        const std::size_t colon = step.find(':');
+        const std::string asked = colon + 1 < step.size() ? step.substr(colon + 2) : "";
+        std::string input = step.substr(0, colon);
         const char fault = input.back();
         if (fault == '!' || fault == '*')
             input.pop_back();
@@ -96,84 +99,48 @@ TEST_P(ArrowRepeatTest, AsksForTimerRedrawAndStepInTurn)
     EXPECT_EQ(arrow.TimerInterval(), 0) << "the timer is off at the end";
     EXPECT_FALSE(arrow.IsDown() || arrow.IsHeld());
 }
+
 INSTANTIATE_TEST_SUITE_P(
     Presses, ArrowRepeatTest,
     ::testing::Values(
-        RepeatCase{"WithoutRepeatNoTimer", false, {{"press", "redraw"}, {"up", "redraw step"}}},
+        RepeatCase{"WithoutRepeatNoTimer", false, "press: redraw; up: redraw step"},
         // Each click steps once, at its release; a double-click's second press is a press.
-        RepeatCase{"DoubleClickStepsTwice",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"up", "stop redraw step"},
-                    {"press", "redraw timer400"},
-                    {"up", "stop redraw step"}}},
+        RepeatCase{"DoubleClickStepsTwice", true,
+                   "press: redraw timer400; up: stop redraw step; "
+                   "press: redraw timer400; up: stop redraw step"},
         // One step per tick while held over the arrow, one at the release: 8 for 1050 ms.
-        RepeatCase{"RepeatScheduleOneStepPerTick",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"tick", "stop timer100 step"},
-                    {"tick", "step"},
-                    {"tick", "step"},
-                    {"up", "stop redraw step"},
-                    {"tick", ""}}},
+        RepeatCase{"RepeatScheduleOneStepPerTick", true,
+                   "press: redraw timer400; tick: stop timer100 step; tick: step; tick: step; "
+                   "up: stop redraw step; tick:"},
         // Off the arrow: drawn raised, the timer runs on without steps; back on, they resume.
-        RepeatCase{"PointerOffPausesAndReleaseOffTakesNoStep",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"off", "redraw"},
-                    {"tick", "stop timer100"},
-                    {"off", ""},
-                    {"on", "redraw"},
-                    {"tick", "step"},
-                    {"off", "redraw"},
-                    {"upoff", "stop"}}},
-        RepeatCase{"MovesWithoutAPressDrawNothing", true, {{"on", ""}, {"off", ""}, {"up", ""}}},
+        RepeatCase{"PointerOffPausesAndReleaseOffTakesNoStep", true,
+                   "press: redraw timer400; off: redraw; tick: stop timer100; off:; on: redraw; "
+                   "tick: step; off: redraw; upoff: stop"},
+        RepeatCase{"MovesWithoutAPressDrawNothing", true, "on:; off:; up:"},
         // Other buttons start the timer but neither press nor step.
-        RepeatCase{"OtherButtonNeitherPressesNorSteps",
-                   true,
-                   {{"right", "timer400"}, {"tick", "stop timer100"}, {"rightup", "stop"}}},
+        RepeatCase{"OtherButtonNeitherPressesNorSteps", true,
+                   "right: timer400; tick: stop timer100; rightup: stop"},
         // A menu opened on the right press took its release: the next tick ends the timer.
-        RepeatCase{"OtherButtonsReleaseElsewhereStopsAtTheTick",
-                   true,
-                   {{"right", "timer400"}, {"tickup", "stop"}, {"tick", ""}}},
-        RepeatCase{"HeldLeftButtonIsNotEndedByTheButtonState",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"tickup", "stop timer100 step"},
-                    {"up", "stop redraw step"}}},
-        RepeatCase{"NoStepWithoutTheCapture",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"tickaway", "stop timer100"},
-                    {"up", "stop redraw step"}}},
+        RepeatCase{"OtherButtonsReleaseElsewhereStopsAtTheTick", true,
+                   "right: timer400; tickup: stop; tick:"},
+        RepeatCase{"HeldLeftButtonIsNotEndedByTheButtonState", true,
+                   "press: redraw timer400; tickup: stop timer100 step; up: stop redraw step"},
+        RepeatCase{"NoStepWithoutTheCapture", true,
+                   "press: redraw timer400; tickaway: stop timer100; up: stop redraw step"},
         // Capture lost, hidden, disabled: raised, timer off, and the release takes no step.
-        RepeatCase{
-            "CancelDropsThePress",
-            true,
-            {{"press", "redraw timer400"}, {"cancel", "stop redraw"}, {"tick", ""}, {"up", ""}}},
+        RepeatCase{"CancelDropsThePress", true,
+                   "press: redraw timer400; cancel: stop redraw; tick:; up:"},
         // A refused timer is raised and the press stands until the toolkit's report lets go of
         // it; the next press is an ordinary press.
-        RepeatCase{"TimerRefusedAtThePress",
-                   true,
-                   {{"press!", "redraw"},
-                    {"cancel", "redraw"},
-                    {"press", "redraw timer400"},
-                    {"up", "stop redraw step"}}},
-        RepeatCase{"TimerRefusedAtTheFirstTick",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"tick!", "stop"},
-                    {"cancel", "redraw"},
-                    {"press", "redraw timer400"},
-                    {"up", "stop redraw step"}}},
+        RepeatCase{"TimerRefusedAtThePress", true,
+                   "press!: redraw; cancel: redraw; press: redraw timer400; up: stop redraw step"},
+        RepeatCase{"TimerRefusedAtTheFirstTick", true,
+                   "press: redraw timer400; tick!: stop; cancel: redraw; press: redraw timer400; "
+                   "up: stop redraw step"},
         // A failing repeated step stops the timer once; no more ticks follow the report.
-        RepeatCase{"FailingRepeatedStepStopsTheTimerOnce",
-                   true,
-                   {{"press", "redraw timer400"},
-                    {"tick", "stop timer100 step"},
-                    {"tick*", "step stop"},
-                    {"tick", ""},
-                    {"cancel", "redraw"}}}),
+        RepeatCase{"FailingRepeatedStepStopsTheTimerOnce", true,
+                   "press: redraw timer400; tick: stop timer100 step; tick*: step stop; tick:; "
+                   "cancel: redraw"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The field's change notice may destroy the field, and its arrows with it, inside a step.

@@ -44,13 +44,12 @@ private slots:
     void init();
     void cleanup();
 
-    void clickStepsOnceAtTheRelease();
+    void clickStepsOnceAtTheReleaseEvenADoubleClicksSecond();
     void pressedLookOnlyWhileOver();
     void otherButtonsNeitherPressNorStep_data();
     void otherButtonsNeitherPressNorStep();
-    void doubleClickStepsTwiceEvenWithTheEditorOff();
 
-    void repeatScheduleGivesEightStepsFor1050ms();
+    void repeatTimerTicksStepTheField();
     void readOnlyArrowsOnlyBeepOnEveryTick();
     void timerFailureIsReported();
     void failingStepStopsTheTimerAndIsReported();
@@ -94,7 +93,7 @@ void TestSpinButton::cleanup()
     QCOMPARE(m_errors.Take(), QStringList());
 }
 
-void TestSpinButton::clickStepsOnceAtTheRelease()
+void TestSpinButton::clickStepsOnceAtTheReleaseEvenADoubleClicksSecond()
 {
     QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
     const QPoint centre = m_up->rect().center();
@@ -108,6 +107,11 @@ void TestSpinButton::clickStepsOnceAtTheRelease()
     QCOMPARE(m_up->RepeatTimerId(), 0);
     QTest::mouseClick(m_down, Qt::LeftButton, {}, m_down->rect().center());
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
+    // Qt reports the second press of a double-click apart; the arrows do not need the editor.
+    m_edit->setEditorEnabled(false);
+    QTest::mouseDClick(m_up, Qt::LeftButton, {}, centre);
+    QCOMPARE(ups.count(), 3);
+    QCOMPARE(m_edit->text(), QStringLiteral("2"));
 }
 
 void TestSpinButton::pressedLookOnlyWhileOver()
@@ -150,21 +154,11 @@ void TestSpinButton::otherButtonsNeitherPressNorStep()
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
 }
 
-void TestSpinButton::doubleClickStepsTwiceEvenWithTheEditorOff()
-{
-    m_edit->setEditorEnabled(false);
-    QSignalSpy ups(m_edit->Button(), &TSpinButton::OnUpClick);
-    QTest::mouseDClick(m_up, Qt::LeftButton, {}, m_up->rect().center());
-    QCOMPARE(ups.count(), 2);
-    QCOMPARE(m_edit->text(), QStringLiteral("2"));
-}
-
-void TestSpinButton::repeatScheduleGivesEightStepsFor1050ms()
+void TestSpinButton::repeatTimerTicksStepTheField()
 {
     // The schedule itself is the rule's table; here: the timer runs at its intervals and each
     // tick's step reaches the field.
     const QPoint centre = m_up->rect().center();
-    QCOMPARE(m_up->RepeatInterval(), 100);
     // The ticks are delivered by the test; the real timer is set so far off that it never fires.
     m_edit->Button()->setRepeatTiming(400 * 1000, 100 * 1000);
     QTest::mousePress(m_up, Qt::LeftButton, {}, centre);
@@ -196,7 +190,8 @@ void TestSpinButton::readOnlyArrowsOnlyBeepOnEveryTick()
 
 void TestSpinButton::timerFailureIsReported()
 {
-    // At which start the timer fails is the rule's table; here: the report and the let-go.
+    // At which start the timer fails, and that the next press is ordinary, is the rule's table;
+    // here: the report and the let-go.
     auto *arrow = new TTimerSpeedButton(m_window.get());
     // The platform refuses the repeat timer at the press.
     arrow->setTimerAnswerer([calls = 0](int) mutable { return ++calls != 1; });
@@ -213,10 +208,6 @@ void TestSpinButton::timerFailureIsReported()
     QVERIFY(!arrow->IsDown() && !arrow->IsHeld());
     QTest::mouseRelease(arrow, Qt::LeftButton, {}, centre);
     QCOMPARE(clicks.count(), 0);
-
-    // The next press is an ordinary press.
-    QTest::mouseClick(arrow, Qt::LeftButton, {}, centre);
-    QCOMPARE(clicks.count(), 1);
 }
 
 void TestSpinButton::failingStepStopsTheTimerAndIsReported()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace mrfyc {
@@ -158,26 +159,14 @@ TEST(ArrowRepeat, StepThatDestroysTheArrowTouchesNothingAfterwards)
     EXPECT_EQ(arrow, nullptr);
 }
 
-struct OverCase
-{
-    int x, y;
-    bool over;
-};
-
-class IsOverArrowTest : public ::testing::TestWithParam<OverCase>
-{
-};
-
 // The up arrow of a field is 15 x 8; its bottom edge row y = 8 still counts as over.
-TEST_P(IsOverArrowTest, CountsTheBottomEdgeRow)
+TEST(IsOverArrow, CountsTheBottomEdgeRow)
 {
-    EXPECT_EQ(IsOverArrow({15, 8}, GetParam().x, GetParam().y), GetParam().over);
+    const std::tuple<int, int, bool> cases[] = {{0, 0, true},   {14, 8, true},  {15, 4, false},
+                                                {-1, 4, false}, {7, -1, false}, {7, 9, false}};
+    for (const auto &[x, y, over] : cases)
+        EXPECT_EQ(IsOverArrow({15, 8}, x, y), over) << x << ", " << y;
 }
-
-INSTANTIATE_TEST_SUITE_P(Edges, IsOverArrowTest,
-                         ::testing::Values(OverCase{0, 0, true}, OverCase{14, 8, true},
-                                           OverCase{15, 4, false}, OverCase{-1, 4, false},
-                                           OverCase{7, -1, false}, OverCase{7, 9, false}));
 
 TEST(ArrowGlyphPosition, CentredOddPixelLeadingShiftedWhilePressed)
 {

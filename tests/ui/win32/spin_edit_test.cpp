@@ -232,41 +232,6 @@ INSTANTIATE_TEST_SUITE_P(Arrows, ArrowClickTest,
                                            ArrowCase{false, 0, 65536, "1200", "1199"},
                                            ArrowCase{true, 0, 65536, "5", "5", true}));
 
-// The second press of a double-click is a press like the first; other buttons neither press
-// nor step.
-struct PressCase
-{
-    const char *name;
-    bool rightButton;
-    int clicks;
-    int steps;
-};
-
-class ArrowPressTest : public SpinFieldTest, public ::testing::WithParamInterface<PressCase>
-{
-};
-
-TEST_P(ArrowPressTest, StepsOncePerLeftClick)
-{
-    const PressCase &c = GetParam();
-    Configure(0, 65536, "1200");
-    HWND pair = m_field->Button().Handle();
-    const POINT centre = ArrowCentre(true);
-    MoveMouse(pair, {centre.x - 1, centre.y});
-    for (int i = 0; i < c.clicks; ++i) {
-        MouseButton(pair, centre, true, c.rightButton);
-        EXPECT_EQ(m_field->Button().UpButton().IsDown(), !c.rightButton);
-        MouseButton(pair, centre, false, c.rightButton);
-    }
-    EXPECT_EQ(m_field->Value(), 1200 + c.steps);
-    EXPECT_EQ(m_field->Button().UpButton().RepeatTimerInterval(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Presses, ArrowPressTest,
-                         ::testing::Values(PressCase{"double_click", false, 2, 2},
-                                           PressCase{"right_button", true, 1, 0}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
 // Under a window's tab navigation: Tab leaves the field (and the exit rule applies), Enter
 // stays in it and is refused like any typed character.
 TEST_F(SpinFieldTest, TabLeavesTheFieldAndEnterIsRefusedUnderDialogNavigation)
@@ -334,6 +299,19 @@ TEST_F(AutoRepeatTest, StepsWhileHeldOverTheArrowAndStopsAtTheRelease)
     PumpFor(200);
     EXPECT_EQ(TimerTicks(), ticks) << "the timer is off after the release";
     EXPECT_EQ(Steps(), released);
+}
+
+// Which presses step is the rule's table; here: a double-click's second press reaches the arrow
+// as a press, and the right button's neither presses nor steps.
+TEST_F(AutoRepeatTest, StepsOncePerLeftClick)
+{
+    for (const bool right : {false, false, true}) {
+        MouseButton(m_pair, m_centre, true, right);
+        EXPECT_EQ(Arrow().IsDown(), !right);
+        MouseButton(m_pair, m_centre, false, right);
+    }
+    EXPECT_EQ(Steps(), 2);
+    EXPECT_EQ(Arrow().RepeatTimerInterval(), 0);
 }
 
 // The pause off the arrow is the rule's table; here: the moves reach the arrow.

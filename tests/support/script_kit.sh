@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash
 # Shell helpers shared by the end-to-end scripts; sourced, not run.
 
 # Polls a condition every 0.1 s until it holds or the seconds ($1) run out.
@@ -27,4 +28,18 @@ check_patched_log() {
         echo "the log's folder holds more than the log: $leftovers"
         return 1
     }
+}
+
+# For scripts of many checks on one program ($1): program, a scratch folder dir removed on exit,
+# and failed, which reports a check and counts it in failures.
+start_checks() {
+    # shellcheck disable=SC2034 # used by the sourcing script
+    program=$1
+    dir=$(mktemp -d)
+    trap 'rm -rf "$dir"' EXIT
+    failures=0
+}
+failed() {
+    echo "FAIL $*"
+    failures=$((failures + 1))
 }

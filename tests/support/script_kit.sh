@@ -13,6 +13,11 @@ wait_for() {
     done
 }
 
+# The seven-line header a patch writes: log_header WIDTH HEIGHT LINES QUALITY.
+log_header() {
+    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=%s\r\nimage_height=%s\r\ncount_lines=%s\r\nquality=%s\r\n' "$@"
+}
+
 # check_patched_log EXPECTED LOG HEADER SCRATCH: the log holds exactly EXPECTED, the scratch file
 # exactly HEADER, and the log's folder nothing but the log. Prints what is wrong and fails.
 check_patched_log() {

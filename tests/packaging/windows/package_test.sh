@@ -29,10 +29,7 @@ fail() {
     exit 1
 }
 
-header() {
-    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=900\r\nimage_height=1200\r\ncount_lines=6000\r\nquality=1\r\n'
-}
-header >"$work/header.bin"
+log_header 900 1200 6000 1 >"$work/header.bin"
 new_log() { # FOLDER: a log of its own there, and its patched form in expected.bin
     mkdir -p "$1"
     printf 'old\r\n' >"$1/絵 😀.mrfy"

@@ -56,17 +56,6 @@ protected:
     HMODULE m_module = nullptr;
 };
 
-// The entries of an icon group as the shell reads them: width (0 for 256) and bits per pixel.
-#pragma pack(push, 2)
-struct IconGroupEntry
-{
-    BYTE Width, Height, Colours, Reserved;
-    WORD Planes, BitCount;
-    DWORD Bytes;
-    WORD Id;
-};
-#pragma pack(pop)
-
 TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
 {
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
@@ -77,11 +66,12 @@ TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
     EXPECT_TRUE(Resource(RT_MANIFEST, MAKEINTRESOURCEW(2)).empty());
 
     const std::string group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(MRFYC_ICON_MAIN));
-    std::set<std::pair<int, int>> icons; // size, bits per pixel
-    for (std::size_t at = 6; at + sizeof(IconGroupEntry) <= group.size();
-         at += sizeof(IconGroupEntry)) {
-        const auto *entry = reinterpret_cast<const IconGroupEntry *>(group.data() + at);
-        icons.emplace(entry->Width == 0 ? 256 : entry->Width, entry->BitCount);
+    // The group's 14-byte entries as the shell reads them: the width first (0 for 256), the bits
+    // per pixel at 6.
+    std::set<std::pair<int, int>> icons;
+    for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
+        const auto width = static_cast<unsigned char>(group[at]);
+        icons.emplace(width == 0 ? 256 : width, static_cast<unsigned char>(group[at + 6]));
     }
     if (GetParam().Icon)
         EXPECT_EQ(icons, (std::set<std::pair<int, int>>{

@@ -192,6 +192,8 @@ class Usage : public testing::TestWithParam<UsageCase>
 {
 };
 
+// Each usage error's text is checked with the shared option rules (tests/tools); here one of them
+// shows the console's exit code, line ends and language.
 TEST_P(Usage, AnswersAndExitsAsOnLinux)
 {
     const test::ProgramRun run = Patch(GetParam().Arguments, *GetParam().Environment);
@@ -213,31 +215,6 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "",
                   "mrfyc-patch: invalid value 'x' for --width: not a number\r\n" + kTryHelp},
-        UsageCase{"OutOfRange",
-                  {"--quality=10", "a.mrfy"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: value '10' for --quality is out of range (1 to 9)\r\n" + kTryHelp},
-        UsageCase{"Unknown",
-                  {"--bogus", "a.mrfy"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: unknown option '--bogus'\r\n" + kTryHelp},
-        UsageCase{"NoValue",
-                  {"--lines"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: option '--lines' needs a value\r\n" + kTryHelp},
-        UsageCase{"NoFile", {}, &kEnglish, 2, "", "mrfyc-patch: no FILE given\r\n" + kTryHelp},
-        UsageCase{"CheckAndSkip",
-                  {"--check", "--skip-patched", "a.mrfy"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: --check and --skip-patched cannot be used together\r\n" + kTryHelp},
         UsageCase{"JapaneseNotANumber",
                   {"--width", "x", "a.mrfy"},
                   &kJapanese,

@@ -79,6 +79,8 @@ file_label() { probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabe
 focused_id() { probe window mrfycTForm1 | awk '$1 == "child" && $8 == "focus=1" { print $2 }'; }
 focus_is() { [ "$(focused_id)" = "$1" ]; }
 key() { xdotool key --clearmodifiers "$@"; }
+tab_to() { key Tab && wait_for 5 focus_is "$1" ||
+    fail "Tab did not reach control $1 (focus on $(focused_id))"; }
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
 # A notice or error box: a window captioned mrfyc with controls (the program's hidden owner window
 # has the same caption).
@@ -216,8 +218,7 @@ case "$mode" in
 japanese)
     # Tab runs through the fields and back to OK.
     for id in 102 103 104 105 101; do
-        key Tab
-        wait_for 5 focus_is "$id" || fail "Tab did not reach control $id (focus on $(focused_id))"
+        tab_to "$id"
     done
     # Enter in a field clicks nothing.
     key shift+Tab
@@ -225,8 +226,7 @@ japanese)
     key Return
     sleep 1 # nothing may appear: a bounded look
     dialog_open && fail "Enter in a field ran the OK command"
-    key Tab
-    wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
+    tab_to 101
     key Return
     wait_for_dialog "Enter on OK showed no notice"
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
@@ -280,8 +280,7 @@ case "$mode" in
 japanese)
     # New values typed, then the quality's up arrow clicked once: 5 becomes 6.
     for entry in 102:1000 103:800 104:4321 105:5; do
-        key Tab
-        wait_for 5 focus_is "${entry%%:*}" || fail "Tab did not reach control ${entry%%:*}"
+        tab_to "${entry%%:*}"
         key ctrl+a
         xdotool type --delay 30 "${entry#*:}"
     done
@@ -289,8 +288,7 @@ japanese)
     xdotool mousemove "$((origin_x + qx + qw - 5))" "$((origin_y + qy + qh / 4))" click 1
     wait_for 5 eval '[ "$(child_text 105)" = 6 ]' ||
         fail "the arrow left quality at $(child_text 105)"
-    key Tab
-    wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
+    tab_to 101
     key Return
     log_header 800 1000 4321 6 >"$work/header.bin"
     ;;

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash
 # Shell helpers shared by the end-to-end scripts; sourced, not run.
 
 # Polls a condition every 0.1 s until it holds or the seconds ($1) run out.
@@ -10,6 +11,11 @@ wait_for() {
         [ "$tries" -gt 0 ] || return 1
         sleep 0.1
     done
+}
+
+# The seven-line header a patch writes: log_header WIDTH HEIGHT LINES QUALITY.
+log_header() {
+    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=%s\r\nimage_height=%s\r\ncount_lines=%s\r\nquality=%s\r\n' "$@"
 }
 
 # check_patched_log EXPECTED LOG HEADER SCRATCH: the log holds exactly EXPECTED, the scratch file
@@ -27,4 +33,18 @@ check_patched_log() {
         echo "the log's folder holds more than the log: $leftovers"
         return 1
     }
+}
+
+# For scripts of many checks on one program ($1): program, a scratch folder dir removed on exit,
+# and failed, which reports a check and counts it in failures.
+start_checks() {
+    # shellcheck disable=SC2034 # used by the sourcing script
+    program=$1
+    dir=$(mktemp -d)
+    trap 'rm -rf "$dir"' EXIT
+    failures=0
+}
+failed() {
+    echo "FAIL $*"
+    failures=$((failures + 1))
 }

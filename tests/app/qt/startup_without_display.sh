@@ -3,10 +3,8 @@
 # mrfyc started where Qt cannot open a window: exit code 1 and the start-up failure text on
 # stderr, never an abort.
 set -uo pipefail
-program=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failures=0
+. "$(dirname "$0")/../../support/script_kit.sh"
+start_checks "$1"
 
 check() { # name, then the environment and arguments of the run
     local name=$1
@@ -14,11 +12,9 @@ check() { # name, then the environment and arguments of the run
     env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@" >"$dir/out" 2>"$dir/err"
     local rc=$?
     if [ "$rc" -ne 1 ]; then
-        echo "FAIL ($name): exit code $rc, expected 1"
-        failures=$((failures + 1))
+        failed "($name): exit code $rc, expected 1"
     elif ! grep -Eq $'^Exception がモジュール [^ ]+ の [0-9A-F]{16} で発生しました。\r$' "$dir/err"; then
-        echo "FAIL ($name): no start-up failure text"
-        failures=$((failures + 1))
+        failed "($name): no start-up failure text"
     else
         echo "ok ($name)"
         return 0

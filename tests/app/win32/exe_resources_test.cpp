@@ -11,6 +11,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mrfyc::test {
@@ -20,7 +21,7 @@ struct ProgramCase
 {
     const char *Name;
     const char *FromTests; // the file, relative to the test's folder
-    const char *FileName;
+    const wchar_t *FileName;
     const wchar_t *DescriptionJa;
     const wchar_t *DescriptionEn;
     std::vector<const char *> Manifest; // what the manifest says, each in its own words
@@ -56,17 +57,6 @@ protected:
     HMODULE m_module = nullptr;
 };
 
-// The entries of an icon group as the shell reads them: width (0 for 256) and bits per pixel.
-#pragma pack(push, 2)
-struct IconGroupEntry
-{
-    BYTE Width, Height, Colours, Reserved;
-    WORD Planes, BitCount;
-    DWORD Bytes;
-    WORD Id;
-};
-#pragma pack(pop)
-
 TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
 {
     const std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEW(1));
@@ -77,11 +67,12 @@ TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
     EXPECT_TRUE(Resource(RT_MANIFEST, MAKEINTRESOURCEW(2)).empty());
 
     const std::string group = Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(MRFYC_ICON_MAIN));
-    std::set<std::pair<int, int>> icons; // size, bits per pixel
-    for (std::size_t at = 6; at + sizeof(IconGroupEntry) <= group.size();
-         at += sizeof(IconGroupEntry)) {
-        const auto *entry = reinterpret_cast<const IconGroupEntry *>(group.data() + at);
-        icons.emplace(entry->Width == 0 ? 256 : entry->Width, entry->BitCount);
+    // The group's 14-byte entries as the shell reads them: the width first (0 for 256), the bits
+    // per pixel at 6.
+    std::set<std::pair<int, int>> icons;
+    for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {
+        const auto width = static_cast<unsigned char>(group[at]);
+        icons.emplace(width == 0 ? 256 : width, static_cast<unsigned char>(group[at + 6]));
     }
     if (GetParam().Icon)
         EXPECT_EQ(icons, (std::set<std::pair<int, int>>{
@@ -99,15 +90,13 @@ TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
             return L"(none)";
         return std::wstring(static_cast<const wchar_t *>(text), length - 1);
     };
-    const std::string fileName = GetParam().FileName;
-    for (const wchar_t *block : {L"041104B0", L"040904B0"}) {
-        EXPECT_EQ(value(block, L"OriginalFilename"),
-                  std::wstring(fileName.begin(), fileName.end()));
+    for (const auto &[block, description] : {std::pair{L"041104B0", GetParam().DescriptionJa},
+                                             std::pair{L"040904B0", GetParam().DescriptionEn}}) {
+        EXPECT_EQ(value(block, L"OriginalFilename"), GetParam().FileName);
         EXPECT_EQ(value(block, L"FileVersion"), L"" MRFYC_VERSION);
         EXPECT_EQ(value(block, L"ProductName"), L"mrfyc");
+        EXPECT_EQ(value(block, L"FileDescription"), description);
     }
-    EXPECT_EQ(value(L"041104B0", L"FileDescription"), GetParam().DescriptionJa);
-    EXPECT_EQ(value(L"040904B0", L"FileDescription"), GetParam().DescriptionEn);
 }
 
 const char *const kAsInvoker = "level=\"asInvoker\"";
@@ -118,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ProgramCase{"Window",
                     MRFYC_EXE_FROM_TESTS,
-                    "mrfyc.exe",
+                    L"mrfyc.exe",
                     L"ミルフィ ログのアニメーション データ修正",
                     L"Corrects the animation data of Milfy log files",
                     {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
@@ -130,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                     true},
         ProgramCase{"PatchTool",
                     MRFYC_PATCH_FROM_TESTS,
-                    "mrfyc-patch.exe",
+                    L"mrfyc-patch.exe",
                     L"ミルフィ ログのアニメーション データ一括修正 (コマンド ライン)",
                     L"Corrects the animation data of many Milfy log files from the command line",
                     {"<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/"

@@ -74,9 +74,13 @@ x_window() { wmctrl -l | awk -v want="$1" '{ name = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]
 child_line() { probe window mrfycTForm1 | awk -v id="$1" '$1 == "child" && $2 == id'; }
 # The text of a child of the main window (fields: child id class x y w h focus tabstop text).
 child_text() { child_line "$1" | cut -d' ' -f10-; }
+file_label() { probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
+    cut -d' ' -f10-; }
 focused_id() { probe window mrfycTForm1 | awk '$1 == "child" && $8 == "focus=1" { print $2 }'; }
 focus_is() { [ "$(focused_id)" = "$1" ]; }
 key() { xdotool key --clearmodifiers "$@"; }
+tab_to() { key Tab && wait_for 5 focus_is "$1" ||
+    fail "Tab did not reach control $1 (focus on $(focused_id))"; }
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(($1))" ]; }
 # A notice or error box: a window captioned mrfyc with controls (the program's hidden owner window
 # has the same caption).
@@ -88,6 +92,11 @@ dialog_gone() { ! xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable; }
 # Keys for a dialog go to it only once Windows has made it the foreground window with the focus
 # on one of its controls.
 dialog_active() { [ "$(probe foreground)" = mrfyc ]; }
+# closed GONE WHAT: the dialog closes (GONE holds), the window gets the focus back.
+closed() {
+    wait_for 10 "$1" || fail "$2"
+    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+}
 wait_for_dialog() { # what failed
     wait_for 15 dialog_open || fail "$1"
     wait_for 10 dialog_active || fail "the dialog did not become the active window"
@@ -169,6 +178,7 @@ if [ "$mode" = japanese ] || [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic
         cut_pairs "$work/now.png" && compare -metric AE "$work/before.png" "$work/now.png" null:
     }
     cut_pairs "$work/before.png"
+    # shellcheck disable=SC2034 # read by the actions below
     read -r _ _ _ hx hy _ hh _ < <(child_line 102)
     # state, the focus after it, how it is reached (900 typed over the selected 900 changes nothing)
     while read -r state focus action <&3; do
@@ -188,9 +198,6 @@ left 101 key Tab Tab Tab
 STATES
 fi
 
-header() { # width height lines quality
-    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=%s\r\nimage_height=%s\r\ncount_lines=%s\r\nquality=%s\r\n' "$@"
-}
 divider=---------------------------
 copied() { # the dialog's Ctrl+C text, line ends shown as \r\n
     printf '%s\\r\\n' "$divider" mrfyc "$divider" "$1" "$divider" 'OK   ' "$divider"
@@ -204,16 +211,14 @@ check_copy() { # text
 }
 close_notice() {
     key Return
-    wait_for 10 notice_gone || fail "the notice did not close on Enter"
-    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    closed notice_gone "the notice did not close on Enter"
 }
 
 case "$mode" in
 japanese)
     # Tab runs through the fields and back to OK.
     for id in 102 103 104 105 101; do
-        key Tab
-        wait_for 5 focus_is "$id" || fail "Tab did not reach control $id (focus on $(focused_id))"
+        tab_to "$id"
     done
     # Enter in a field clicks nothing.
     key shift+Tab
@@ -221,8 +226,7 @@ japanese)
     key Return
     sleep 1 # nothing may appear: a bounded look
     dialog_open && fail "Enter in a field ran the OK command"
-    key Tab
-    wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
+    tab_to 101
     key Return
     wait_for_dialog "Enter on OK showed no notice"
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
@@ -244,23 +248,21 @@ other_active() {
     local id
     id=$(xdotool getactivewindow 2>/dev/null) && [ "$id" != "$((window))" ] && echo "$id"
 }
+open_dialog() { wait_for 15 other_active && dialog=$(other_active) || fail "$1"; }
 if [ "$pixels_per_inch" != 96 ]; then
     # The open dialog, scaled by Windows: whole on the 1280 x 1024 screen.
     key ctrl+o
-    wait_for 15 other_active || fail "Ctrl+O showed no open dialog"
-    dialog=$(other_active)
+    open_dialog "Ctrl+O showed no open dialog"
     read -r _ dx dy dw dh _ < <(probe window '#32770' | head -n 1)
     [ "$dx" -ge 0 ] && [ "$dy" -ge 0 ] && [ $((dx + dw)) -le 1280 ] && [ $((dy + dh)) -le 1024 ] ||
         fail "the open dialog at $dx,$dy ${dw}x$dh is not whole on the screen"
     import -window root "$artifacts/mrfyc-open-dialog-$mode.png"
     key Escape
-    wait_for 10 dialog_gone || fail "the open dialog did not close on Esc"
-    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    closed dialog_gone "the open dialog did not close on Esc"
 fi
 
 if [ "$mode" = japanese ] || [ "$mode" = english ]; then
-    wait_for 15 other_active || fail "the open dialog did not appear"
-    dialog=$(other_active)
+    open_dialog "the open dialog did not appear"
     # Centred across and one third down the 1280 x 1024 screen, as Windows places it.
     read -r _ dx dy dw dh _ < <(probe window '#32770' | head -n 1)
     echo "open dialog: $dx $dy ${dw}x$dh"
@@ -269,10 +271,8 @@ if [ "$mode" = japanese ] || [ "$mode" = english ]; then
     import -window root "$artifacts/mrfyc-open-dialog-$mode.png"
     xdotool type --delay 20 "$windows_log"
     key Return
-    wait_for 10 dialog_gone || fail "the open dialog did not close"
-    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
-    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
-        cut -d' ' -f10-)
+    closed dialog_gone "the open dialog did not close"
+    label=$(file_label)
     [ "$label" = "ファイル名：$windows_log" ] || fail "the file label reads '$label'"
 fi
 
@@ -280,8 +280,7 @@ case "$mode" in
 japanese)
     # New values typed, then the quality's up arrow clicked once: 5 becomes 6.
     for entry in 102:1000 103:800 104:4321 105:5; do
-        key Tab
-        wait_for 5 focus_is "${entry%%:*}" || fail "Tab did not reach control ${entry%%:*}"
+        tab_to "${entry%%:*}"
         key ctrl+a
         xdotool type --delay 30 "${entry#*:}"
     done
@@ -289,23 +288,21 @@ japanese)
     xdotool mousemove "$((origin_x + qx + qw - 5))" "$((origin_y + qy + qh / 4))" click 1
     wait_for 5 eval '[ "$(child_text 105)" = 6 ]' ||
         fail "the arrow left quality at $(child_text 105)"
-    key Tab
-    wait_for 5 focus_is 101 || fail "Tab did not come back to OK"
+    tab_to 101
     key Return
-    header 800 1000 4321 6 >"$work/header.bin"
+    log_header 800 1000 4321 6 >"$work/header.bin"
     ;;
 english)
     # OK with the mouse, at the middle of its place.
     xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
-    header 900 1200 6000 1 >"$work/header.bin"
+    log_header 900 1200 6000 1 >"$work/header.bin"
     ;;
 scaled* | classic)
     wait_for 5 focus_is 101 || fail "OK does not have the focus back"
     key Return
     ;;
 failure)
-    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
-        cut -d' ' -f10-)
+    label=$(file_label)
     [ "$label" = "$windows_log" ] || fail "the file label reads '$label'"
     key Return
     ;;
@@ -326,9 +323,8 @@ elif [ "$mode" = failure ]; then
     import -window root "$artifacts/mrfyc-error-$mode.png"
     cmp "$work/old.bin" "$log" || fail "the read-only log changed"
     key Return
-    wait_for 10 notice_gone || fail "the error box did not close on Enter"
     # The window goes on: OK again gives the same report.
-    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
+    closed notice_gone "the error box did not close on Enter"
     key Return
     wait_for_dialog "a second OK showed nothing"
     key Return
@@ -347,8 +343,7 @@ if [ "$mode" = english ]; then
     # The second opening shows the last confirmed file in its name box; cancelling it changes
     # nothing.
     xdotool mousemove "$((origin_x + 15))" "$((origin_y - 9))" click 1
-    wait_for 15 other_active || fail "the open dialog did not appear a second time"
-    dialog=$(other_active)
+    open_dialog "the open dialog did not appear a second time"
     # The platform opens the file's folder with its name in the name box (control 1148, cmb13;
     # 1137, cmb2, names the folder); the type list shows the one filter.
     dialog_control() { probe window '#32770' | awk -v id="$1" '$1 == "child" && $2 == id' |
@@ -362,10 +357,8 @@ if [ "$mode" = english ]; then
         fail "the open dialog does not preselect the last file"
     }
     key Escape
-    wait_for 10 dialog_gone || fail "the open dialog did not close on Esc"
-    wait_for 10 active_is "$window" || fail "the window did not get the focus back"
-    label=$(probe window mrfycTForm1 | awk '$1 == "child" && $3 == "mrfycLabel"' | head -n 1 |
-        cut -d' ' -f10-)
+    closed dialog_gone "the open dialog did not close on Esc"
+    label=$(file_label)
     [ "$label" = "ファイル名：$windows_log" ] || fail "cancelling changed the file label to '$label'"
 fi
 

@@ -29,16 +29,21 @@ fail() {
     exit 1
 }
 
-header() {
-    printf 'layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_width=900\r\nimage_height=1200\r\ncount_lines=6000\r\nquality=1\r\n'
-}
-header >"$work/header.bin"
+log_header 900 1200 6000 1 >"$work/header.bin"
 new_log() { # FOLDER: a log of its own there, and its patched form in expected.bin
     mkdir -p "$1"
     printf 'old\r\n' >"$1/絵 😀.mrfy"
     cat "$work/header.bin" "$1/絵 😀.mrfy" >"$work/expected.bin"
     echo "$1/絵 😀.mrfy"
 }
+expect_patched() { # LOG FOLDER: the log patched, the folder's Temp.txt holding the header
+    problem=$(check_patched_log "$work/expected.bin" "$1" "$work/header.bin" "$2/Temp.txt") ||
+        fail "$problem"
+}
+expect_files() { # FOLDER NAMES: the folder holds NAMES (sorted, blank after each), nothing else
+    [ "$(cd "$1" && ls | sort | tr '\n' ' ')" = "$2" ] || fail "$1 holds: $(ls "$1")"
+}
+mrfyc_window() { xdotool search --onlyvisible --name "^$caption\$" | head -n 1 | grep .; }
 
 # patch_with_tool FOLDER: the folder's mrfyc-patch.exe patches a log and writes Temp.txt there.
 patch_with_tool() {
@@ -47,8 +52,7 @@ patch_with_tool() {
     out=$(wine "$1/mrfyc-patch.exe" "$(winepath -w "$log")" 2>&1 | tr -d '\r') ||
         fail "mrfyc-patch.exe in $1 failed: $out"
     [ "$out" = "$(winepath -w "$log"): patched" ] || fail "mrfyc-patch.exe said: $out"
-    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$1/Temp.txt") ||
-        fail "$problem"
+    expect_patched "$log" "$1"
 }
 
 # patch_with_window FOLDER: the folder's mrfyc.exe, started on a log, patches it on OK (where the
@@ -59,9 +63,8 @@ patch_with_window() {
     rm -f "$1/Temp.txt"
     wine "$1/mrfyc.exe" "$(winepath -w "$log")" >/dev/null 2>&1 &
     pid=$!
-    find_window() { xdotool search --onlyvisible --name "^$caption\$" | head -n 1 | grep .; }
-    wait_for 60 find_window || fail "mrfyc.exe in $1 showed no window"
-    window=$(find_window)
+    wait_for 60 mrfyc_window || fail "mrfyc.exe in $1 showed no window"
+    window=$(mrfyc_window)
     active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
     wait_for 10 active || xdotool windowactivate --sync "$window"
     # OK (control 101) takes the focus once the window is ready for keys.
@@ -74,8 +77,7 @@ patch_with_window() {
     wait_for 20 cmp -s "$work/expected.bin" "$log" || fail "OK in mrfyc.exe did not patch the log"
     # The notice "修正しました" has the focus now; Enter closes it.
     xdotool key --clearmodifiers Return
-    problem=$(check_patched_log "$work/expected.bin" "$log" "$work/header.bin" "$1/Temp.txt") ||
-        fail "$problem"
+    expect_patched "$log" "$1"
     close_window() {
         wmctrl -i -c "$window"
         code=0 && wait "$pid" || code=$?
@@ -92,10 +94,14 @@ reg_value() { # KEY NAME: the value's data as reg prints it; NAME (Default) for 
             END { exit !found }'
 }
 reg_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
-expect_value() { # KEY NAME DATA
-    local data
-    data=$(reg_value "$1" "$2") || fail "no $2 in $1"
-    [ "$data" = "$3" ] || fail "$1 $2 is '$data', not '$3'"
+expect_value() { # KEY NAME DATA [NAME DATA]...
+    local key=$1 data
+    shift
+    while [ $# -gt 1 ]; do
+        data=$(reg_value "$key" "$1") || fail "no $1 in $key"
+        [ "$data" = "$2" ] || fail "$key $1 is '$data', not '$2'"
+        shift 2
+    done
 }
 
 user_dir=$WINEPREFIX/drive_c/users/$(id -un)
@@ -113,22 +119,17 @@ prepare_install() {
 }
 # The files, the Start-menu entry and the keys where the installer puts them.
 check_installed() {
-    [ "$(cd "$installed" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe uninstall.exe " ] ||
-        fail "the installer put: $(ls "$installed")"
+    expect_files "$installed" "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe uninstall.exe "
     unzip -q "$base.zip" -d "$work/zip"
     for file in mrfyc.exe mrfyc-patch.exe README.txt LICENSE.txt; do
         cmp "$work/zip/$file" "$installed/$file" || fail "$file differs from the zip's"
     done
     [ -f "$shortcut" ] || fail "no Start-menu entry"
     windows_dir=$(winepath -w "$installed")
-    expect_value "$uninstall_key" DisplayName mrfyc
-    expect_value "$uninstall_key" DisplayVersion "$version"
-    expect_value "$uninstall_key" Publisher mrfyc
-    expect_value "$uninstall_key" DisplayIcon "$windows_dir\\mrfyc.exe,0"
-    expect_value "$uninstall_key" UninstallString "\"$windows_dir\\uninstall.exe\""
-    expect_value "$uninstall_key" QuietUninstallString "\"$windows_dir\\uninstall.exe\" /S"
-    expect_value "$uninstall_key" NoModify 0x1
-    expect_value "$uninstall_key" NoRepair 0x1
+    expect_value "$uninstall_key" DisplayName mrfyc DisplayVersion "$version" Publisher mrfyc \
+        DisplayIcon "$windows_dir\\mrfyc.exe,0" NoModify 0x1 NoRepair 0x1 \
+        UninstallString "\"$windows_dir\\uninstall.exe\"" \
+        QuietUninstallString "\"$windows_dir\\uninstall.exe\" /S"
     size=$(reg_value "$uninstall_key" EstimatedSize) || fail "no EstimatedSize"
     kib=$(du -k --apparent-size -c "$installed"/* | tail -n 1 | cut -f1)
     [ $((size)) -ge $((kib * 9 / 10)) ] && [ $((size)) -le $((kib + 8)) ] ||
@@ -179,8 +180,7 @@ zip)
     folder="$work/ミルフィ ツール"
     mkdir -p "$folder"
     unzip -q "$base.zip" -d "$folder"
-    [ "$(cd "$folder" && ls | sort | tr '\n' ' ')" = "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe " ] ||
-        fail "the zip holds: $(ls "$folder")"
+    expect_files "$folder" "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe "
     patch_with_tool "$folder"
     patch_with_window "$folder"
     ;;
@@ -205,12 +205,11 @@ wizard)
     rm -f "$artifacts"/wizard-*.png
     wine "$base-setup.exe" &
     setup=$!
-    wizard_step "mrfyc $version セットアップ" '次へ(&N) >' 1-welcome
-    wizard_step "mrfyc $version セットアップ" '同意する(&A)' 2-licence
     # Finished with "run mrfyc" ticked, as it comes: the installed program's window opens.
-    wizard_step "mrfyc $version セットアップ" '完了(&F)' 3-finish
+    for step in '次へ(&N) >|1-welcome' '同意する(&A)|2-licence' '完了(&F)|3-finish'; do
+        wizard_step "mrfyc $version セットアップ" "${step%|*}" "${step#*|}"
+    done
     wait "$setup" || fail "the installer ended with exit code $?"
-    mrfyc_window() { xdotool search --onlyvisible --name "^$caption\$" | head -n 1 | grep .; }
     wait_for 60 mrfyc_window || fail "the finish page did not start mrfyc.exe"
     wmctrl -i -c "$(mrfyc_window)"
     wait_for 30 eval '! mrfyc_window' || fail "mrfyc.exe did not close"

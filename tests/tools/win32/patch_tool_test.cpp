@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace mrfyc {
 namespace {
@@ -97,8 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
                             THeaderSettings{65536, 1200, 2147483647, 1}}),
     [](const testing::TestParamInfo<LogCase> &info) { return std::string(info.param.Name); });
 
-// Check, patch, skip, patch again: each run reports what it did and the log shows it.
-TEST(PatchTool, ChecksSkipsAndStacksHeaders)
+// Check, patch, check and skip read the log's start through the Windows file calls; stacking
+// headers and the texts are the shared rules' (tests/tools).
+TEST(PatchTool, ChecksAndSkipsPatchedLogs)
 {
     TestFolder folder;
     const std::string path = folder.Path("ログ 로그.mrfy");
@@ -117,10 +119,6 @@ TEST(PatchTool, ChecksSkipsAndStacksHeaders)
     EXPECT_EQ(run.Exit, 0u) << run.Err;
     EXPECT_EQ(run.Out, path + ": skipped, already begins with a header\r\n");
     EXPECT_EQ(test::ReadWhole(path), header + "old");
-    run = Patch({path}, kJapanese);
-    EXPECT_EQ(run.Exit, 0u) << run.Err;
-    EXPECT_EQ(run.Out, path + ": " + kNoticePatched + "\r\n");
-    EXPECT_EQ(test::ReadWhole(path), header + header + "old");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"ログ 로그.mrfy"});
 }
 
@@ -191,6 +189,8 @@ class Usage : public testing::TestWithParam<UsageCase>
 {
 };
 
+// Each usage error's text is checked with the shared option rules (tests/tools); here one of them
+// shows the console's exit code, line ends and language.
 TEST_P(Usage, AnswersAndExitsAsOnLinux)
 {
     const test::ProgramRun run = Patch(GetParam().Arguments, *GetParam().Environment);
@@ -212,31 +212,6 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "",
                   "mrfyc-patch: invalid value 'x' for --width: not a number\r\n" + kTryHelp},
-        UsageCase{"OutOfRange",
-                  {"--quality=10", "a.mrfy"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: value '10' for --quality is out of range (1 to 9)\r\n" + kTryHelp},
-        UsageCase{"Unknown",
-                  {"--bogus", "a.mrfy"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: unknown option '--bogus'\r\n" + kTryHelp},
-        UsageCase{"NoValue",
-                  {"--lines"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: option '--lines' needs a value\r\n" + kTryHelp},
-        UsageCase{"NoFile", {}, &kEnglish, 2, "", "mrfyc-patch: no FILE given\r\n" + kTryHelp},
-        UsageCase{"CheckAndSkip",
-                  {"--check", "--skip-patched", "a.mrfy"},
-                  &kEnglish,
-                  2,
-                  "",
-                  "mrfyc-patch: --check and --skip-patched cannot be used together\r\n" + kTryHelp},
         UsageCase{"JapaneseNotANumber",
                   {"--width", "x", "a.mrfy"},
                   &kJapanese,
@@ -260,14 +235,23 @@ INSTANTIATE_TEST_SUITE_P(
             "Version", {"-V"}, &kEnglish, 0, "mrfyc-patch (mrfyc) " MRFYC_VERSION "\r\n", ""}),
     [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.Name); });
 
+// What a failure case starts from: the log's path in a fresh folder and the program to run.
+struct FailureScene
+{
+    const TestFolder &Folder;
+    std::string Log;
+    std::wstring Program;
+    std::unique_ptr<test::HelperProcess> Helper; // must outlive the run
+};
+
 struct FailureCase
 {
     const char *Name;
-    const std::vector<std::string> *Environment;
-    // Sets up the log (renames it, or puts the program in the folder, where the case needs) and
-    // gives the failure line up to the reason; may start a helper that must outlive the run.
-    std::string (*Prepare)(const TestFolder &folder, std::string &log, std::wstring &program,
-                           std::unique_ptr<test::HelperProcess> &helper);
+    // Sets up the log (renames it, or puts the program in the folder, where the case needs).
+    void (*Prepare)(FailureScene &scene);
+    // The failure line after "mrfyc-patch: " up to the reason, {log} and {scratch} standing for
+    // the paths; a line that ends in "\r\n" is the whole of standard error.
+    std::string English, Japanese;
     DWORD SystemError; // 0: any
 };
 
@@ -288,7 +272,8 @@ void ProgramWithBlockedScratch(const TestFolder &folder, std::wstring &program)
     ASSERT_TRUE(::CreateDirectoryW(test::Wide(folder.Path("Temp.txt")).c_str(), nullptr));
 }
 
-class Failure : public testing::TestWithParam<FailureCase>
+// Each case in English (false) and in Japanese (true).
+class Failure : public testing::TestWithParam<std::tuple<FailureCase, bool>>
 {
 };
 
@@ -296,21 +281,26 @@ class Failure : public testing::TestWithParam<FailureCase>
 // standard output, and the folder and the log as they were.
 TEST_P(Failure, SaysWhyAndChangesNothing)
 {
+    const auto &[failure, japanese] = GetParam();
     TestFolder folder;
-    std::string log = folder.Path("그림 & 😀.mrfy");
-    std::wstring program = PatchProgram();
-    std::unique_ptr<test::HelperProcess> helper;
-    const std::string expected = GetParam().Prepare(folder, log, program, helper);
+    FailureScene scene{folder, folder.Path("그림 & 😀.mrfy"), PatchProgram(), nullptr};
+    failure.Prepare(scene);
+    const std::string &log = scene.Log;
+    std::string expected = "mrfyc-patch: " + (japanese ? failure.Japanese : failure.English);
+    for (const auto &[mark, path] : {std::pair<std::string, std::string>{"{log}", log},
+                                     {"{scratch}", folder.Path("Temp.txt")}})
+        if (const std::size_t at = expected.find(mark); at != std::string::npos)
+            expected.replace(at, mark.size(), path);
     const std::vector<std::string> before = folder.Names();
     const bool plainLog =
         ::GetFileAttributesW(test::Wide(log).c_str()) != INVALID_FILE_ATTRIBUTES &&
         !(::GetFileAttributesW(test::Wide(log).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     const std::string contents = plainLog ? test::ReadWhole(log) : std::string();
 
-    const test::ProgramRun run = test::RunProgram(program, {log}, *GetParam().Environment);
+    const test::ProgramRun run =
+        test::RunProgram(scene.Program, {log}, japanese ? kJapanese : kEnglish);
     EXPECT_EQ(run.Exit, 1u);
     EXPECT_EQ(run.Out, "");
-    const bool english = GetParam().Environment == &kEnglish;
     if (expected.ends_with("\r\n")) {
         EXPECT_EQ(run.Err, expected);
     } else {
@@ -320,107 +310,61 @@ TEST_P(Failure, SaysWhyAndChangesNothing)
             run.Err.substr(expected.size() + 2, run.Err.size() - expected.size() - 5);
         EXPECT_FALSE(reason.empty());
         EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
-        EXPECT_TRUE(!english || IsAscii(reason)) << reason;
-        if (GetParam().SystemError != 0) {
-            EXPECT_EQ(reason, SystemErrorText(static_cast<int>(GetParam().SystemError),
-                                              english ? MessageLanguage::English
-                                                      : MessageLanguage::Japanese));
+        EXPECT_TRUE(japanese || IsAscii(reason)) << reason;
+        if (failure.SystemError != 0) {
+            EXPECT_EQ(reason, SystemErrorText(static_cast<int>(failure.SystemError),
+                                              japanese ? MessageLanguage::Japanese
+                                                       : MessageLanguage::English));
         }
     }
-    helper.reset();
+    scene.Helper.reset();
     EXPECT_EQ(folder.Names(), before);
     EXPECT_EQ(plainLog ? test::ReadWhole(log) : contents, contents);
 }
 
-std::string Missing(const TestFolder &, std::string &log, std::wstring &,
-                    std::unique_ptr<test::HelperProcess> &)
-{
-    return "mrfyc-patch: " + log + ": cannot open";
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Logs, Failure,
-    testing::Values(
-        FailureCase{"Missing", &kEnglish, Missing, ERROR_FILE_NOT_FOUND},
-        FailureCase{"MissingJa", &kJapanese,
-                    [](const TestFolder &, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        return "mrfyc-patch: ファイル " + log + " は開けません.";
-                    },
-                    ERROR_FILE_NOT_FOUND},
-        FailureCase{"Folder", &kEnglish,
-                    [](const TestFolder &, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        ::CreateDirectoryW(test::Wide(log).c_str(), nullptr);
-                        return "mrfyc-patch: " + log + ": cannot open";
-                    },
-                    DWORD{0}},
-        FailureCase{"ReadOnly", &kEnglish,
-                    [](const TestFolder &, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        test::WriteWhole(log, "old");
-                        ::SetFileAttributesW(test::Wide(log).c_str(), FILE_ATTRIBUTE_READONLY);
-                        return "mrfyc-patch: " + log + ": cannot create";
-                    },
-                    ERROR_ACCESS_DENIED},
-        FailureCase{"ReadOnlyJa", &kJapanese,
-                    [](const TestFolder &, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        test::WriteWhole(log, "old");
-                        ::SetFileAttributesW(test::Wide(log).c_str(), FILE_ATTRIBUTE_READONLY);
-                        return "mrfyc-patch: ファイル " + log + " を作成できません.";
-                    },
-                    ERROR_ACCESS_DENIED},
-        FailureCase{"HeldOpenForWriting", &kEnglish,
-                    [](const TestFolder &, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &helper) {
-                        test::WriteWhole(log, "old");
-                        helper = HoldForWriting(log);
-                        return "mrfyc-patch: " + log + ": cannot open";
-                    },
-                    ERROR_SHARING_VIOLATION},
-        FailureCase{"HeldOpenForWritingJa", &kJapanese,
-                    [](const TestFolder &, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &helper) {
-                        test::WriteWhole(log, "old");
-                        helper = HoldForWriting(log);
-                        return "mrfyc-patch: ファイル " + log + " は開けません.";
-                    },
-                    ERROR_SHARING_VIOLATION},
-        FailureCase{"NotALog", &kEnglish,
-                    [](const TestFolder &folder, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        log = folder.Path("log.txt");
-                        test::WriteWhole(log, "old");
-                        return "mrfyc-patch: " + log + ": not a .mrfy or .tmp log, skipped\r\n";
-                    },
-                    DWORD{0}},
-        FailureCase{"NotALogJa", &kJapanese,
-                    [](const TestFolder &folder, std::string &log, std::wstring &,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        log = folder.Path("log.txt");
-                        test::WriteWhole(log, "old");
-                        return "mrfyc-patch: " + log + ": " + kNoticeUnsupported + "\r\n";
-                    },
-                    DWORD{0}},
-        FailureCase{"ScratchBlocked", &kEnglish,
-                    [](const TestFolder &folder, std::string &log, std::wstring &program,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        test::WriteWhole(log, "old");
-                        ProgramWithBlockedScratch(folder, program);
-                        return "mrfyc-patch: " + log + ": cannot create " + folder.Path("Temp.txt");
-                    },
-                    DWORD{0}},
-        FailureCase{"ScratchBlockedJa", &kJapanese,
-                    [](const TestFolder &folder, std::string &log, std::wstring &program,
-                       std::unique_ptr<test::HelperProcess> &) {
-                        test::WriteWhole(log, "old");
-                        ProgramWithBlockedScratch(folder, program);
-                        return "mrfyc-patch: " + log + ": ファイル " + folder.Path("Temp.txt") +
-                               " を作成できません.";
-                    },
-                    DWORD{0}}),
-    [](const testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.Name); });
+    testing::Combine(
+        testing::Values(FailureCase{"Missing", [](FailureScene &) {}, "{log}: cannot open",
+                                    "ファイル {log} は開けません.", ERROR_FILE_NOT_FOUND},
+                        FailureCase{"Folder",
+                                    [](FailureScene &scene) {
+                                        ::CreateDirectoryW(test::Wide(scene.Log).c_str(), nullptr);
+                                    },
+                                    "{log}: cannot open", "ファイル {log} は開けません.", DWORD{0}},
+                        FailureCase{"ReadOnly",
+                                    [](FailureScene &scene) {
+                                        test::WriteWhole(scene.Log, "old");
+                                        ::SetFileAttributesW(test::Wide(scene.Log).c_str(),
+                                                             FILE_ATTRIBUTE_READONLY);
+                                    },
+                                    "{log}: cannot create", "ファイル {log} を作成できません.",
+                                    ERROR_ACCESS_DENIED},
+                        FailureCase{"HeldOpenForWriting",
+                                    [](FailureScene &scene) {
+                                        test::WriteWhole(scene.Log, "old");
+                                        scene.Helper = HoldForWriting(scene.Log);
+                                    },
+                                    "{log}: cannot open", "ファイル {log} は開けません.",
+                                    ERROR_SHARING_VIOLATION},
+                        FailureCase{"NotALog",
+                                    [](FailureScene &scene) {
+                                        scene.Log = scene.Folder.Path("log.txt");
+                                        test::WriteWhole(scene.Log, "old");
+                                    },
+                                    "{log}: not a .mrfy or .tmp log, skipped\r\n",
+                                    "{log}: " + std::string(kNoticeUnsupported) + "\r\n", DWORD{0}},
+                        FailureCase{"ScratchBlocked",
+                                    [](FailureScene &scene) {
+                                        test::WriteWhole(scene.Log, "old");
+                                        ProgramWithBlockedScratch(scene.Folder, scene.Program);
+                                    },
+                                    "{log}: cannot create {scratch}",
+                                    "{log}: ファイル {scratch} を作成できません.", DWORD{0}}),
+        testing::Bool()),
+    [](const testing::TestParamInfo<std::tuple<FailureCase, bool>> &info) {
+        return std::string(std::get<0>(info.param).Name) + (std::get<1>(info.param) ? "Ja" : "");
+    });
 
 // Killed while it copies: the log is the old bytes or header + old bytes, and nothing else is in
 // the folder. Tried a few times, since a fast run may finish before it is caught.

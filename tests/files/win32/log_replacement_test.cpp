@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace mrfyc {
 namespace {
@@ -169,20 +170,114 @@ TEST(LogReplacement, RefusesANameThatIsNoUtf8)
     }
 }
 
-// The next patch removes what killed patches left (the log's name in any case), not the new
-// file of a patch still running, nor names of another shape.
-TEST(LogReplacement, NextPatchRemovesOnlyWhatKilledPatchesLeft)
+std::string OnlyDotName(const std::string &folder)
+{
+    std::string found;
+    for (const auto &entry : std::filesystem::directory_iterator(test::Wide(folder)))
+        if (const std::string name = test::Utf8(entry.path().filename().wstring()); name[0] == '.')
+            found = name;
+    return found;
+}
+
+// Runs a command in folder on the Unix side and waits for it. Wine starts Unix programs too, but
+// gives no handle to wait on, so the command ends by making a file. False when not under Wine.
+bool RunUnixShell(const std::string &folder, const std::string &command)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::wstring line = test::Wide("sh -c \"" + command + " && touch ran\"");
+    if (!::CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          test::Wide(folder).c_str(), &startup, &process))
+        return false;
+    for (int waited = 0; waited < 30000 && !::DeleteFileW(test::Wide(folder + "ran").c_str());
+         waited += 10)
+        ::Sleep(10);
+    return true;
+}
+
+using Helper = std::unique_ptr<test::HelperProcess>;
+
+struct LeftoverCase
+{
+    const char *Name;
+    const char *Entry; // the name made, or the log a helper patches
+    // Puts a file named like a new file of chat.mrfy's patches into folder and names it; the
+    // helper it may start must outlive the patch.
+    std::string (*Make)(const std::string &folder, const char *entry, Helper &helper);
+    bool Removed;
+};
+
+std::string LeftByPatch(const std::string &folder, const char *log, Helper &helper)
+{
+    const std::string ready = test::UniqueEventName();
+    helper = std::make_unique<test::HelperProcess>(
+        std::vector<std::string>{"leave-new-file", folder + log, ready});
+    EXPECT_TRUE(helper->WaitReady(ready));
+    return OnlyDotName(folder);
+}
+
+std::string Marked(const std::string &folder, const char *name, Helper &)
+{
+    test::WriteWhole(folder + name, "mine");
+    ::SetFileAttributesW(test::Wide(folder + name).c_str(), FILE_ATTRIBUTE_SYSTEM);
+    return name;
+}
+
+class Leftover : public testing::TestWithParam<LeftoverCase>
+{
+};
+
+// The next patch removes what a killed patch left (named after the log in any case), and nothing
+// else of a like name: not a running patch's new file, not the user's own file, not what a link
+// leads to, even a file that carries the mark outside the folder.
+TEST_P(Leftover, IsRemovedOnlyWhenAKilledPatchLeftIt)
 {
     TestFolder folder;
-    for (const char *name : {".A.MRFY.mrfyc-0000abcd", ".a.mrfy.mrfyc-0000abc",
-                             ".a.mrfy.mrfyc-0000abcg", ".b.mrfy.mrfyc-0000abcd", "a.mrfy"})
-        test::WriteWhole(folder.Path(name), "old");
-    const auto running = Holding("hold-new-file", folder.Path(".a.mrfy.mrfyc-87654321"));
-    LogReplacement(folder.Path("a.mrfy")).Prepend("new");
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{
-                                  ".a.mrfy.mrfyc-0000abc", ".a.mrfy.mrfyc-0000abcg",
-                                  ".a.mrfy.mrfyc-87654321", ".b.mrfy.mrfyc-0000abcd", "a.mrfy"}));
+    const std::string logs = folder.Path("logs\\");
+    ::CreateDirectoryW(test::Wide(logs).c_str(), nullptr);
+    Helper helper;
+    Marked(folder.Path(), "precious", helper);
+    test::WriteWhole(logs + "chat.mrfy", "old");
+    const std::string name = GetParam().Make(logs, GetParam().Entry, helper);
+    if (name.empty())
+        GTEST_SKIP() << "cannot make it here";
+    if (GetParam().Removed)
+        helper->Kill();
+    ASSERT_NE(::GetFileAttributesW(test::Wide(logs + name).c_str()), INVALID_FILE_ATTRIBUTES);
+    LogReplacement(logs + "chat.mrfy").Prepend("new");
+    EXPECT_EQ(::GetFileAttributesW(test::Wide(logs + name).c_str()) == INVALID_FILE_ATTRIBUTES,
+              GetParam().Removed);
+    EXPECT_EQ(test::ReadWhole(logs + "chat.mrfy"), "newold");
+    EXPECT_EQ(test::ReadWhole(folder.Path("precious")), "mine");
+    // A Win32 delete of a Unix link under Wine deletes its target.
+    if (name == ".chat.mrfy.mrfyc-0000beef")
+        RunUnixShell(logs, "rm " + name);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    NamedLikeNewFiles, Leftover,
+    testing::Values(LeftoverCase{"KilledPatch", "chat.mrfy", LeftByPatch, true},
+                    LeftoverCase{"KilledPatchOtherCase", "CHAT.MRFY", LeftByPatch, true},
+                    LeftoverCase{"RunningPatch", "chat.mrfy", LeftByPatch, false},
+                    LeftoverCase{"UsersOwn", ".chat.mrfy.mrfyc-20240101",
+                                 [](const std::string &folder, const char *name, Helper &) {
+                                     test::WriteWhole(folder + name, "mine");
+                                     return std::string(name);
+                                 },
+                                 false},
+                    LeftoverCase{"MarkedSevenDigits", ".chat.mrfy.mrfyc-0000abc", Marked, false},
+                    LeftoverCase{"MarkedNoHex", ".chat.mrfy.mrfyc-0000abcg", Marked, false},
+                    LeftoverCase{"MarkedOtherLog", ".b.mrfy.mrfyc-0000abcd", Marked, false},
+                    LeftoverCase{"UnixLinkOut", ".chat.mrfy.mrfyc-0000beef",
+                                 [](const std::string &folder, const char *name, Helper &) {
+                                     return RunUnixShell(folder,
+                                                         "ln -s ../precious " + std::string(name))
+                                                ? std::string(name)
+                                                : std::string();
+                                 },
+                                 false}),
+    [](const testing::TestParamInfo<LeftoverCase> &info) { return std::string(info.param.Name); });
 
 // Killed at points spread over the copy: the log is the old bytes or header + old bytes, never
 // anything else, and the new file vanishes with the process.

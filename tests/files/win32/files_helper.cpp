@@ -3,7 +3,6 @@
 // runs one patch so that the tests can kill it part-way.
 //   hold-write PATH EVENT     opens PATH for writing (sharing read and write), sets EVENT, waits
 //   hold-read PATH EVENT      the same, opened for reading: others may read and write, not delete
-//   hold-new-file PATH EVENT  opens PATH as a running patch holds its new file, sets EVENT, waits
 //   hold-patch PATH EVENT     opens PATH as a patch would, sets EVENT, waits
 //   leave-new-file PATH EVENT makes PATH's new file as a patch does up to the instant before the
 //                             rename, when only a kill leaves it behind; sets EVENT, waits
@@ -35,13 +34,11 @@ void Signal(const std::string &eventName)
 int Run(const std::vector<std::string> &args)
 {
     const std::string &mode = args.at(0);
-    if (mode == "hold-write" || mode == "hold-read" || mode == "hold-new-file") {
-        const bool newFile = mode == "hold-new-file";
-        const HANDLE file = ::CreateFileW(
-            mrfyc::win32::ToWide(args.at(1))->c_str(),
-            mode == "hold-read" ? GENERIC_READ : GENERIC_WRITE | (newFile ? DELETE : 0),
-            newFile ? FILE_SHARE_DELETE : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-            OPEN_EXISTING, 0, nullptr);
+    if (mode == "hold-write" || mode == "hold-read") {
+        const HANDLE file =
+            ::CreateFileW(mrfyc::win32::ToWide(args.at(1))->c_str(),
+                          mode == "hold-read" ? GENERIC_READ : GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return 3;
         Signal(args.at(2));

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace mrfyc {
 namespace {
@@ -170,15 +169,6 @@ TEST(LogReplacement, RefusesANameThatIsNoUtf8)
     }
 }
 
-std::string OnlyDotName(const std::string &folder)
-{
-    std::string found;
-    for (const auto &entry : std::filesystem::directory_iterator(test::Wide(folder)))
-        if (const std::string name = test::Utf8(entry.path().filename().wstring()); name[0] == '.')
-            found = name;
-    return found;
-}
-
 // Runs a command in folder on the Unix side and waits for it. Wine starts Unix programs too, but
 // gives no handle to wait on, so the command ends by making a file. False when not under Wine.
 bool RunUnixShell(const std::string &folder, const std::string &command)
@@ -190,38 +180,52 @@ bool RunUnixShell(const std::string &folder, const std::string &command)
     if (!::CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           test::Wide(folder).c_str(), &startup, &process))
         return false;
-    for (int waited = 0; waited < 30000 && !::DeleteFileW(test::Wide(folder + "ran").c_str());
-         waited += 10)
-        ::Sleep(10);
-    return true;
+    for (int waited = 0; waited < 30000; waited += 10, ::Sleep(10))
+        if (::DeleteFileW(test::Wide(folder + "ran").c_str()))
+            return true;
+    return false;
 }
 
-using Helper = std::unique_ptr<test::HelperProcess>;
+enum class Made
+{
+    ByKilledPatch,
+    ByRunningPatch,
+    ByUser,
+    ByUserMarked, // with the system attribute, the mark of a patch's new file
+    AsUnixLink
+};
 
 struct LeftoverCase
 {
     const char *Name;
-    const char *Entry; // the name made, or the log a helper patches
-    // Puts a file named like a new file of chat.mrfy's patches into folder and names it; the
-    // helper it may start must outlive the patch.
-    std::string (*Make)(const std::string &folder, const char *entry, Helper &helper);
+    Made How;
+    const char *Entry; // the name made, or the log the patch was for
     bool Removed;
 };
 
-std::string LeftByPatch(const std::string &folder, const char *log, Helper &helper)
+// Puts a file named like a new file of chat.mrfy's patches into logs and names it ("" when that
+// cannot be made here); a helper it starts must outlive the patch.
+std::string Make(const LeftoverCase &made, const std::string &logs,
+                 std::unique_ptr<test::HelperProcess> &helper)
 {
+    const std::string path = logs + made.Entry;
+    if (made.How == Made::AsUnixLink)
+        return RunUnixShell(logs, "ln -s ../precious " + std::string(made.Entry)) ? made.Entry : "";
+    if (made.How == Made::ByUser || made.How == Made::ByUserMarked) {
+        test::WriteWhole(path, "mine");
+        if (made.How == Made::ByUserMarked)
+            ::SetFileAttributesW(test::Wide(path).c_str(), FILE_ATTRIBUTE_SYSTEM);
+        return made.Entry;
+    }
     const std::string ready = test::UniqueEventName();
     helper = std::make_unique<test::HelperProcess>(
-        std::vector<std::string>{"leave-new-file", folder + log, ready});
+        std::vector<std::string>{"leave-new-file", path, ready});
     EXPECT_TRUE(helper->WaitReady(ready));
-    return OnlyDotName(folder);
-}
-
-std::string Marked(const std::string &folder, const char *name, Helper &)
-{
-    test::WriteWhole(folder + name, "mine");
-    ::SetFileAttributesW(test::Wide(folder + name).c_str(), FILE_ATTRIBUTE_SYSTEM);
-    return name;
+    if (made.How == Made::ByKilledPatch)
+        helper->Kill();
+    WIN32_FIND_DATAW found = {};
+    ::FindClose(::FindFirstFileW(test::Wide(logs + ".*.mrfyc-*").c_str(), &found));
+    return test::Utf8(found.cFileName);
 }
 
 class Leftover : public testing::TestWithParam<LeftoverCase>
@@ -230,53 +234,42 @@ class Leftover : public testing::TestWithParam<LeftoverCase>
 
 // The next patch removes what a killed patch left (named after the log in any case), and nothing
 // else of a like name: not a running patch's new file, not the user's own file, not what a link
-// leads to, even a file that carries the mark outside the folder.
+// leads to out of the folder, even a file of the user's that carries the mark.
 TEST_P(Leftover, IsRemovedOnlyWhenAKilledPatchLeftIt)
 {
     TestFolder folder;
     const std::string logs = folder.Path("logs\\");
     ::CreateDirectoryW(test::Wide(logs).c_str(), nullptr);
-    Helper helper;
-    Marked(folder.Path(), "precious", helper);
+    test::WriteWhole(folder.Path("precious"), "mine");
+    ::SetFileAttributesW(test::Wide(folder.Path("precious")).c_str(), FILE_ATTRIBUTE_SYSTEM);
     test::WriteWhole(logs + "chat.mrfy", "old");
-    const std::string name = GetParam().Make(logs, GetParam().Entry, helper);
+    std::unique_ptr<test::HelperProcess> helper;
+    const std::string name = Make(GetParam(), logs, helper);
     if (name.empty())
-        GTEST_SKIP() << "cannot make it here";
-    if (GetParam().Removed)
-        helper->Kill();
+        GTEST_SKIP() << "cannot be made here";
     ASSERT_NE(::GetFileAttributesW(test::Wide(logs + name).c_str()), INVALID_FILE_ATTRIBUTES);
     LogReplacement(logs + "chat.mrfy").Prepend("new");
-    EXPECT_EQ(::GetFileAttributesW(test::Wide(logs + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-              GetParam().Removed);
+    const bool removed =
+        ::GetFileAttributesW(test::Wide(logs + name).c_str()) == INVALID_FILE_ATTRIBUTES;
+    // Before anything can fail: under Wine, only a Unix program removes a link and not its target.
+    if (GetParam().How == Made::AsUnixLink)
+        RunUnixShell(logs, "rm " + name);
+    EXPECT_EQ(removed, GetParam().Removed);
     EXPECT_EQ(test::ReadWhole(logs + "chat.mrfy"), "newold");
     EXPECT_EQ(test::ReadWhole(folder.Path("precious")), "mine");
-    // A Win32 delete of a Unix link under Wine deletes its target.
-    if (name == ".chat.mrfy.mrfyc-0000beef")
-        RunUnixShell(logs, "rm " + name);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     NamedLikeNewFiles, Leftover,
-    testing::Values(LeftoverCase{"KilledPatch", "chat.mrfy", LeftByPatch, true},
-                    LeftoverCase{"KilledPatchOtherCase", "CHAT.MRFY", LeftByPatch, true},
-                    LeftoverCase{"RunningPatch", "chat.mrfy", LeftByPatch, false},
-                    LeftoverCase{"UsersOwn", ".chat.mrfy.mrfyc-20240101",
-                                 [](const std::string &folder, const char *name, Helper &) {
-                                     test::WriteWhole(folder + name, "mine");
-                                     return std::string(name);
-                                 },
-                                 false},
-                    LeftoverCase{"MarkedSevenDigits", ".chat.mrfy.mrfyc-0000abc", Marked, false},
-                    LeftoverCase{"MarkedNoHex", ".chat.mrfy.mrfyc-0000abcg", Marked, false},
-                    LeftoverCase{"MarkedOtherLog", ".b.mrfy.mrfyc-0000abcd", Marked, false},
-                    LeftoverCase{"UnixLinkOut", ".chat.mrfy.mrfyc-0000beef",
-                                 [](const std::string &folder, const char *name, Helper &) {
-                                     return RunUnixShell(folder,
-                                                         "ln -s ../precious " + std::string(name))
-                                                ? std::string(name)
-                                                : std::string();
-                                 },
-                                 false}),
+    testing::Values(
+        LeftoverCase{"KilledPatch", Made::ByKilledPatch, "chat.mrfy", true},
+        LeftoverCase{"KilledPatchOtherCase", Made::ByKilledPatch, "CHAT.MRFY", true},
+        LeftoverCase{"RunningPatch", Made::ByRunningPatch, "chat.mrfy", false},
+        LeftoverCase{"UsersOwn", Made::ByUser, ".chat.mrfy.mrfyc-20240101", false},
+        LeftoverCase{"MarkedSevenDigits", Made::ByUserMarked, ".chat.mrfy.mrfyc-0000abc", false},
+        LeftoverCase{"MarkedNoHex", Made::ByUserMarked, ".chat.mrfy.mrfyc-0000abcg", false},
+        LeftoverCase{"MarkedOtherLog", Made::ByUserMarked, ".b.mrfy.mrfyc-0000abcd", false},
+        LeftoverCase{"UnixLinkOut", Made::AsUnixLink, ".chat.mrfy.mrfyc-0000beef", false}),
     [](const testing::TestParamInfo<LeftoverCase> &info) { return std::string(info.param.Name); });
 
 // Killed at points spread over the copy: the log is the old bytes or header + old bytes, never

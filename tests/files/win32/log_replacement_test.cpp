@@ -245,12 +245,14 @@ TEST_P(Leftover, IsRemovedOnlyWhenAKilledPatchLeftIt)
     test::WriteWhole(logs + "chat.mrfy", "old");
     std::unique_ptr<test::HelperProcess> helper;
     const std::string name = Make(GetParam(), logs, helper);
+    const auto gone = [&] {
+        return ::GetFileAttributesW(test::Wide(logs + name).c_str()) == INVALID_FILE_ATTRIBUTES;
+    };
     if (name.empty())
         GTEST_SKIP() << "cannot be made here";
-    ASSERT_NE(::GetFileAttributesW(test::Wide(logs + name).c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_FALSE(gone());
     LogReplacement(logs + "chat.mrfy").Prepend("new");
-    const bool removed =
-        ::GetFileAttributesW(test::Wide(logs + name).c_str()) == INVALID_FILE_ATTRIBUTES;
+    const bool removed = gone();
     // Before anything can fail: under Wine, only a Unix program removes a link and not its target.
     if (GetParam().How == Made::AsUnixLink)
         RunUnixShell(logs, "rm " + name);

@@ -24,7 +24,6 @@ bool TokenNames(TOKEN_INFORMATION_CLASS kind, PSID sid)
     if (!::GetTokenInformation(token.Get(), kind, buffer.data(),
                                static_cast<DWORD>(buffer.size() * sizeof(void *)), &size))
         return false;
-    // TOKEN_USER and TOKEN_OWNER both begin with the SID's address.
     const PSID held = kind == TokenUser ? reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid
                                         : reinterpret_cast<TOKEN_OWNER *>(buffer.data())->Owner;
     return ::EqualSid(held, sid) != 0;

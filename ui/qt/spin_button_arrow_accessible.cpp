@@ -10,13 +10,6 @@ SpinButtonArrowAccessible::SpinButtonArrowAccessible(TTimerSpeedButton *arrow)
     : QAccessibleWidget(arrow, QAccessible::PushButton)
 {}
 
-QAccessible::State SpinButtonArrowAccessible::state() const
-{
-    QAccessible::State state = QAccessibleWidget::state();
-    state.pressed = Arrow()->IsDown();
-    return state;
-}
-
 QStringList SpinButtonArrowAccessible::actionNames() const
 {
     return {pressAction()};

@@ -15,7 +15,6 @@ class SpinButtonArrowAccessible : public QAccessibleWidget
 public:
     explicit SpinButtonArrowAccessible(TTimerSpeedButton *arrow);
 
-    QAccessible::State state() const override;
     QStringList actionNames() const override;
     void doAction(const QString &actionName) override;
 

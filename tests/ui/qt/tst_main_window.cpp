@@ -410,19 +410,18 @@ void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility()
 
     // Each arrow a push button whose press is a click: the field takes the focus, then one step.
     QCOMPARE(pair->childCount(), 2);
-    const std::string_view names[] = {kUpArrowName, kDownArrowName};
     for (int index : {0, 1}) {
         QAccessibleInterface *arrow = pair->child(index);
         QCOMPARE(arrow->role(), QAccessible::PushButton);
-        QCOMPARE(arrow->text(QAccessible::Name), QString::fromUtf8(names[index]));
+        QCOMPARE(arrow->text(QAccessible::Name),
+                 QString::fromUtf8(index == 0 ? kUpArrowName : kDownArrowName));
         QVERIFY(!arrow->state().focusable);
         QCOMPARE(arrow->actionInterface()->actionNames(),
                  QStringList{QAccessibleActionInterface::pressAction()});
         m_form->btnPut->setFocus();
         arrow->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(edit->Value(), index == 0 ? 7 : 5);
+        QCOMPARE(edit->Value(), index == 0 ? 7 : 6);
         QVERIFY(edit->hasFocus());
-        edit->setValue(6);
     }
 }
 

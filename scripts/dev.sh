@@ -15,6 +15,7 @@ packages=(
 test_packages=(
     libgtest-dev
     xvfb xauth x11-utils xdotool wmctrl openbox imagemagick
+    at-spi2-core python3-pyatspi dbus
     strace util-linux procps time
     clang clang-format libclang-rt-14-dev
     desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils

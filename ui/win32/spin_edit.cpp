@@ -126,6 +126,12 @@ void TSpinEdit::SetValue(std::int32_t value)
     ShowText(SpinValueText(ClampSpinValue(value, m_bounds)));
 }
 
+void TSpinEdit::SetAccessibleName(const std::wstring &name)
+{
+    m_accessibleName = name;
+    m_button->SetAccessibleName(name);
+}
+
 bool TSpinEdit::ReadOnly() const
 {
     return (GetWindowLongW(m_edit, GWL_STYLE) & ES_READONLY) != 0;
@@ -389,6 +395,11 @@ LRESULT TSpinEdit::HandleSubclassed(HWND, UINT message, WPARAM wParam, LPARAM lP
         PlaceButton();
         return result;
     }
+    case WM_GETOBJECT:
+        // The standard object of an edit control, with the field's name in front of it.
+        if (const auto answer = m_accessibility.Answer(m_edit, wParam, lParam))
+            return *answer;
+        return PassOn(message, wParam, lParam);
     case WM_NCPAINT: {
         // A themed edit draws its frame as one background over the whole window, through a
         // window DC that WS_CLIPCHILDREN does not clip, whenever the focus or the state changes.

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 // What a screen reader finds in another program's window, through Microsoft Active Accessibility:
-//   msaa_probe tree WINDOW           from the window's client object down, one object a line:
+//   msaa_probe tree WINDOW           the window's client object and all below it, one a line:
 //                                    depth, role number, window class (or -), name, value,
 //                                    tab-separated; a child window is shown by its client object
 //   msaa_probe press WINDOW NAME     the default action of the first object named NAME whose
 //                                    parent is named by the fourth argument, when given
-//   msaa_probe colours dark|light    sets the system colours of a black high-contrast scheme or of
-//                                    the standard one, as a settings program would
 // WINDOW is a class name or a caption. Output is UTF-8; exit 1 when the window or object is absent.
 #include <windows.h>
 
@@ -110,44 +108,13 @@ HWND FindByName(const wchar_t *name)
     return window ? window : FindWindowW(nullptr, name);
 }
 
-int SetColours(bool dark)
-{
-    const int elements[] = {COLOR_WINDOW,   COLOR_WINDOWTEXT, COLOR_BTNFACE,      COLOR_BTNTEXT,
-                            COLOR_GRAYTEXT, COLOR_3DHILIGHT,  COLOR_3DSHADOW,     COLOR_3DDKSHADOW,
-                            COLOR_3DLIGHT,  COLOR_HIGHLIGHT,  COLOR_HIGHLIGHTTEXT};
-    const COLORREF black[] = {RGB(0, 0, 0),       RGB(255, 255, 255), RGB(0, 0, 0),
-                              RGB(255, 255, 0),   RGB(0, 255, 0),     RGB(255, 255, 255),
-                              RGB(128, 128, 128), RGB(255, 255, 255), RGB(192, 192, 192),
-                              RGB(0, 255, 255),   RGB(0, 0, 0)};
-    COLORREF colours[std::size(elements)];
-    for (std::size_t i = 0; i < std::size(elements); ++i)
-        colours[i] = dark ? black[i] : GetSysColor(elements[i]);
-    if (!dark) // Wine's standard scheme
-        for (const auto &[element, colour] : {std::pair{0, RGB(255, 255, 255)},
-                                              {1, RGB(0, 0, 0)},
-                                              {2, RGB(240, 240, 240)},
-                                              {3, RGB(0, 0, 0)},
-                                              {4, RGB(109, 109, 109)},
-                                              {5, RGB(255, 255, 255)},
-                                              {6, RGB(160, 160, 160)},
-                                              {7, RGB(105, 105, 105)},
-                                              {8, RGB(227, 227, 227)},
-                                              {9, RGB(0, 120, 215)},
-                                              {10, RGB(255, 255, 255)}})
-            colours[element] = colour;
-    return SetSysColors(static_cast<int>(std::size(elements)), elements, colours) ? 0 : 1;
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
 {
     const std::wstring command = argc > 2 ? argv[1] : L"";
-    if (command == L"colours")
-        return SetColours(std::wstring(argv[2]) == L"dark");
     if (command != L"tree" && !(command == L"press" && argc > 3)) {
-        std::fprintf(stderr, "usage: msaa_probe tree WINDOW | press WINDOW NAME [PARENT] | "
-                             "colours dark|light\n");
+        std::fprintf(stderr, "usage: msaa_probe tree WINDOW | press WINDOW NAME [PARENT]\n");
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -162,7 +129,7 @@ int wmain(int argc, wchar_t **argv)
     int found = 1;
     const std::string wanted = argc > 3 ? Utf8(argv[3]) : "";
     const std::string parent = argc > 4 ? Utf8(argv[4]) : "";
-    Walk(root, 0, [&](const Object &object, int depth, const std::string &parentName) {
+    const auto visit = [&](const Object &object, int depth, const std::string &parentName) {
         if (command == L"tree") {
             std::printf("%d\t%s\t%s\t%s\t%s\n", depth, object.role.c_str(),
                         object.className.c_str(), object.name.c_str(), object.value.c_str());
@@ -173,7 +140,9 @@ int wmain(int argc, wchar_t **argv)
             child.lVal = object.id;
             found = object.parent->accDoDefaultAction(child) == S_OK ? 0 : 1;
         }
-    });
+    };
+    visit(Describe(root, CHILDID_SELF), 0, "");
+    Walk(root, 1, visit);
     root->Release();
     return found;
 }

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The real mrfyc.exe under Wine on the display this test was given (Xvfb with openbox), driven by
 # key and mouse input through the X server, read back through window_probe.exe.
-#   japanese  a Japanese system (double-byte code page): the start state, Tab and Enter, the
-#             notice for no file and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and
+#   japanese  a Japanese system (double-byte code page): the start state, what a screen reader finds
+#             (msaa_probe.exe: every control named, each arrow pair a spin button whose arrows
+#             step the field), Tab and Enter, the notice for no file and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and
 #             an arrow clicked, OK, the log and Temp.txt byte for byte, closing with exit code 0
 #   english   a single-byte system: the menu clicked, the dialog's place and preselection, OK with
 #             the defaults
@@ -13,7 +14,10 @@
 #             every place as the layout rule gives it, nothing cut off and no scroll bar; the open
 #             dialog and the notice whole on the screen
 #   classic   visual styles off (the plain edit control): OK with nothing chosen gives the notice
-# japanese, the scaled runs and classic also check that each field's arrow pair stays drawn whatever the
+#   contrast  as classic, in a black high-contrast scheme: the arrows' triangles in its button text
+#             colour, also while an arrow is held down
+# japanese, the scaled runs, classic and contrast also check that each triangle is drawn whole in
+# the scheme's button text colour, and that each field's arrow pair stays drawn whatever the
 # focus and the typing do to the fields.
 # Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
@@ -49,11 +53,24 @@ set_theme_active() {
         /v ThemeActive /t REG_SZ /d "$1" /f >/dev/null 2>&1
     wineserver -w
 }
+# The black scheme's colours in the prefix, for programs started from now on, or the saved ones.
+colours_key='HKCU\Control Panel\Colors'
+set_dark_colours() {
+    wine reg export "$colours_key" "$work/colours.reg" /y >/dev/null 2>&1
+    local entry
+    for entry in Window:'0 0 0' WindowText:'255 255 255' ButtonFace:'0 0 0' \
+        ButtonText:'255 255 0' GrayText:'0 255 0' ButtonHilight:'255 255 255' \
+        ButtonShadow:'128 128 128' ButtonDkShadow:'255 255 255' ButtonLight:'0 0 0'; do
+        wine reg add "$colours_key" /v "${entry%%:*}" /t REG_SZ /d "${entry#*:}" /f >/dev/null 2>&1
+    done
+    wineserver -w
+}
 cleanup() {
     [ -n "$mrfyc_pid" ] && kill "$mrfyc_pid" 2>/dev/null
     wineserver -k >/dev/null 2>&1 || true
     [ "$pixels_per_inch" != 96 ] && set_pixels_per_inch 96
-    [ "$mode" = classic ] && set_theme_active 1
+    [ "$mode" = classic ] || [ "$mode" = contrast ] && set_theme_active 1
+    [ -f "$work/colours.reg" ] && wine reg import "$work/colours.reg" >/dev/null 2>&1 && wineserver -w
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -68,6 +85,8 @@ fail() {
 . "$here/../../support/script_kit.sh"
 
 probe() { wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+# Names on its command line survive only a UTF-8 locale.
+msaa() { LC_ALL=C.UTF-8 wine "${probe_exe%/*}/mrfyc_msaa_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The X window of a top-level window with exactly this caption.
 x_window() { wmctrl -l | awk -v want="$1" '{ name = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]+ /, "", name) }
     name == want { print $1; exit }' | grep .; }
@@ -114,7 +133,8 @@ case "$mode" in
 scaled*) pixels_per_inch=${mode#scaled} ;;
 esac
 set_pixels_per_inch "$pixels_per_inch"
-[ "$mode" = classic ] && set_theme_active 0
+[ "$mode" = classic ] || [ "$mode" = contrast ] && set_theme_active 0
+[ "$mode" = contrast ] && set_dark_colours
 
 arguments=()
 if [ "$mode" = failure ]; then
@@ -165,8 +185,35 @@ expect_child 105 1
 wait_for 5 focus_is 101 || fail "the OK button does not have the focus at start"
 window_shot "$artifacts/mrfyc-window-$mode.png"
 
+# What a screen reader finds: depth, role, class, name, value. Wine gives the standard button and
+# static control the generic client role (10), where Windows' own proxies say push button (43)
+# and static text (41): those two are taken by their class. The program's own classes answer for
+# themselves.
+accessible_tree() { # WINDOW
+    msaa tree "$1" | sed -E 's/^([0-9]+)\t10\tButton\t/\1\t43\tButton\t/
+        s/^([0-9]+)\t10\tStatic\t/\1\t41\tStatic\t/'
+}
+if [ "$mode" = japanese ]; then
+    {
+        printf '0\t10\tmrfycTForm1\t%s\t\n1\t43\tButton\tOK\t\n' "$caption"
+        for field in 高さ:1200 幅:900 ライン数:6000 クオリティ:1; do
+            printf '1\t42\tEdit\t%s\t%s\n2\t52\tmrfycSpinButton\t%s\t%s\n' \
+                "${field%:*}" "${field#*:}" "${field%:*}" "${field#*:}"
+            printf '3\t43\t-\t%s\t\n' 上 下
+        done
+        printf '1\t41\tmrfycLabel\t%s\t\n' ファイル名： 高さ 幅 ライン数 クオリティ
+    } >"$work/accessible-expected.txt"
+    accessible_tree mrfycTForm1 >"$work/accessible.txt"
+    diff "$work/accessible-expected.txt" "$work/accessible.txt" >&2 ||
+        fail "a screen reader finds the window's controls otherwise named (diff above)"
+    # The up arrow's default action steps its field as a click does, and moves no focus.
+    msaa press mrfycTForm1 上 クオリティ || fail "the quality field's up arrow cannot be pressed"
+    wait_for 5 eval '[ "$(child_text 105)" = 2 ]' || fail "the press left quality at $(child_text 105)"
+    focus_is 101 || fail "the press moved the focus to $(focused_id)"
+fi
+
 # Each field's arrow pair stays as it was drawn before any field had the focus.
-if [ "$mode" = japanese ] || [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ]; then
+if [ "$mode" != english ] && [ "$mode" != failure ]; then
     crops=() # the four pairs side by side, cut where each field places its pair
     for id in 102 103 104 105; do
         read -r _ _ _ x y w h _ < <(child_line "$id")
@@ -177,6 +224,17 @@ if [ "$mode" = japanese ] || [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic
     pairs_kept() {
         cut_pairs "$work/now.png" && compare -metric AE "$work/before.png" "$work/now.png" null:
     }
+    # Each pair's two triangles, r rows each (r = 4 at 96 pixels per inch), and nothing else in
+    # the scheme's button text colour.
+    rows=$(((4 * pixels_per_inch + 48) / 96))
+    button_text=$([ "$mode" = contrast ] && echo '#FFFF00' || echo '#000000')
+    triangles_whole() {
+        cut_pairs "$work/pairs.png"
+        shown=$(convert "$work/pairs.png" -alpha off txt:- | grep -c " $button_text ")
+        [ "$shown" = $((4 * 2 * rows * rows)) ]
+    }
+    wait_for 5 triangles_whole ||
+        fail "the arrow pairs show $shown pixels in the button text colour $button_text"
     cut_pairs "$work/before.png"
     # shellcheck disable=SC2034 # read by the actions below
     read -r _ _ _ hx hy _ hh _ < <(child_line 102)
@@ -196,6 +254,16 @@ tabbed 103 key Tab
 typed 103 xdotool type 900
 left 101 key Tab Tab Tab
 STATES
+fi
+if [ "$mode" = contrast ]; then
+    # The quality field's up arrow held down: drawn pressed, its triangle still whole.
+    read -r _ _ _ qx qy qw qh _ < <(child_line 105)
+    xdotool mousemove "$((origin_x + qx + qw - 5))" "$((origin_y + qy + qh / 4))" mousedown 1
+    held() { ! pairs_kept && triangles_whole; }
+    wait_for 5 held || { xdotool mouseup 1; fail "the held arrow shows $shown pixels in $button_text"; }
+    window_shot "$artifacts/mrfyc-arrow-held-$mode.png"
+    xdotool mouseup 1
+    tab_to 101
 fi
 
 divider=---------------------------
@@ -232,6 +300,10 @@ japanese)
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     import -window root -crop 500x260+390+380 "$artifacts/mrfyc-notice-$mode.png"
+    notice='ファイルを選択、またはドラッグドロップしてください'
+    printf '0\t18\tTMessageForm\tmrfyc\t\n1\t41\tStatic\t%s\t\n1\t43\tButton\tOK\t\n' "$notice" |
+        diff - <(accessible_tree TMessageForm) >&2 ||
+        fail "a screen reader finds the notice otherwise (diff above)"
     check_copy 'ファイルを選択、またはドラッグドロップしてください'
     close_notice
 
@@ -297,7 +369,7 @@ english)
     xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
     log_header 900 1200 6000 1 >"$work/header.bin"
     ;;
-scaled* | classic)
+scaled* | classic | contrast)
     wait_for 5 focus_is 101 || fail "OK does not have the focus back"
     key Return
     ;;
@@ -309,7 +381,7 @@ failure)
 esac
 
 wait_for_dialog "OK showed no notice or error"
-if [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ]; then
+if [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ] || [ "$mode" = contrast ]; then
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     probe window TMessageForm >"$work/notice.txt"

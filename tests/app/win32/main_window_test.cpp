@@ -414,5 +414,45 @@ TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
 INSTANTIATE_TEST_SUITE_P(Scales, ScreenScale, testing::Values(96, 120, 144, 192),
                          [](const auto &info) { return std::to_string(info.param); });
 
+// A scheme switched while the window is shown (a high-contrast one) reaches the arrows in every
+// state: each triangle is drawn again, whole, in its new colour.
+class SchemeSwitch : public MainWindow, public testing::WithParamInterface<const char *>
+{
+protected:
+    void TearDown() override
+    {
+        SetSysColors(3, kElements, m_saved);
+        MainWindow::TearDown();
+    }
+    static constexpr int kElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_GRAYTEXT};
+    COLORREF m_saved[3] = {GetSysColor(kElements[0]), GetSysColor(kElements[1]),
+                           GetSysColor(kElements[2])};
+};
+
+TEST_P(SchemeSwitch, ArrowsTakeTheNewColours)
+{
+    const std::string state = GetParam();
+    const HWND pair = m_form->UdH->Button().Handle();
+    if (state == "pressed")
+        SendMessageW(pair, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    if (state == "disabled")
+        EnableWindow(pair, FALSE);
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 255, 0)};
+    ASSERT_TRUE(SetSysColors(3, kElements, dark));
+    Pump();
+    const WindowDC dc(pair);
+    RECT client;
+    GetClientRect(pair, &client);
+    int shown = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            shown += GetPixel(dc, x, y) == (state == "disabled" ? dark[2] : dark[1]);
+    const int rows = ScaledToScreen(4, GetDeviceCaps(WindowDC(nullptr), LOGPIXELSY));
+    EXPECT_EQ(shown, 2 * rows * rows);
+    SendMessageW(pair, WM_LBUTTONUP, 0, MAKELPARAM(-10, -10));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, SchemeSwitch, testing::Values("normal", "pressed", "disabled"));
+
 } // namespace
 } // namespace mrfyc::test

@@ -169,6 +169,8 @@ void TSpinEdit::ShowText(const std::string &utf8)
     m_writingText = true;
     SetWindowTextW(m_edit, wide.c_str());
     m_writingText = false;
+    // The edit tells of its own new text; the pair shows it as its value too.
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_button->Handle(), OBJID_CLIENT, CHILDID_SELF);
     RaiseChange();
 }
 

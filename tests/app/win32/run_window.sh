@@ -2,10 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The real mrfyc.exe under Wine on the display this test was given (Xvfb with openbox), driven by
 # key and mouse input through the X server, read back through window_probe.exe.
-#   japanese  a Japanese system (double-byte code page): the start state, what a screen reader finds
-#             (msaa_probe.exe: every control named, each arrow pair a spin button whose arrows
-#             step the field), Tab and Enter, the notice for no file and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and
-#             an arrow clicked, OK, the log and Temp.txt byte for byte, closing with exit code 0
+#   japanese  a Japanese system (double-byte code page): the start state and what a screen reader
+#             finds in it, Tab and Enter, the notice for no file (also as a screen reader finds it)
+#             and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and an arrow clicked, OK, the log and Temp.txt byte for byte, closing with exit code 0
 #   english   a single-byte system: the menu clicked, the dialog's place and preselection, OK with
 #             the defaults
 #   failure   a read-only log handed over on the command line: the error box with its full stop,
@@ -14,11 +13,9 @@
 #             every place as the layout rule gives it, nothing cut off and no scroll bar; the open
 #             dialog and the notice whole on the screen
 #   classic   visual styles off (the plain edit control): OK with nothing chosen gives the notice
-#   contrast  as classic, in a black high-contrast scheme: the arrows' triangles in its button text
-#             colour, also while an arrow is held down
-# japanese, the scaled runs, classic and contrast also check that each triangle is drawn whole in
-# the scheme's button text colour, and that each field's arrow pair stays drawn whatever the
-# focus and the typing do to the fields.
+#   contrast  classic in a black high-contrast scheme, an arrow also held down
+# All but english and failure also check that each arrow's triangle is drawn whole in the scheme's
+# button text colour, and stays drawn whatever the focus and the typing do to the fields.
 # Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
 
@@ -53,15 +50,12 @@ set_theme_active() {
         /v ThemeActive /t REG_SZ /d "$1" /f >/dev/null 2>&1
     wineserver -w
 }
-# The black scheme's colours in the prefix, for programs started from now on, or the saved ones.
+# A black scheme's colours in the prefix (the old ones kept), for programs started from now on.
 colours_key='HKCU\Control Panel\Colors'
 set_dark_colours() {
     wine reg export "$colours_key" "$work/colours.reg" /y >/dev/null 2>&1
-    local entry
-    for entry in Window:'0 0 0' WindowText:'255 255 255' ButtonFace:'0 0 0' \
-        ButtonText:'255 255 0' GrayText:'0 255 0' ButtonHilight:'255 255 255' \
-        ButtonShadow:'128 128 128' ButtonDkShadow:'255 255 255' ButtonLight:'0 0 0'; do
-        wine reg add "$colours_key" /v "${entry%%:*}" /t REG_SZ /d "${entry#*:}" /f >/dev/null 2>&1
+    for entry in Window:'0 0 0' WindowText:'255 255 255' ButtonFace:'0 0 0' ButtonText:'255 255 0'; do
+        wine reg add "$colours_key" /v "${entry%%:*}" /d "${entry#*:}" /f >/dev/null 2>&1
     done
     wineserver -w
 }
@@ -185,10 +179,9 @@ expect_child 105 1
 wait_for 5 focus_is 101 || fail "the OK button does not have the focus at start"
 window_shot "$artifacts/mrfyc-window-$mode.png"
 
-# What a screen reader finds: depth, role, class, name, value. Wine gives the standard button and
-# static control the generic client role (10), where Windows' own proxies say push button (43)
-# and static text (41): those two are taken by their class. The program's own classes answer for
-# themselves.
+# What a screen reader finds: depth, role, class, name, value. Wine's oleacc gives a standard button
+# and static the client role (10), Windows push button (43) and static text (41): those two are
+# taken by their class. The program's own classes answer for themselves.
 accessible_tree() { # WINDOW
     msaa tree "$1" | sed -E 's/^([0-9]+)\t10\tButton\t/\1\t43\tButton\t/
         s/^([0-9]+)\t10\tStatic\t/\1\t41\tStatic\t/'
@@ -224,8 +217,7 @@ if [ "$mode" != english ] && [ "$mode" != failure ]; then
     pairs_kept() {
         cut_pairs "$work/now.png" && compare -metric AE "$work/before.png" "$work/now.png" null:
     }
-    # Each pair's two triangles, r rows each (r = 4 at 96 pixels per inch), and nothing else in
-    # the scheme's button text colour.
+    # Two triangles of r rows (4 at 96 pixels per inch) a pair, nothing else, in button text colour.
     rows=$(((4 * pixels_per_inch + 48) / 96))
     button_text=$([ "$mode" = contrast ] && echo '#FFFF00' || echo '#000000')
     triangles_whole() {
@@ -300,8 +292,8 @@ japanese)
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     import -window root -crop 500x260+390+380 "$artifacts/mrfyc-notice-$mode.png"
-    notice='ファイルを選択、またはドラッグドロップしてください'
-    printf '0\t18\tTMessageForm\tmrfyc\t\n1\t41\tStatic\t%s\t\n1\t43\tButton\tOK\t\n' "$notice" |
+    printf '0\t18\tTMessageForm\tmrfyc\t\n1\t41\tStatic\t%s\t\n1\t43\tButton\tOK\t\n' \
+        'ファイルを選択、またはドラッグドロップしてください' |
         diff - <(accessible_tree TMessageForm) >&2 ||
         fail "a screen reader finds the notice otherwise (diff above)"
     check_copy 'ファイルを選択、またはドラッグドロップしてください'

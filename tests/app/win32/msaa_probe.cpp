@@ -25,9 +25,11 @@ std::string Utf8(std::wstring_view text)
     return bytes;
 }
 
-// A name or value; empty when there is none.
-std::string Take(HRESULT result, BSTR text)
+// A name or value (get_accName or get_accValue); empty when there is none.
+template <typename Question> std::string Ask(Question &&question)
 {
+    BSTR text = nullptr;
+    const HRESULT result = question(&text);
     const std::string bytes = result == S_OK && text ? Utf8({text, SysStringLen(text)}) : "";
     SysFreeString(text);
     return bytes;
@@ -46,10 +48,8 @@ std::string Visit(IAccessible *holder, long id, int depth, const std::string &pa
     VARIANT child{}, role{};
     child.vt = VT_I4;
     child.lVal = id;
-    BSTR text = nullptr;
-    const std::string name = Take(holder->get_accName(child, &text), text);
-    text = nullptr;
-    const std::string value = Take(holder->get_accValue(child, &text), text);
+    const std::string name = Ask([&](BSTR *text) { return holder->get_accName(child, text); });
+    const std::string value = Ask([&](BSTR *text) { return holder->get_accValue(child, text); });
     HWND window = nullptr;
     wchar_t className[128] = L"-";
     if (id == CHILDID_SELF && WindowFromAccessibleObject(holder, &window) == S_OK)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What a screen reader finds in another program's window, through Microsoft Active Accessibility:
 //   msaa_probe tree WINDOW               the window's client object and all below it, one a line:
-//                                        depth, role number, window class (or -), name, value,
-//                                        tab-separated; a child window shows as its client object
+//                                        depth, role (0: none), window class (or -), name, value,
+//                                        tab-separated; a child window stands as its client object
 //   msaa_probe press WINDOW NAME PARENT  the default action of the object NAME inside PARENT
 // WINDOW is a class name or a caption. Output is UTF-8; exit 1 when the window or object is absent.
 #include <windows.h>
@@ -25,12 +25,13 @@ std::string Utf8(std::wstring_view text)
     return bytes;
 }
 
-// A name or value (get_accName or get_accValue); empty when there is none.
-template <typename Question> std::string Ask(Question &&question)
+// A name or value; empty when there is none.
+std::string Ask(IAccessible *holder, VARIANT child,
+                HRESULT (STDMETHODCALLTYPE IAccessible::*question)(VARIANT, BSTR *))
 {
     BSTR text = nullptr;
-    const HRESULT result = question(&text);
-    const std::string bytes = result == S_OK && text ? Utf8({text, SysStringLen(text)}) : "";
+    const bool given = (holder->*question)(child, &text) == S_OK && text;
+    const std::string bytes = given ? Utf8({text, SysStringLen(text)}) : "";
     SysFreeString(text);
     return bytes;
 }
@@ -48,17 +49,16 @@ std::string Visit(IAccessible *holder, long id, int depth, const std::string &pa
     VARIANT child{}, role{};
     child.vt = VT_I4;
     child.lVal = id;
-    const std::string name = Ask([&](BSTR *text) { return holder->get_accName(child, text); });
-    const std::string value = Ask([&](BSTR *text) { return holder->get_accValue(child, text); });
+    const std::string name = Ask(holder, child, &IAccessible::get_accName);
+    const std::string value = Ask(holder, child, &IAccessible::get_accValue);
     HWND window = nullptr;
     wchar_t className[128] = L"-";
     if (id == CHILDID_SELF && WindowFromAccessibleObject(holder, &window) == S_OK)
         GetClassNameW(window, className, 128);
-    const bool hasRole = holder->get_accRole(child, &role) == S_OK && role.vt == VT_I4;
+    holder->get_accRole(child, &role); // 0 when none is given
     if (task.Press.empty())
-        std::printf("%d\t%s\t%s\t%s\t%s\n", depth,
-                    hasRole ? std::to_string(role.lVal).c_str() : "-", Utf8(className).c_str(),
-                    name.c_str(), value.c_str());
+        std::printf("%d\t%ld\t%s\t%s\t%s\n", depth, role.vt == VT_I4 ? role.lVal : 0L,
+                    Utf8(className).c_str(), name.c_str(), value.c_str());
     else if (!task.Done && name == task.Press && parent == task.Inside)
         task.Done = holder->accDoDefaultAction(child) == S_OK;
     return name;

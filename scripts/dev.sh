@@ -15,7 +15,7 @@ packages=(
 test_packages=(
     libgtest-dev
     xvfb xauth x11-utils xdotool wmctrl openbox imagemagick
-    strace util-linux procps time
+    strace util-linux mount e2fsprogs bindfs procps time
     clang clang-format libclang-rt-14-dev
     desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils
     appstream man-db dpkg-dev locales libc-l10n

@@ -32,7 +32,8 @@ constexpr std::string_view kEnglishHelp =
     "\n"
     "Exit status: 0 when every FILE was patched (or skipped), 1 when any was not, 2 for a usage\n"
     "error. With --check: 0 when no FILE begins with a header, 1 when any does, 2 when a FILE\n"
-    "could not be checked or for a usage error.\n";
+    "could not be checked or for a usage error, 3 when a FILE needs recovery from an\n"
+    "interrupted rewrite.\n";
 
 constexpr std::string_view kJapaneseHelp =
     "使い方: mrfyc-patch [オプション]... FILE...\n"
@@ -53,7 +54,8 @@ constexpr std::string_view kJapaneseHelp =
     "\n"
     "終了ステータス: すべての FILE を修正した (または飛ばした) とき 0、修正できなかった FILE が\n"
     "あるとき 1、使い方の誤りは 2。--check では、ヘッダーで始まる FILE がなければ 0、あれば 1、\n"
-    "調べられない FILE があるときや使い方の誤りは 2。\n";
+    "調べられない FILE があるときや使い方の誤りは 2、中断された書き換えの復旧待ちの FILE が\n"
+    "あるときは 3。\n";
 
 // The path that one of the window's file texts names, when message is that text.
 std::optional<std::string> PathIn(const std::string &message, std::string (*text)(std::string_view))

@@ -16,7 +16,6 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace mrfyc::test {
@@ -39,6 +38,8 @@ protected:
     {
         for (const std::string &mount : m_mounts)
             ::umount2(mount.c_str(), MNT_DETACH);
+        for (const std::string &loop : m_loops)
+            RunChild({"losetup", "-d", loop});
         PatchRun::TearDown();
     }
 
@@ -96,18 +97,26 @@ protected:
         EXPECT_EQ(Journals(), std::vector<std::string>{});
     }
 
+    // The line that tells of the one journal that waits.
+    std::string Waiting(std::string_view why) const
+    {
+        const std::vector<std::string> journals = Journals();
+        return "mrfyc-patch: " + Log() + ": 中断された書き換えの記録 " + m_folder.Path("bin/") +
+               (journals.empty() ? "(none)" : journals[0]) +
+               " が残っています: " + std::string(why) + "\n";
+    }
+
     // The run left the log byte for byte as it was, kept the journal and said why.
     void ExpectWaiting(const ChildResult &run, const std::string &left, std::string_view why) const
     {
         EXPECT_TRUE(ReadFile(Log()) == left) << "the log was written";
         EXPECT_EQ(run.ExitCode, 3) << run.Output();
         EXPECT_EQ(run.Out, Log() + ": " + std::string(kNeedsRecovery) + "\n");
-        EXPECT_EQ(run.Err, "mrfyc-patch: " + Log() + ": 中断された書き換えの記録 " +
-                               m_folder.Path("bin/") + Journals().at(0) +
-                               " が残っています: " + std::string(why) + "\n");
+        EXPECT_EQ(run.Err, Waiting(why));
     }
 
     std::vector<std::string> m_mounts;
+    std::vector<std::string> m_loops;
 };
 
 // --- Restored from a backup after the kill: same inode, other contents ------------------------
@@ -168,34 +177,28 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Recovery, DiskBackUnderAnotherDeviceNumberIsStillRecovered)
 {
     const std::string image = m_folder.Path("disk.img");
+    const std::string logs = m_folder.Path("logs");
     if (!PrivateMounts() || !Works({"truncate", "-s", "64M", image}) ||
         !Works({"mkfs.ext4", "-q", "-F", image}))
         GTEST_SKIP() << "needs root, a private mount namespace and mkfs.ext4";
-    const auto attach = [&image] {
+    // Each time on another loop device: the same disk under another device number.
+    const auto plugIn = [&] {
         const ChildResult loop = RunChild({"losetup", "-f", "--show", image});
-        return loop.ExitCode == 0 ? loop.Out.substr(0, loop.Out.find('\n')) : std::string();
+        m_loops.push_back(loop.Out.substr(0, loop.Out.find('\n')));
+        return loop.ExitCode == 0 &&
+               ::mount(m_loops.back().c_str(), logs.c_str(), "ext4", 0, nullptr) == 0;
     };
-    const std::string first = attach();
-    if (first.empty() || ::mount(first.c_str(), m_folder.Path("logs").c_str(), "ext4", 0, nullptr))
+    if (!plugIn())
         GTEST_SKIP() << "no loop device here";
-    m_mounts.push_back(m_folder.Path("logs"));
+    m_mounts.push_back(logs);
     const std::string left = KillMidRewrite(Log());
     struct stat before = {};
-    ASSERT_EQ(::stat(Log().c_str(), &before), 0);
-    // Plugged in again: another loop device, so another device number, same path and inode.
-    const std::string second = attach();
-    ASSERT_FALSE(second.empty());
-    ASSERT_EQ(::umount(m_folder.Path("logs").c_str()), 0);
-    RunChild({"losetup", "-d", first});
-    ASSERT_EQ(::mount(second.c_str(), m_folder.Path("logs").c_str(), "ext4", 0, nullptr), 0);
     struct stat after = {};
-    ASSERT_EQ(::stat(Log().c_str(), &after), 0);
-    ASSERT_NE(after.st_dev, before.st_dev);
+    ASSERT_TRUE(::stat(Log().c_str(), &before) == 0 && ::umount(logs.c_str()) == 0 && plugIn());
+    ASSERT_TRUE(::stat(Log().c_str(), &after) == 0 && after.st_dev != before.st_dev);
     ASSERT_TRUE(ReadFile(Log()) == left);
 
     ExpectRecovered(AsNobody({"--check", Log()}), Log());
-    ::umount(m_folder.Path("logs").c_str());
-    RunChild({"losetup", "-d", second});
 }
 
 // --- A journal that cannot be acted on is reported, never passed over ---------------------------
@@ -227,26 +230,16 @@ TEST_F(Recovery, FolderThatDoesNotAnswerHoldsUpNothing)
 {
     const std::string real = m_folder.Path("real");
     const std::string logs = m_folder.Path("logs");
-    ASSERT_EQ(::mkdir(real.c_str(), 0755), 0);
     if (::access("/dev/fuse", R_OK | W_OK) != 0 || !Works({"bindfs", "--version"}))
         GTEST_SKIP() << "needs FUSE and bindfs";
-    ASSERT_EQ(::unlink(Log().c_str()), 0); // FUSE mounts only on an empty folder
+    ASSERT_TRUE(::mkdir(real.c_str(), 0755) == 0 && ::unlink(Log().c_str()) == 0); // FUSE: empty
     ChildOptions quiet;
     quiet.CaptureOutput = false;
     const Child bindfs = StartChild({"bindfs", "-f", real, logs}, quiet);
     m_mounts.push_back(logs);
-    struct stat folder = {};
-    struct stat mounted = {};
-    ASSERT_EQ(::stat(real.c_str(), &folder), 0);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while ((::stat(logs.c_str(), &mounted) != 0 || mounted.st_dev == folder.st_dev) &&
-           std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (mounted.st_dev == folder.st_dev) {
-        ::kill(bindfs.Pid, SIGKILL);
-        WaitChild(bindfs, std::chrono::seconds(10));
+    if (!Works(
+            {"timeout", "20", "sh", "-c", "until mountpoint -q \"$0\"; do sleep 0.1; done", logs}))
         GTEST_SKIP() << "bindfs could not mount here";
-    }
     const std::string left = KillMidRewrite(real + "/x.mrfy");
     const std::string local = m_folder.Path("local.mrfy");
     WriteFile(local, m_old);
@@ -260,11 +253,8 @@ TEST_F(Recovery, FolderThatDoesNotAnswerHoldsUpNothing)
     EXPECT_LT(took, std::chrono::seconds(10));
     EXPECT_EQ(check.ExitCode, 0);
     EXPECT_EQ(check.Out, local + ": ヘッダーはありません\n");
-    EXPECT_EQ(check.Err, "mrfyc-patch: " + Log() + ": 中断された書き換えの記録 " +
-                             m_folder.Path("bin/") + Journals().at(0) +
-                             " が残っています: フォルダーが応答しないか、見つかりません\n");
-    EXPECT_TRUE(ReadFile(real + "/x.mrfy") == left);
-    EXPECT_TRUE(ReadFile(local) == m_old);
+    EXPECT_EQ(check.Err, Waiting("フォルダーが応答しないか、見つかりません"));
+    EXPECT_TRUE(ReadFile(real + "/x.mrfy") == left && ReadFile(local) == m_old);
 
     ExpectRecovered(AsNobody({"--check", Log()}), real + "/x.mrfy");
     ::umount2(logs.c_str(), MNT_DETACH);

@@ -5,9 +5,7 @@
 #include "tools/patch_tool.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <memory>
 #include <sstream>
 #include <utility>
 
@@ -294,37 +292,6 @@ TEST_F(PatchTool, SkipPatchedReportsAFileItCannotRead)
     EXPECT_EQ(m_out.str(), "");
     EXPECT_EQ(m_err.str(), "mrfyc-patch: " + Log() + ": cannot open (No such file or directory)\n");
     EXPECT_EQ(ListFolder(m_folder.Path()), std::vector<std::string>{});
-}
-
-// Every waiting journal is told first; the log one names is neither checked nor patched, and
-// --check says so with an exit status of its own, whatever else it found.
-TEST_F(PatchTool, LogThatAWaitingJournalNamesIsNeitherCheckedNorPatched)
-{
-    WriteFile(Log(), "half-moved");
-    WriteFile(Log("b.mrfy"), kHeader + "b");
-    std::unique_ptr<char, decltype(&std::free)> folder(::realpath(m_folder.Path().c_str(), nullptr),
-                                                       &std::free);
-    const std::string journal = m_folder.Path("Temp.txt.journal-0123456789abcdef");
-    const RecoveryReport report{
-        {{journal, std::string(folder.get()) + "/a.mrfy", WaitingRewrite::Reason::Unreachable}}};
-    const std::string told = "mrfyc-patch: " + std::string(folder.get()) +
-                             "/a.mrfy: an interrupted rewrite waits in " + journal +
-                             ": its folder does not answer or is not there\n";
-    const auto run = [&](std::vector<std::string> arguments) {
-        m_out.str("");
-        m_err.str("");
-        arguments.insert(arguments.end(), {Log(), Log("b.mrfy")});
-        return RunPatchTool(arguments, m_folder.Path(), MessageLanguage::English, m_out, m_err,
-                            report);
-    };
-    EXPECT_EQ(run({"--check"}), 3);
-    EXPECT_EQ(m_out.str(),
-              Log() + ": needs recovery\n" + Log("b.mrfy") + ": begins with a header\n");
-    EXPECT_EQ(m_err.str(), told);
-    EXPECT_EQ(run({"--skip-patched"}), 1);
-    EXPECT_EQ(m_err.str(), told + "mrfyc-patch: " + Log() +
-                               ": needs recovery from an interrupted rewrite, not patched\n");
-    EXPECT_EQ(ReadFile(Log()), "half-moved");
 }
 
 } // namespace

@@ -156,8 +156,8 @@ void InPlaceRewrite::ClaimRoom()
     // Part of it may have made it: cut off again, unless another writer appended after it.
     struct stat status = {};
     if (written > 0 && end >= written && ::fstat(m_file.Get(), &status) == 0 &&
-        status.st_size == end)
-        static_cast<void>(::ftruncate(m_file.Get(), end - written));
+        status.st_size == end && ::ftruncate(m_file.Get(), end - written) != 0)
+        ThrowWriteError();
     ThrowWriteError(error);
 }
 

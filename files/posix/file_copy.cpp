@@ -1,30 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "files/posix/file_copy.h"
 
-#include "rules/errors.h"
+#include "files/posix/file_errors.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
-#include <new>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace mrfyc {
 
 namespace {
-
-[[noreturn]] void ThrowWriteError(int error)
-{
-    throw EWriteError(std::string(kWriteErrorText), error);
-}
-
-[[noreturn]] void ThrowReadError(int error)
-{
-    throw EReadError(std::string(kReadErrorText), error);
-}
 
 // The errors with which copy_file_range says "not between these files", not "it failed".
 bool KernelCannotCopy(int error)
@@ -56,7 +44,7 @@ bool FileCopy::CopyInKernel()
             if (KernelCannotCopy(errno))
                 return false;
             // The kernel does not say which side failed; the new file is the one being made.
-            ThrowWriteError(errno);
+            ThrowWriteError();
         }
         // Nothing copied before the end: a file system that copies nothing without saying why.
         if (done == 0)
@@ -68,24 +56,19 @@ bool FileCopy::CopyInKernel()
 
 void FileCopy::CopyThroughBuffer()
 {
-    std::unique_ptr<char[]> buffer;
-    try {
-        buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    } catch (const std::bad_alloc &) {
-        throw EStreamError(std::string(kStreamMemoryErrorText));
-    }
+    const std::unique_ptr<char[]> buffer = AllocateBuffer(kBufferSize);
     // Plain writes at the file position, so that a write that claims more than it stored leaves
     // the file short, which the caller's size check sees; a positioned write would leave a hole.
     if (::lseek(m_to.Get(), m_written, SEEK_SET) != m_written)
-        ThrowWriteError(errno);
+        ThrowWriteError();
     for (;;) {
         const ssize_t done = m_from.ReadSomeAt(buffer.get(), kBufferSize, m_read);
         if (done < 0)
-            ThrowReadError(errno);
+            ThrowReadError();
         if (done == 0)
             return;
         if (!m_to.WriteAll(buffer.get(), static_cast<std::size_t>(done)))
-            ThrowWriteError(errno);
+            ThrowWriteError();
         m_read += done;
         m_written += done;
         if (m_written - m_writeBackStarted >= kChunkSize)
@@ -97,7 +80,7 @@ off_t FileCopy::SourceSize() const
 {
     struct stat status = {};
     if (::fstat(m_from.Get(), &status) != 0)
-        ThrowReadError(errno);
+        ThrowReadError();
     return status.st_size;
 }
 

@@ -2,6 +2,7 @@
 #include "files/posix/file_descriptor.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
@@ -79,12 +80,6 @@ bool FileDescriptor::WriteAllAt(const char *data, std::size_t size, off_t offset
         [this](const char *p, std::size_t n, off_t at) { return ::pwrite(m_fd, p, n, at); });
 }
 
-bool FileDescriptor::ReadExactly(char *data, std::size_t size) const
-{
-    return TransferAll(
-        data, size, 0, [this](char *p, std::size_t n, off_t) { return ::read(m_fd, p, n); });
-}
-
 bool FileDescriptor::ReadExactlyAt(char *data, std::size_t size, off_t offset) const
 {
     return TransferAll(
@@ -143,6 +138,19 @@ ssize_t FileDescriptor::CopySomeTo(const FileDescriptor &to, off_t &from, off_t 
         if (done >= 0 || errno != EINTR)
             return done;
     }
+}
+
+bool FileDescriptor::IsNamed(int folder, const std::string &name) const
+{
+    struct stat named = {};
+    struct stat status = {};
+    return ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           ::fstat(m_fd, &status) == 0 && SameFile(named, status);
+}
+
+bool SameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 } // namespace mrfyc

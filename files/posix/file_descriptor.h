@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace mrfyc {
@@ -30,7 +32,6 @@ public:
     bool WriteAll(const char *data, std::size_t size) const;
     bool WriteAllAt(const char *data, std::size_t size, off_t offset) const;
     // False on an error and on an end of file before size bytes (errno 0 then).
-    bool ReadExactly(char *data, std::size_t size) const;
     bool ReadExactlyAt(char *data, std::size_t size, off_t offset) const;
     // An exclusive flock. True when locked, and also where the file system has no locks (going
     // on unlocked beats refusing every file there); false when another holder has it and wait
@@ -46,9 +47,14 @@ public:
     // EINTR; both offsets advance by the count returned (0 at the end of the file, -1 on an
     // error). The descriptors' own file positions stay where they are.
     ssize_t CopySomeTo(const FileDescriptor &to, off_t &from, off_t &at, std::size_t size) const;
+    // Whether name in folder means this very file now (a symlink of that name means itself).
+    bool IsNamed(int folder, const std::string &name) const;
 
 private:
     int m_fd = -1;
 };
+
+// One file, whatever names led to it: the same inode on the same device.
+bool SameFile(const struct stat &a, const struct stat &b);
 
 } // namespace mrfyc

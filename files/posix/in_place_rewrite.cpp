@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "files/posix/in_place_rewrite.h"
 
-#include "rules/errors.h"
+#include "files/posix/file_errors.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <fcntl.h>
-#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,20 +16,6 @@ namespace mrfyc {
 namespace {
 
 constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
-
-[[noreturn]] void ThrowWriteError(int systemError = errno)
-{
-    throw EWriteError(std::string(kWriteErrorText), systemError);
-}
-
-std::unique_ptr<char[]> AllocateBlock(std::size_t size)
-{
-    try {
-        return std::make_unique_for_overwrite<char[]>(size);
-    } catch (const std::bad_alloc &) {
-        throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
-    }
-}
 
 bool RestoreMode(const FileDescriptor &file, mode_t mode)
 {
@@ -46,7 +31,7 @@ InPlaceRewrite::InPlaceRewrite(const FileDescriptor &file, RewriteJournal &journ
     : m_file(file), m_journal(journal), m_plan(journal.Plan()),
       m_shift(static_cast<off_t>(m_plan.Prefix.size())),
       m_oldSize(journal.Proof() ? journal.Proof()->OldSize : -1), m_moved(m_oldSize),
-      m_block(AllocateBlock(m_plan.BlockSize))
+      m_block(AllocateBuffer(m_plan.BlockSize))
 {}
 
 void InPlaceRewrite::Run()
@@ -171,7 +156,7 @@ void InPlaceRewrite::Prove()
     for (off_t at = 0; at < m_oldSize; at += blockSize) {
         const auto size = static_cast<std::size_t>(std::min(blockSize, m_oldSize - at));
         if (!m_file.ReadExactlyAt(m_block.get(), size, at))
-            throw EReadError(std::string(kReadErrorText), errno);
+            ThrowReadError();
         proof.Blocks.push_back(BlockChecksum(m_block.get(), size));
     }
     if (!m_journal.WriteProof(proof))
@@ -196,7 +181,7 @@ void InPlaceRewrite::MoveForward()
         const off_t start = (m_moved - 1) / blockSize * blockSize;
         const auto size = static_cast<std::size_t>(m_moved - start);
         if (!m_file.ReadExactlyAt(m_block.get(), size, start))
-            throw EReadError(std::string(kReadErrorText), errno);
+            ThrowReadError();
         Step(RewriteStep::Direction::Forward, start, size);
         m_moved = start;
     }
@@ -209,7 +194,7 @@ void InPlaceRewrite::MoveBack()
         const auto size = static_cast<std::size_t>(
             std::min<off_t>(m_oldSize - m_moved, static_cast<off_t>(m_plan.BlockSize)));
         if (!m_file.ReadExactlyAt(m_block.get(), size, m_moved + m_shift))
-            throw EReadError(std::string(kReadErrorText), errno);
+            ThrowReadError();
         Step(RewriteStep::Direction::Back, m_moved, size);
         m_moved += static_cast<off_t>(size);
     }

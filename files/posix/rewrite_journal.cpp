@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "files/posix/rewrite_journal.h"
 
+#include "files/posix/random_bytes.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -127,24 +127,6 @@ std::string EncodeStep(const RewriteStep &step, std::uint64_t blockChecksum)
     return bytes;
 }
 
-// Only uniqueness matters, not secrecy: without the system's random numbers the clock will do.
-std::string RandomBytes(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    if (size == 0 || ::getrandom(bytes.data(), size, GRND_NONBLOCK) == static_cast<ssize_t>(size))
-        return bytes;
-    timespec now = {};
-    static_cast<void>(::clock_gettime(CLOCK_REALTIME, &now));
-    static unsigned long counter = 0;
-    auto seed = static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(::getpid()) ^
-                (++counter << 40);
-    for (char &byte : bytes) {
-        byte = static_cast<char>(seed >> 24);
-        seed = seed * 6364136223846793005UL + 1442695040888963407UL;
-    }
-    return bytes;
-}
-
 std::string UniqueName()
 {
     std::string name(kNamePrefix);
@@ -154,11 +136,6 @@ std::string UniqueName()
         name += kHexDigits[value & 15];
     }
     return name;
-}
-
-bool SameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // A journal this user made but may not write now (a folder mounted read-only, a file whose mode
@@ -245,7 +222,7 @@ bool RewriteJournal::CreateNamed()
             return false;
         }
         // Another run's recovery may have found the empty file before the lock and removed it.
-        if (m_file.LockExclusive(false) && StillNamed())
+        if (m_file.LockExclusive(false) && m_file.IsNamed(m_folder, m_name))
             return true;
         m_file.Close();
     }
@@ -290,7 +267,7 @@ RewriteJournal::Adoption RewriteJournal::Adopt(int folder, const std::string &na
         return Adoption::Busy;
     }
     // Its rewrite may have ended and removed it between the look and the lock.
-    if (!StillNamed())
+    if (!m_file.IsNamed(m_folder, m_name))
         return Adoption::NotOurs;
     char magic[kPlanMagic.size()];
     if (m_file.ReadExactlyAt(magic, sizeof magic, 0) &&
@@ -411,20 +388,12 @@ std::optional<RewriteStep> RewriteJournal::ReadLatestStep(char *block) const
     return std::nullopt;
 }
 
-bool RewriteJournal::StillNamed() const
-{
-    struct stat named = {};
-    struct stat status = {};
-    return ::fstatat(m_folder, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           ::fstat(m_file.Get(), &status) == 0 && SameFile(named, status);
-}
-
 bool RewriteJournal::Remove()
 {
     if (!m_file.IsValid())
         return true;
-    const bool removed =
-        StillNamed() && ::unlinkat(m_folder, m_name.c_str(), 0) == 0 && ::fsync(m_folder) == 0;
+    const bool removed = m_file.IsNamed(m_folder, m_name) &&
+                         ::unlinkat(m_folder, m_name.c_str(), 0) == 0 && ::fsync(m_folder) == 0;
     // Closing lets go of the lock, only once the name is gone.
     m_file.Close();
     return removed;

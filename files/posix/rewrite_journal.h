@@ -117,7 +117,6 @@ private:
     void ReadProof();
     off_t SlotStart(std::uint64_t sequence) const;
     off_t ProofStart() const;
-    bool StillNamed() const;
 
     int m_folder = -1;
     FileDescriptor m_ownFolder; // when Create opened it

@@ -68,8 +68,7 @@ FileDescriptor OpenLog(const RewritePlan &plan, Reason &why)
     FileDescriptor log(::openat(folder.Get(), plan.Name.c_str(),
                                 O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status = {};
-    if (!log.IsValid() || ::fstat(log.Get(), &status) != 0 || status.st_ino != named.st_ino ||
-        status.st_dev != named.st_dev)
+    if (!log.IsValid() || ::fstat(log.Get(), &status) != 0 || !SameFile(status, named))
         return {};
     const std::string uuid = FileSystemUuid(log.Get());
     if (!plan.FileSystem.empty() && !uuid.empty() && uuid != plan.FileSystem)

@@ -2,8 +2,8 @@
 #include "files/scratch_file.h"
 
 #include "files/posix/file_descriptor.h"
+#include "files/posix/file_errors.h"
 #include "files/posix/sibling_file.h"
-#include "rules/errors.h"
 #include "rules/scratch_lock.h"
 
 #include <algorithm>
@@ -20,16 +20,6 @@ namespace mrfyc {
 namespace {
 
 constexpr int kTurnAttempts = 8;
-
-bool SameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-[[noreturn]] void ThrowCreateError(const std::string &path, int systemError = errno)
-{
-    throw EFCreateError(FileCreateErrorText(path), systemError);
-}
 
 // The scratch file is replaced by every patch, but patches still take turns on it, so that the
 // one that finds it in use waits for the other to finish. The turn is the lock of the file the
@@ -69,8 +59,7 @@ FileDescriptor TakeTurn(int folder, const std::string &name, const std::string &
         if (!turn.LockExclusiveWithin(std::max(left, std::chrono::milliseconds(0))))
             ThrowCreateError(path);
         // The patch before has replaced the file by the time it lets go.
-        if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(named, opened))
+        if (turn.IsNamed(folder, name))
             return turn;
     }
     ThrowCreateError(path, EAGAIN);
@@ -111,7 +100,7 @@ ScratchFile ScratchFile::Write(const std::string &path, std::string_view header)
     if (file.Create() != SiblingFile::Result::Created)
         ThrowCreateError(path);
     if (!file.File().WriteAll(header.data(), header.size()))
-        throw EWriteError(std::string(kWriteErrorText), errno);
+        ThrowWriteError();
     if (!file.CommitByLink())
         ThrowCreateError(path);
     impl->File = file.TakeCommitted();
@@ -123,7 +112,7 @@ std::string ScratchFile::ReadBack()
     const FileDescriptor &file = m_impl->File;
     struct stat status = {};
     if (::fstat(file.Get(), &status) != 0)
-        throw EReadError(std::string(kReadErrorText), errno);
+        ThrowReadError();
     std::string contents;
     try {
         contents.resize(static_cast<std::size_t>(status.st_size));
@@ -133,7 +122,7 @@ std::string ScratchFile::ReadBack()
         throw EStreamError(std::string(kStreamMemoryErrorText), ENOMEM);
     }
     if (!file.ReadExactlyAt(contents.data(), contents.size(), 0))
-        throw EReadError(std::string(kReadErrorText), errno);
+        ThrowReadError();
     return contents;
 }
 
@@ -141,7 +130,7 @@ void ScratchFile::Close()
 {
     m_impl->Turn.Close();
     if (!m_impl->File.Close())
-        throw EWriteError(std::string(kWriteErrorText), errno);
+        ThrowWriteError();
 }
 
 } // namespace mrfyc

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "files/posix/sibling_file.h"
 
+#include "files/posix/random_bytes.h"
+
 #include <cerrno>
-#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,21 +23,9 @@ constexpr int kAttempts = 100;
 
 std::string UniqueName(std::string_view targetName)
 {
-    unsigned char random[kUniqueLength] = {};
-    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
-        // Only uniqueness matters, and O_EXCL guards it: the clock will do.
-        timespec now = {};
-        static_cast<void>(::clock_gettime(CLOCK_REALTIME, &now)); // a zero time seeds too
-        auto seed =
-            static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(::getpid());
-        for (unsigned char &byte : random) {
-            byte = static_cast<unsigned char>(seed);
-            seed = seed * 6364136223846793005UL + 1442695040888963407UL;
-        }
-    }
     std::string name = SiblingFile::NamePrefix(targetName);
-    for (const unsigned char byte : random)
-        name += kAlphabet[byte % kAlphabet.size()];
+    for (const char byte : RandomBytes(kUniqueLength))
+        name += kAlphabet[static_cast<unsigned char>(byte) % kAlphabet.size()];
     return name;
 }
 
@@ -51,11 +39,6 @@ bool IsOurName(std::string_view name, std::string_view prefix)
 bool MeansFolderNotWritable(int error)
 {
     return error == EACCES || error == EPERM || error == EROFS;
-}
-
-bool SameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 } // namespace
@@ -114,10 +97,7 @@ SiblingFile::Result SiblingFile::CreateNamed()
         }
         // Between the creation and the lock another run may have taken the file for a stale one
         // and removed it; then the name is no longer ours.
-        struct stat byName = {};
-        struct stat byFile = {};
-        if (::fstatat(m_folder, m_name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 &&
-            ::fstat(m_file.Get(), &byFile) == 0 && SameFile(byName, byFile))
+        if (m_file.IsNamed(m_folder, m_name))
             return Result::Created;
         m_name.clear();
         m_file.Close();
@@ -214,10 +194,7 @@ void SiblingFile::RemoveStale(int folder, std::string_view targetName, uid_t tar
             continue;
         // A run still writing holds the lock; only a file nobody holds is left over.
         // The name must still be the file that was looked at.
-        struct stat named = {};
-        if (::flock(stale.Get(), LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(named, status))
+        if (::flock(stale.Get(), LOCK_EX | LOCK_NB) == 0 && stale.IsNamed(folder, entry->d_name))
             static_cast<void>(::unlinkat(folder, entry->d_name, 0));
     }
     ::closedir(list);

@@ -2,8 +2,8 @@
 #include "tools/file_start.h"
 
 #include "files/posix/file_descriptor.h"
+#include "files/posix/file_errors.h"
 #include "files/posix/path_walk.h"
-#include "rules/errors.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,11 +14,6 @@
 namespace mrfyc {
 
 namespace {
-
-[[noreturn]] void ThrowOpenError(const std::string &path, int systemError)
-{
-    throw EFOpenError(FileOpenErrorText(path), systemError);
-}
 
 int NotARegularFileError(const struct stat &status)
 {
@@ -32,10 +27,10 @@ FileDescriptor OpenPlainFile(const std::string &path)
 {
     WalkedPath walked;
     if (!WalkPath(path, walked))
-        ThrowOpenError(path, errno);
+        ThrowOpenError(path);
     struct stat named = {};
     if (::fstatat(walked.Folder.Get(), walked.Name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
-        ThrowOpenError(path, errno);
+        ThrowOpenError(path);
     if (!S_ISREG(named.st_mode))
         ThrowOpenError(path, NotARegularFileError(named));
     if (!walked.LinksMayLeadTo(named.st_uid))
@@ -45,7 +40,7 @@ FileDescriptor OpenPlainFile(const std::string &path)
                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status = {};
     if (!file.IsValid() || ::fstat(file.Get(), &status) != 0)
-        ThrowOpenError(path, errno);
+        ThrowOpenError(path);
     if (!S_ISREG(status.st_mode))
         ThrowOpenError(path, NotARegularFileError(status));
     if (!walked.LinksMayLeadTo(status.st_uid))
@@ -63,7 +58,7 @@ std::string ReadFileStart(const std::string &path, std::size_t most)
     while (filled < bytes.size()) {
         const ssize_t count = file.ReadSome(bytes.data() + filled, bytes.size() - filled);
         if (count < 0)
-            throw EReadError(std::string(kReadErrorText), errno);
+            ThrowReadError();
         if (count == 0)
             break;
         filled += static_cast<std::size_t>(count);

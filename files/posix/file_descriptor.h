@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -53,6 +54,10 @@ public:
 private:
     int m_fd = -1;
 };
+
+// With O_RDONLY or O_RDWR, for a name that was looked at first and may have changed since: no
+// symlink followed, no wait on a FIFO's writer, no terminal taken as the controlling one.
+inline constexpr int kOpenLookedAt = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 // One file, whatever names led to it: the same inode on the same device.
 bool SameFile(const struct stat &a, const struct stat &b);

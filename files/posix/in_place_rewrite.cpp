@@ -15,8 +15,6 @@ namespace mrfyc {
 
 namespace {
 
-constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
-
 bool RestoreMode(const FileDescriptor &file, mode_t mode)
 {
     struct stat status = {};

@@ -24,7 +24,6 @@ namespace mrfyc {
 namespace {
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
 
 constexpr int kOpenAttempts = 8;
 
@@ -144,8 +143,7 @@ bool LogReplacement::Impl::OpenInFolder(WalkedPath &walked)
         ThrowOpenError(m_path);
     if (!S_ISREG(named.st_mode))
         ThrowOpenError(m_path, S_ISLNK(named.st_mode) ? EAGAIN : 0);
-    m_source = FileDescriptor(::openat(m_folder.Get(), m_name.c_str(),
-                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    m_source = FileDescriptor(::openat(m_folder.Get(), m_name.c_str(), O_RDONLY | kOpenLookedAt));
     if (!m_source.IsValid() || ::fstat(m_source.Get(), &m_status) != 0)
         ThrowOpenError(m_path);
     if (!S_ISREG(m_status.st_mode))
@@ -188,8 +186,7 @@ FileDescriptor LogReplacement::Impl::OpenForWriting() const
 {
     // Opening for writing asks the system everything that forbids a write: permissions for
     // ordinary users, a read-only mount, an immutable file.
-    FileDescriptor file(::openat(m_folder.Get(), m_name.c_str(),
-                                 O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor file(::openat(m_folder.Get(), m_name.c_str(), O_RDWR | kOpenLookedAt));
     if (!file.IsValid())
         ThrowCreateError(m_path);
     struct stat status = {};

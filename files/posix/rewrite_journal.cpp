@@ -245,11 +245,10 @@ RewriteJournal::Adoption RewriteJournal::Adopt(int folder, const std::string &na
     if (::fstatat(m_folder, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(named.st_mode) || named.st_uid != ::geteuid())
         return Adoption::NotOurs;
-    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    m_file = FileDescriptor(::openat(m_folder, m_name.c_str(), O_RDWR | kFlags));
+    m_file = FileDescriptor(::openat(m_folder, m_name.c_str(), O_RDWR | kOpenLookedAt));
     bool writable = m_file.IsValid();
     if (!writable && RefusedForWriting(errno))
-        m_file = FileDescriptor(::openat(m_folder, m_name.c_str(), O_RDONLY | kFlags));
+        m_file = FileDescriptor(::openat(m_folder, m_name.c_str(), O_RDONLY | kOpenLookedAt));
     struct stat status = {};
     if (!m_file.IsValid())
         return RefusedForWriting(errno) ? Adoption::Unusable : Adoption::NotOurs;

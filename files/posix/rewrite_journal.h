@@ -12,6 +12,9 @@
 
 namespace mrfyc {
 
+// The bits of a mode that a rewrite keeps: permissions with the setuid, setgid and sticky bits.
+inline constexpr mode_t kModeBits = 07777;
+
 // What finishing or undoing a rewrite in place needs to know: the file (what names it and what
 // survives a remount), its mode, and the bytes that go in front. The device number is left out on
 // purpose: a disk plugged in again or a network file system after a reboot gets another one.

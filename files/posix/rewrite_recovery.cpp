@@ -65,8 +65,7 @@ FileDescriptor OpenLog(const RewritePlan &plan, Reason &why)
     if (::fstatat(folder.Get(), plan.Name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(named.st_mode) || named.st_ino != plan.Inode)
         return {};
-    FileDescriptor log(::openat(folder.Get(), plan.Name.c_str(),
-                                O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor log(::openat(folder.Get(), plan.Name.c_str(), O_RDWR | kOpenLookedAt));
     struct stat status = {};
     if (!log.IsValid() || ::fstat(log.Get(), &status) != 0 || !SameFile(status, named))
         return {};

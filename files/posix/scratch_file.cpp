@@ -40,8 +40,7 @@ FileDescriptor TakeTurn(int folder, const std::string &name, const std::string &
             ThrowCreateError(path, S_ISLNK(named.st_mode)   ? ELOOP
                                    : S_ISDIR(named.st_mode) ? EISDIR
                                                             : 0);
-        FileDescriptor turn(::openat(folder, name.c_str(),
-                                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        FileDescriptor turn(::openat(folder, name.c_str(), O_RDONLY | kOpenLookedAt));
         struct stat opened = {};
         if (!turn.IsValid()) {
             if (errno == EACCES)

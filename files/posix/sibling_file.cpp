@@ -186,8 +186,7 @@ void SiblingFile::RemoveStale(int folder, std::string_view targetName, uid_t tar
     while (const dirent *entry = ::readdir(list)) {
         if (!IsOurName(entry->d_name, prefix))
             continue;
-        FileDescriptor stale(::openat(folder, entry->d_name,
-                                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        FileDescriptor stale(::openat(folder, entry->d_name, O_RDONLY | kOpenLookedAt));
         struct stat status = {};
         if (!stale.IsValid() || ::fstat(stale.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
             (status.st_uid != ::geteuid() && status.st_uid != targetOwner))

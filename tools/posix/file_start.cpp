@@ -36,8 +36,8 @@ FileDescriptor OpenPlainFile(const std::string &path)
     if (!walked.LinksMayLeadTo(named.st_uid))
         ThrowOpenError(path, EACCES);
     // Non-blocking and without following a link, in case the name changed since the look.
-    FileDescriptor file(::openat(walked.Folder.Get(), walked.Name.c_str(),
-                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor file(
+        ::openat(walked.Folder.Get(), walked.Name.c_str(), O_RDONLY | kOpenLookedAt));
     struct stat status = {};
     if (!file.IsValid() || ::fstat(file.Get(), &status) != 0)
         ThrowOpenError(path);

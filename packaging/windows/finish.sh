@@ -17,9 +17,18 @@ if [ $# -eq 3 ]; then
     utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n'; }
     from=$(utf16 "$2") to=$(utf16 "$3")
     [ ${#from} = ${#to} ] || { echo "finish.sh: \"$2\" and \"$3\" differ in length" >&2; exit 1; }
+    cp "$file" "$file.orig"
     FROM=$from TO=$to perl -0777 -pi -e \
         'BEGIN { $f = pack("H*", $ENV{FROM}); $t = pack("H*", $ENV{TO}); }
          $n = s/\Q$f\E/$t/g || 0; $n == 1 or die "finish.sh: the description is there $n times\n";' "$file"
+    # The installer's check of itself: a CRC-32 (as gzip's) of all but the first 512 bytes, in
+    # the last 4. Made again for the new text, once the old one is seen to be where it belongs.
+    crc() { tail -c +513 "$1" | head -c -4 | gzip -c | tail -c 8 | head -c 4; }
+    cmp -s <(crc "$file.orig") <(tail -c 4 "$file.orig") ||
+        { echo "finish.sh: no installer check where it belongs" >&2; exit 1; }
+    { head -c -4 "$file"; crc "$file"; } >"$file.new"
+    mv "$file.new" "$file"
+    rm "$file.orig"
 fi
 
 [ -n "${MRFYC_SIGN_CERT:-}${MRFYC_SIGN_KEY:-}" ] || exit 0

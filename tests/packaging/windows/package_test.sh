@@ -160,14 +160,14 @@ check_uninstalled() {
     wine reg delete "$classes\\.tmp" /f >/dev/null 2>&1
 }
 
-# wizard_step CAPTION BUTTON NAME [ID]: waits for the wizard page whose default button (control
-# ID, 1 unless given) the probe shows with BUTTON in its line, and for the keys to go there; keeps
-# its picture as wizard-NAME.png and presses Enter.
-wizard_step() {
+# wizard_page CAPTION BUTTON NAME [ID]: waits for the wizard page whose default button (control
+# ID, 1 unless given; - for any control) the probe shows with BUTTON in its line, and for the keys
+# to go there; keeps its picture as wizard-NAME.png. wizard_step then presses Enter.
+wizard_page() {
     local window
     on_page() {
         wine "$probe_exe" window '#32770' 2>/dev/null |
-            awk -v text="$1" -v id="$2" '$1 == "child" && $2 == id && index($0, text) { found = 1 }
+            awk -v text="$1" -v id="$2" '$1 == "child" && (id == "-" || $2 == id) && index($0, text) { found = 1 }
                 END { exit !found }'
     }
     wait_for 30 on_page "$2" "${4:-1}" || fail "the wizard showed no page with \"$2\""
@@ -177,6 +177,9 @@ wizard_step() {
     wait_for 10 keys_here "$1" || xdotool windowactivate --sync "$window"
     wait_for 20 keys_here "$1" || fail "the keys do not go to \"$1\""
     import -window "$window" "$artifacts/wizard-$3.png"
+}
+wizard_step() {
+    wizard_page "$@"
     xdotool key --clearmodifiers Return
 }
 
@@ -241,6 +244,7 @@ upgrade)
     # What the user made since: a scratch file of their own, .mrfy given back to no program.
     printf 'the user\r\n' >"$installed/Temp.txt"
     wine reg delete "$classes\\.mrfy" /ve /f >/dev/null 2>&1
+    mrfy=$(reg_value "$classes\\.mrfy" '(Default)')
     make_older() {
         for file in mrfyc.exe mrfyc-patch.exe; do printf 'older' >>"$installed/$file"; done
         cp -a "$installed" "$work/older"
@@ -249,7 +253,7 @@ upgrade)
     expect_upgraded() { # WHO
         check_installed_files Temp.txt
         [ "$(cat "$installed/Temp.txt")" = $'the user\r' ] || fail "$1 changed Temp.txt"
-        ! reg_value "$classes\\.mrfy" '(Default)' || fail "$1 claimed .mrfy again"
+        [ "$(reg_value "$classes\\.mrfy" '(Default)')" = "$mrfy" ] || fail "$1 claimed .mrfy again"
         rm -rf "$work/older"
     }
     make_older
@@ -262,14 +266,16 @@ upgrade)
     # The wizard asks (Retry is the default button) for as long as the window stays open.
     wine "$base-setup.exe" &
     setup=$!
-    caption="mrfyc $version セットアップ"
-    wizard_step "$caption" '次へ(&N) >' 6-welcome
-    wizard_step "$caption" '同意する(&A)' 7-licence
+    setup_caption="mrfyc $version セットアップ"
+    wizard_step "$setup_caption" '次へ(&N) >' 6-welcome
+    wizard_step "$setup_caption" '同意する(&A)' 7-licence
+    wizard_page "$setup_caption" 'mrfyc が起動しています。' 8-running -
+    expect_older "the wizard"
     wmctrl -i -c "$(mrfyc_window)"
     wait "$pid" || fail "the older mrfyc.exe ended with exit code $?"
-    expect_older "the wizard"
-    wizard_step "$caption" '再試行(&R)' 8-running 4
-    wizard_step "$caption" '完了(&F)' 9-finish
+    # Wine words the buttons in its own language: Enter presses the first, Retry.
+    xdotool key --clearmodifiers Return
+    wizard_step "$setup_caption" '完了(&F)' 9-finished
     wait "$setup" || fail "the installer ended with exit code $?"
     wait_for 60 mrfyc_window || fail "the finish page did not start mrfyc.exe"
     wmctrl -i -c "$(mrfyc_window)"

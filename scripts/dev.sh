@@ -19,7 +19,7 @@ test_packages=(
     clang clang-format libclang-rt-14-dev
     desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils
     appstream man-db dpkg-dev locales libc-l10n
-    g++-mingw-w64-x86-64-posix wine wine64 nsis zip unzip osslsigncode openssl
+    g++-mingw-w64-x86-64-posix wine wine64 nsis zip unzip osslsigncode openssl python3
 )
 # The Windows download; `test` makes it too and tries it under Wine. osslsigncode signs it when
 # MRFYC_SIGN_CERT and MRFYC_SIGN_KEY name the publisher's certificate and key (doc/windows.md).

@@ -176,7 +176,7 @@ wizard_page() {
     keys_here() { wine "$probe_exe" foreground 2>/dev/null | tr -d '\r' | grep -qx "$1 *"; }
     wait_for 10 keys_here "$1" || xdotool windowactivate --sync "$window"
     wait_for 20 keys_here "$1" || fail "the keys do not go to \"$1\""
-    import -window "$window" "$artifacts/wizard-$3.png"
+    import -window "$(xdotool getactivewindow)" "$artifacts/wizard-$3.png"
 }
 wizard_step() {
     wizard_page "$@"

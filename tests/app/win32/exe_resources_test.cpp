@@ -73,8 +73,8 @@ TEST_P(ProgramFile, CarriesItsManifestAloneIconAndVersionInBothLanguages)
         const auto width = static_cast<unsigned char>(group[at]);
         icons.emplace(width == 0 ? 256 : width, static_cast<unsigned char>(group[at + 6]));
     }
-    EXPECT_EQ(icons, (std::set<std::pair<int, int>>{
-                         {16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}}));
+    EXPECT_EQ(icons,
+              (std::set<std::pair<int, int>>{{16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}}));
 
     std::string version = Resource(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
     ASSERT_GT(version.size(), sizeof(VS_FIXEDFILEINFO));

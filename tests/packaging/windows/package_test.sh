@@ -8,9 +8,8 @@
 #              leaves nothing behind (Temp.txt included) and another program's .tmp alone
 #   wizard     the same installation and removal through the Japanese wizards, walked with keys
 #              as a user walks them; a picture of each page goes into ARTIFACT_DIR
-#   upgrade    over an older installation whose window is open: the silent installer changes
-#              nothing and fails, the wizard asks until the window is closed; then both replace
-#              both programs and keep the user's Temp.txt and .mrfy as the user left them
+#   upgrade    over an older installation with its window open: silently nothing changes (exit 2),
+#              the wizard asks; once closed, both programs replaced, Temp.txt and .mrfy kept
 # Usage: package_test.sh DIST_DIR VERSION PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
 dist=$1 version=$2 probe_exe=$3 artifacts=$4 mode=$5
@@ -200,12 +199,11 @@ installer)
     check_installed
     # Built without a certificate: nothing signed. The uninstaller says what it does.
     for file in "$base-setup.exe" "$installed"/*.exe; do
-        ! osslsigncode extract-signature -in "$file" -out "$work/signature" >/dev/null 2>&1 ||
-            fail "$file is signed"
+        ! osslsigncode extract-signature -in "$file" -out "$work/sig" >/dev/null 2>&1 || fail "$file is signed"
     done
-    utf16() { printf '%s' "$1" | iconv -t UTF-16LE | od -An -v -tx1 | tr -d '\n' | sed 's/ /\\x/g'; }
-    LC_ALL=C grep -qaP "$(utf16 "mrfyc $version アンインストール")" "$installed/uninstall.exe" ||
-        fail "the uninstaller does not describe itself as one"
+    printf 'mrfyc %s アンインストール' "$version" | iconv -t UTF-16LE >"$work/description"
+    perl -0777 -ne 'BEGIN { open F, "<", shift; $d = <F> } exit !/\Q$d\E/' "$work/description" \
+        "$installed/uninstall.exe" || fail "the uninstaller does not describe itself as one"
     patch_with_tool "$installed"
     patch_with_window "$installed" keep-open
     # While the window is open, the uninstaller removes nothing (it would have to leave mrfyc.exe).
@@ -247,14 +245,13 @@ upgrade)
     mrfy=$(reg_value "$classes\\.mrfy" '(Default)')
     make_older() {
         for file in mrfyc.exe mrfyc-patch.exe; do printf 'older' >>"$installed/$file"; done
-        cp -a "$installed" "$work/older"
+        rm -rf "$work/older" && cp -a "$installed" "$work/older"
     }
     expect_older() { diff -r "$work/older" "$installed" >&2 || fail "$1 changed the older files"; }
     expect_upgraded() { # WHO
         check_installed_files Temp.txt
         [ "$(cat "$installed/Temp.txt")" = $'the user\r' ] || fail "$1 changed Temp.txt"
         [ "$(reg_value "$classes\\.mrfy" '(Default)')" = "$mrfy" ] || fail "$1 claimed .mrfy again"
-        rm -rf "$work/older"
     }
     make_older
     wine "$installed/mrfyc.exe" >/dev/null 2>&1 &

@@ -120,16 +120,12 @@ prepare_install() {
     wine reg add "$classes\\.tmp" /ve /d Other.Tmp /f >/dev/null 2>&1
 }
 # The files, the Start-menu entry and the keys where the installer puts them.
-check_installed_files() { # [FILE]: FILE there too
-    expect_files "$installed" "LICENSE.txt README.txt ${1:+$1 }mrfyc-patch.exe mrfyc.exe uninstall.exe "
-    rm -rf "$work/zip"
+check_installed() {
+    expect_files "$installed" "LICENSE.txt README.txt mrfyc-patch.exe mrfyc.exe uninstall.exe "
     unzip -q "$base.zip" -d "$work/zip"
     for file in mrfyc.exe mrfyc-patch.exe README.txt LICENSE.txt; do
         cmp "$work/zip/$file" "$installed/$file" || fail "$file differs from the zip's"
     done
-}
-check_installed() {
-    check_installed_files
     [ -f "$shortcut" ] || fail "no Start-menu entry"
     windows_dir=$(winepath -w "$installed")
     expect_value "$uninstall_key" DisplayName mrfyc DisplayVersion "$version" Publisher "The mrfyc authors" \
@@ -159,9 +155,9 @@ check_uninstalled() {
     wine reg delete "$classes\\.tmp" /f >/dev/null 2>&1
 }
 
-# wizard_page CAPTION BUTTON NAME [ID]: waits for the wizard page whose default button (control
-# ID, 1 unless given; - for any control) the probe shows with BUTTON in its line, and for the keys
-# to go there; keeps its picture as wizard-NAME.png. wizard_step then presses Enter.
+# wizard_step CAPTION BUTTON NAME: waits for the wizard page whose default button (control 1) the
+# probe shows with BUTTON in its line, and for the keys to go there; keeps its picture as
+# wizard-NAME.png and presses Enter. wizard_page CAPTION TEXT NAME -: any control with TEXT, no key.
 wizard_page() {
     local window
     on_page() {
@@ -249,7 +245,9 @@ upgrade)
     }
     expect_older() { diff -r "$work/older" "$installed" >&2 || fail "$1 changed the older files"; }
     expect_upgraded() { # WHO
-        check_installed_files Temp.txt
+        for file in mrfyc.exe mrfyc-patch.exe; do
+            unzip -p "$base.zip" "$file" | cmp - "$installed/$file" || fail "$1 left the older $file"
+        done
         [ "$(cat "$installed/Temp.txt")" = $'the user\r' ] || fail "$1 changed Temp.txt"
         [ "$(reg_value "$classes\\.mrfy" '(Default)')" = "$mrfy" ] || fail "$1 claimed .mrfy again"
     }
@@ -263,16 +261,15 @@ upgrade)
     # The wizard asks (Retry is the default button) for as long as the window stays open.
     wine "$base-setup.exe" &
     setup=$!
-    setup_caption="mrfyc $version セットアップ"
-    wizard_step "$setup_caption" '次へ(&N) >' 6-welcome
-    wizard_step "$setup_caption" '同意する(&A)' 7-licence
-    wizard_page "$setup_caption" 'mrfyc が起動しています。' 8-running -
+    wizard_step "mrfyc $version セットアップ" '次へ(&N) >' 6-welcome
+    wizard_step "mrfyc $version セットアップ" '同意する(&A)' 7-licence
+    wizard_page "mrfyc $version セットアップ" 'mrfyc が起動しています。' 8-running -
     expect_older "the wizard"
     wmctrl -i -c "$(mrfyc_window)"
     wait "$pid" || fail "the older mrfyc.exe ended with exit code $?"
     # Wine words the buttons in its own language: Enter presses the first, Retry.
     xdotool key --clearmodifiers Return
-    wizard_step "$setup_caption" '完了(&F)' 9-finished
+    wizard_step "mrfyc $version セットアップ" '完了(&F)' 9-finished
     wait "$setup" || fail "the installer ended with exit code $?"
     wait_for 60 mrfyc_window || fail "the finish page did not start mrfyc.exe"
     wmctrl -i -c "$(mrfyc_window)"

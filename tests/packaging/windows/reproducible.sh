@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Makes the Windows download twice, signed with a certificate made for the run, from two copies of
-# the checkout in folders whose names differ in text and length, and compares the programs, the
-# zip, the installer and the sums byte for byte; then checks every signature against the
-# certificate, the uninstaller's too, as the installer writes it (silently, under Wine in PREFIX).
-# The copies keep their build folders and the files' times, so a second run rebuilds only what
-# changed since. Usage: reproducible.sh SOURCE_DIR WORK_DIR PREFIX
+# Makes the Windows download twice, from two copies of the checkout in folders whose names differ
+# in text and length, and compares the programs, the zip, the installer and the sums byte for
+# byte. The copies keep their build folders and the files' times, so a second run rebuilds only
+# what changed since. Usage: reproducible.sh SOURCE_DIR WORK_DIR PREFIX
+# Both are signed with a certificate made for the run; every signature is checked against it, the
+# uninstaller's too, as the installer writes it (silently, under Wine in PREFIX).
 set -euo pipefail
 source=$1 work=$2
 export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -48,13 +48,13 @@ done
 [ "$same" = 5 ] || exit 1
 echo "the same bytes from both folders: $(cd "$one/dist" && ls | tr '\n' ' ')"
 
-signed() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1 || echo "not signed: $1"; }
 unsigned=$(
     rm -rf "$work/zip" && unzip -q "$one"/dist/*.zip -d "$work/zip"
-    for file in "$one"/dist/*-setup.exe "$work"/zip/*.exe; do signed "$file"; done
     installed=$(winepath -u 'C:\mrfyc-signed')
     wine "$one"/dist/*-setup.exe /S "/D=C:\mrfyc-signed" || echo "the signed installer failed"
-    signed "$installed/uninstall.exe"
+    for file in "$one"/dist/*-setup.exe "$work"/zip/*.exe "$installed/uninstall.exe"; do
+        osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >/dev/null 2>&1 || echo "not signed: $file"
+    done
     wine "$installed/uninstall.exe" /S || echo "the signed uninstaller failed"
 )
 [ -z "$unsigned" ] || { echo "$unsigned"; exit 1; }

@@ -50,7 +50,8 @@ platform_folder_of() {
     local path=${1#tests/}
     path=${path/#support\//files/}
     [[ $path == */*/* ]] || return 0
-    local folder=${path%%/*}/$(echo "$path" | cut -d/ -f2)
+    local rest=${path#*/}
+    local folder=${path%%/*}/${rest%%/*}
     [ -z "${folder_platforms[$folder]+set}" ] || echo "$folder"
 }
 

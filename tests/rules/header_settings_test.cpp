@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"OtherLayerValues", Replaced(kDefault, "layer_max=2", "layer_max=-70"), true},
         HeaderCase{"LineFeedsOnly", Replaced(kDefault, "\r\n", "\n"), false},
         HeaderCase{"NoValue", Replaced(kDefault, "quality=1", "quality="), false},
-        HeaderCase{"NoEqualsSign", Replaced(kDefault, "quality=1", "quality1"), false},
+        HeaderCase{"ColonForEqualsSign", Replaced(kDefault, "quality=1", "quality:1"), false},
         HeaderCase{"ElevenDigits", Replaced(kDefault, "=6000", "=12345678901"), false},
         HeaderCase{"PlusSign", Replaced(kDefault, "=900", "=+900"), false},
         HeaderCase{"MinusAlone", Replaced(kDefault, "=900", "=-"), false},

@@ -11,9 +11,9 @@ namespace mrfyc {
 // One of the four numbers the user controls, as every front end names and bounds it.
 struct HeaderField
 {
-    std::string_view Control; // the window's spin field
-    std::string_view Key;     // the header line's key, without "="
-    std::string_view Option;  // mrfyc-patch's option
+    std::string_view Control;         // the window's spin field
+    std::string_view Key;             // the header line's key, without "="
+    std::string_view Option;          // mrfyc-patch's option
     std::string_view Meaning;         // for help texts
     std::string_view JapaneseMeaning; // for help texts in Japanese
     std::int32_t Minimum;

@@ -120,8 +120,8 @@ std::string_view PatchMessages::Help() const
 {
     static const std::string english =
         std::string(kEnglishHelp) + ValueOptionLines(false) + std::string(kEnglishHelpAfterValues);
-    static const std::string japanese = std::string(kJapaneseHelp) + ValueOptionLines(true) +
-                                        std::string(kJapaneseHelpAfterValues);
+    static const std::string japanese =
+        std::string(kJapaneseHelp) + ValueOptionLines(true) + std::string(kJapaneseHelpAfterValues);
     return Japanese() ? japanese : english;
 }
 

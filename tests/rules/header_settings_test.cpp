@@ -26,7 +26,8 @@ TEST(HeaderText, HasTheSevenLinesWithWidthBeforeHeight)
          "image_width=-5\r\nimage_height=7\r\ncount_lines=-2147483648\r\nquality=-1\r\n"}};
     for (const auto &row : rows) {
         const std::string text = BuildHeaderText(row.Settings);
-        EXPECT_EQ(text, "layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\n" + std::string(row.Values));
+        EXPECT_EQ(text,
+                  "layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\n" + std::string(row.Values));
         EXPECT_TRUE(BeginsWithHeader(text + "log")) << text;
     }
 }

@@ -7,9 +7,9 @@
 set -uo pipefail
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-"$1" --install "$2" --prefix "$prefix" --strip >/dev/null || { echo "FAIL: install"; exit 1; }
-failures=0
 . "$(dirname "$0")/../../support/script_kit.sh"
+"$1" --install "$2" --prefix "$prefix" --strip >/dev/null || fail "install"
+failures=0
 share=$prefix/share
 
 for program in mrfyc mrfyc-patch; do

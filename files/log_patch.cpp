@@ -25,11 +25,14 @@ PatchOutcome PatchLogFile(const std::string &currentLogPath, const THeaderSettin
     if (programDirectory.empty())
         throw EFCreateError(FileCreateErrorText(scratchPath));
     // A log another run left half-moved must be whole before anyone reads it again.
-    RecoverInterruptedRewrites(programDirectory);
+    const RecoveryReport recovery = RecoverInterruptedRewrites(programDirectory);
     ScratchFile scratch = ScratchFile::Write(scratchPath, BuildHeaderText(settings));
     const std::string header = scratch.ReadBack();
     // Some file systems report a failed write only when the file is closed.
     scratch.Close();
+    // One that could not be brought back is no log to put a header on.
+    if (recovery.For(currentLogPath) != nullptr)
+        throw EFOpenError(FileOpenErrorText(currentLogPath), 0);
     LogReplacement log(currentLogPath);
     log.SetJournalFolder(programDirectory);
     log.Open();

@@ -32,7 +32,8 @@ constexpr std::string_view kEnglishHelpAfterValues =
     "\n"
     "Exit status: 0 when every FILE was patched (or skipped), 1 when any was not, 2 for a usage\n"
     "error. With --check: 0 when no FILE begins with a header, 1 when any does, 2 when a FILE\n"
-    "could not be checked or for a usage error.\n";
+    "could not be checked or for a usage error, 3 when a FILE needs recovery from an\n"
+    "interrupted rewrite.\n";
 
 constexpr std::string_view kJapaneseHelp =
     "使い方: mrfyc-patch [オプション]... FILE...\n"
@@ -51,7 +52,8 @@ constexpr std::string_view kJapaneseHelpAfterValues =
     "\n"
     "終了ステータス: すべての FILE を修正した (または飛ばした) とき 0、修正できなかった FILE が\n"
     "あるとき 1、使い方の誤りは 2。--check では、ヘッダーで始まる FILE がなければ 0、あれば 1、\n"
-    "調べられない FILE があるときや使い方の誤りは 2。\n";
+    "調べられない FILE があるときや使い方の誤りは 2、中断された書き換えの復旧待ちの FILE が\n"
+    "あるときは 3。\n";
 
 // The words around a value option's range, in one language.
 struct RangeWords
@@ -204,6 +206,48 @@ std::string_view PatchMessages::HasHeader() const
 std::string_view PatchMessages::NoHeader() const
 {
     return Japanese() ? "ヘッダーはありません" : "no header";
+}
+
+std::string_view PatchMessages::NeedsRecovery() const
+{
+    return Japanese() ? "中断された書き換えの復旧待ちです" : "needs recovery";
+}
+
+std::string PatchMessages::NotPatchedNeedsRecovery(std::string_view file) const
+{
+    return Line(file,
+                Japanese() ? "中断された書き換えの復旧待ちのため、修正しません"
+                           : "needs recovery from an interrupted rewrite, not patched",
+                0);
+}
+
+std::string PatchMessages::RecoveryWaits(const WaitingRewrite &waiting) const
+{
+    using Reason = WaitingRewrite::Reason;
+    struct Texts
+    {
+        Reason Why;
+        std::string_view English;
+        std::string_view Japanese;
+    };
+    static constexpr Texts kReasons[] = {
+        {Reason::Unreachable, "its folder does not answer or is not there",
+         "フォルダーが応答しないか、見つかりません"},
+        {Reason::NotTheLog, "the file is in no state the rewrite left, so it was left alone",
+         "書き換えが残した状態ではないため、ファイルには触れていません"},
+        {Reason::Unusable, "the journal cannot be written, or is of an older version",
+         "記録を書き込めないか、古い形式です"},
+        {Reason::Busy, "another run is rewriting it", "ほかの実行が書き換え中です"},
+        {Reason::Failed, "the disk refused to bring it back", "ディスクが復旧を拒みました"}};
+    std::string_view why;
+    for (const Texts &texts : kReasons)
+        if (texts.Why == waiting.Why)
+            why = Japanese() ? texts.Japanese : texts.English;
+    const std::string journal(waiting.Journal);
+    const std::string text =
+        Japanese() ? "中断された書き換えの記録 " + journal + " が残っています: " + std::string(why)
+                   : "an interrupted rewrite waits in " + journal + ": " + std::string(why);
+    return Line(waiting.Log.empty() ? waiting.Journal : waiting.Log, text, 0);
 }
 
 std::string PatchMessages::Unsupported(std::string_view file) const

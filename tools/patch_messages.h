@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "files/rewrite_recovery.h"
 #include "rules/errors.h"
 #include "tools/message_language.h"
 
@@ -37,6 +38,7 @@ public:
     std::string_view SkippedPatched() const;
     std::string_view HasHeader() const;
     std::string_view NoHeader() const;
+    std::string_view NeedsRecovery() const;
 
     // Whole failure lines for standard error: "mrfyc-patch: FILE: text (reason)", the file named
     // once (a window text that already names it stands alone), the reason only when the system
@@ -44,6 +46,9 @@ public:
     std::string Unsupported(std::string_view file) const;
     std::string Failure(std::string_view file, const Exception &error) const;
     std::string OutOfMemory(std::string_view file) const;
+    std::string NotPatchedNeedsRecovery(std::string_view file) const;
+    // A journal that recovery could not finish with, and why: it stays for a later run.
+    std::string RecoveryWaits(const WaitingRewrite &waiting) const;
 
     // The system's text for an error number, in this language where the system has it.
     std::string Reason(int systemError) const;

@@ -126,16 +126,18 @@ enum class Outcome
 {
     Done,
     HasHeader,
-    Failed
+    Failed,
+    NeedsRecovery
 };
 
 class FileRun
 {
 public:
     FileRun(const CommandLine &commandLine, const std::string &programDirectory,
-            const PatchMessages &messages, std::ostream &out, std::ostream &err)
-        : m_commandLine(commandLine), m_programDirectory(programDirectory), m_messages(messages),
-          m_out(out), m_err(err)
+            const RecoveryReport &recovery, const PatchMessages &messages, std::ostream &out,
+            std::ostream &err)
+        : m_commandLine(commandLine), m_programDirectory(programDirectory), m_recovery(recovery),
+          m_messages(messages), m_out(out), m_err(err)
     {}
 
     Outcome Run(const std::string &file)
@@ -160,6 +162,14 @@ private:
             return Outcome::Failed;
         }
         const std::string &path = selection.CurrentLogPath();
+        // Half-moved: neither its start nor a header put in front of it would mean anything.
+        if (m_recovery.For(path) != nullptr) {
+            if (m_commandLine.Mode == RunMode::Check)
+                Report(file, m_messages.NeedsRecovery());
+            else
+                m_err << m_messages.NotPatchedNeedsRecovery(file) << '\n';
+            return Outcome::NeedsRecovery;
+        }
         if (m_commandLine.Mode == RunMode::Check) {
             const bool hasHeader = FileBeginsWithHeader(path);
             Report(file, hasHeader ? m_messages.HasHeader() : m_messages.NoHeader());
@@ -186,15 +196,18 @@ private:
 
     const CommandLine &m_commandLine;
     const std::string &m_programDirectory;
+    const RecoveryReport &m_recovery;
     const PatchMessages &m_messages;
     std::ostream &m_out;
     std::ostream &m_err;
 };
 
-int ExitStatus(RunMode mode, bool anyFailed, bool anyHeader)
+int ExitStatus(RunMode mode, bool anyFailed, bool anyHeader, bool anyNeedsRecovery)
 {
     if (mode != RunMode::Check)
-        return anyFailed ? kPatchToolSomeFailed : kPatchToolAllPatched;
+        return anyFailed || anyNeedsRecovery ? kPatchToolSomeFailed : kPatchToolAllPatched;
+    if (anyNeedsRecovery)
+        return kPatchToolNeedsRecovery;
     if (anyFailed)
         return kPatchToolCheckFailed;
     return anyHeader ? kPatchToolSomeHeader : kPatchToolNoHeader;
@@ -203,9 +216,13 @@ int ExitStatus(RunMode mode, bool anyFailed, bool anyHeader)
 } // namespace
 
 int RunPatchTool(const std::vector<std::string> &arguments, const std::string &programDirectory,
-                 MessageLanguage language, std::ostream &out, std::ostream &err)
+                 MessageLanguage language, std::ostream &out, std::ostream &err,
+                 const RecoveryReport &recovery)
 {
     const PatchMessages messages(language);
+    for (const WaitingRewrite &waiting : recovery.Waiting)
+        if (waiting.Why != WaitingRewrite::Reason::Busy)
+            err << messages.RecoveryWaits(waiting) << '\n';
     CommandLine commandLine;
     try {
         commandLine = ParseCommandLine(arguments, messages);
@@ -221,17 +238,19 @@ int RunPatchTool(const std::vector<std::string> &arguments, const std::string &p
         out << messages.Version();
         return kPatchToolAllPatched;
     }
-    FileRun run(commandLine, programDirectory, messages, out, err);
+    FileRun run(commandLine, programDirectory, recovery, messages, out, err);
     bool anyFailed = false;
     bool anyHeader = false;
+    bool anyNeedsRecovery = false;
     for (const std::string &file : commandLine.Files) {
         const Outcome outcome = run.Run(file);
         anyFailed = anyFailed || outcome == Outcome::Failed;
         anyHeader = anyHeader || outcome == Outcome::HasHeader;
+        anyNeedsRecovery = anyNeedsRecovery || outcome == Outcome::NeedsRecovery;
         out.flush();
         err.flush();
     }
-    return ExitStatus(commandLine.Mode, anyFailed, anyHeader);
+    return ExitStatus(commandLine.Mode, anyFailed, anyHeader, anyNeedsRecovery);
 }
 
 } // namespace mrfyc

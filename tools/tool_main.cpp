@@ -52,8 +52,9 @@ int PatchToolMain(const std::function<std::vector<std::string>()> &arguments)
             [](const char *name) { return std::getenv(name); }, SystemMessageLanguage());
         const std::string programDirectory = ProgramDirectory();
         // Before anything reads a log: --check must not take a half-moved one for a clean one.
-        RecoverInterruptedRewrites(programDirectory);
-        return RunPatchTool(arguments(), programDirectory, language, std::cout, std::cerr);
+        const RecoveryReport recovery = RecoverInterruptedRewrites(programDirectory);
+        return RunPatchTool(arguments(), programDirectory, language, std::cout, std::cerr,
+                            recovery);
     } catch (const std::bad_alloc &) {
         return OutOfMemory();
     }

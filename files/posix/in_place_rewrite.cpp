@@ -44,14 +44,22 @@ bool RestoreMode(const FileDescriptor &file, mode_t mode)
 
 InPlaceRewrite::InPlaceRewrite(const FileDescriptor &file, RewriteJournal &journal)
     : m_file(file), m_journal(journal), m_plan(journal.Plan()),
-      m_shift(static_cast<off_t>(m_plan.Prefix.size())), m_moved(m_plan.OldSize),
+      m_shift(static_cast<off_t>(m_plan.Prefix.size())),
+      m_oldSize(journal.Proof() ? journal.Proof()->OldSize : -1), m_moved(m_oldSize),
       m_block(AllocateBlock(m_plan.BlockSize))
 {}
 
 void InPlaceRewrite::Run()
 {
     try {
+        ClaimRoom();
+    } catch (const Exception &) {
+        m_journal.Remove();
+        throw;
+    }
+    try {
         Reserve();
+        Prove();
         MoveForward();
         WriteFront();
     } catch (const Exception &) {
@@ -63,10 +71,9 @@ void InPlaceRewrite::Run()
     m_journal.Remove();
 }
 
-bool InPlaceRewrite::Resume() noexcept
+bool InPlaceRewrite::Resume(const std::optional<RewriteStep> &step) noexcept
 {
     try {
-        const std::optional<RewriteStep> step = m_journal.ReadLatestStep(m_block.get());
         if (step) {
             // Written again whole: it may have been cut short by the kill.
             m_sequence = step->Sequence;
@@ -75,12 +82,18 @@ bool InPlaceRewrite::Resume() noexcept
                 return false;
             m_unflushed = true;
         }
-        if (step && step->Way == RewriteStep::Direction::Forward) {
-            m_moved = step->Offset;
+        struct stat status = {};
+        if (::fstat(m_file.Get(), &status) != 0)
+            return false;
+        // Records appended after the room was claimed would be cut by an undo; going forward
+        // keeps them after the old contents.
+        const bool appendedSince = status.st_size > m_oldSize + m_shift;
+        if (step ? step->Way == RewriteStep::Direction::Forward : appendedSince) {
+            m_moved = step ? step->Offset : m_oldSize;
             MoveForward();
             WriteFront();
         } else {
-            m_moved = step ? step->Offset + static_cast<off_t>(step->Length) : m_plan.OldSize;
+            m_moved = step ? step->Offset + static_cast<off_t>(step->Length) : m_oldSize;
             MoveBack();
             Restore();
         }
@@ -90,11 +103,86 @@ bool InPlaceRewrite::Resume() noexcept
     }
 }
 
-// Gives the file its new size before any byte moves, so that a full disk or a size limit fails
-// while the contents are still untouched.
+bool InPlaceRewrite::ResumeUnproven() noexcept
+{
+    // The marker was appended at or beyond the size seen, moments before a kill: the bytes after
+    // that size are what others appended meanwhile, and little.
+    constexpr off_t kMostSearched = 64 << 20;
+    try {
+        struct stat status = {};
+        if (::fstat(m_file.Get(), &status) != 0)
+            return false;
+        const off_t from = std::min(m_plan.SizeSeen, status.st_size);
+        if (status.st_size - from > kMostSearched)
+            return false;
+        std::string tail(static_cast<std::size_t>(status.st_size - from), '\0');
+        if (!m_file.ReadExactlyAt(tail.data(), tail.size(), from))
+            return false;
+        const std::size_t at = tail.find(m_plan.Marker);
+        // Never appended: nothing had changed.
+        if (m_plan.Marker.empty() || at == std::string::npos)
+            return m_journal.Remove();
+        if (at + m_plan.Marker.size() != tail.size())
+            return false;
+        if (::ftruncate(m_file.Get(), from + static_cast<off_t>(at)) != 0 ||
+            ::fdatasync(m_file.Get()) != 0)
+            return false;
+        return m_journal.Remove();
+    } catch (...) {
+        return false;
+    }
+}
+
+// One write with O_APPEND: the kernel puts it at the end as it is at that instant, so the old
+// contents are exactly what lies before it, and nothing another writer appends is cut in two.
+void InPlaceRewrite::ClaimRoom()
+{
+    const int flags = ::fcntl(m_file.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(m_file.Get(), F_SETFL, flags | O_APPEND) != 0)
+        ThrowWriteError();
+    ssize_t written = 0;
+    do
+        written = ::write(m_file.Get(), m_plan.Marker.data(), m_plan.Marker.size());
+    while (written < 0 && errno == EINTR);
+    const int error = written < 0 ? errno : 0;
+    const off_t end = ::lseek(m_file.Get(), 0, SEEK_CUR);
+    // Positioned writes on a file opened for appending would land at its end.
+    const bool restored = ::fcntl(m_file.Get(), F_SETFL, flags) == 0;
+    if (written == static_cast<ssize_t>(m_plan.Marker.size()) && end >= m_shift && restored) {
+        m_oldSize = end - m_shift;
+        m_moved = m_oldSize;
+        return;
+    }
+    // Part of it may have made it: cut off again, unless another writer appended after it.
+    struct stat status = {};
+    if (written > 0 && end >= written && ::fstat(m_file.Get(), &status) == 0 &&
+        status.st_size == end && ::ftruncate(m_file.Get(), end - written) != 0)
+        ThrowWriteError();
+    ThrowWriteError(error);
+}
+
+// Read once before anything moves: what recovery needs to recognise each block of the old
+// contents wherever the rewrite puts it.
+void InPlaceRewrite::Prove()
+{
+    RewriteProof proof{m_oldSize, {}};
+    const auto blockSize = static_cast<off_t>(m_plan.BlockSize);
+    proof.Blocks.reserve(static_cast<std::size_t>((m_oldSize + blockSize - 1) / blockSize));
+    for (off_t at = 0; at < m_oldSize; at += blockSize) {
+        const auto size = static_cast<std::size_t>(std::min(blockSize, m_oldSize - at));
+        if (!m_file.ReadExactlyAt(m_block.get(), size, at))
+            throw EReadError(std::string(kReadErrorText), errno);
+        proof.Blocks.push_back(BlockChecksum(m_block.get(), size));
+    }
+    if (!m_journal.WriteProof(proof))
+        ThrowWriteError();
+}
+
+// Gives every byte of the new size its room on disk (a sparse log has holes) before any byte
+// moves, so that a full disk fails while the contents are still untouched.
 void InPlaceRewrite::Reserve() const
 {
-    const int error = ::posix_fallocate(m_file.Get(), 0, m_plan.OldSize + m_shift);
+    const int error = ::posix_fallocate(m_file.Get(), 0, m_oldSize + m_shift);
     if (error != 0)
         ThrowWriteError(error);
 }
@@ -102,10 +190,11 @@ void InPlaceRewrite::Reserve() const
 // From the end backwards, so that no block is written over before it has been moved.
 void InPlaceRewrite::MoveForward()
 {
+    const auto blockSize = static_cast<off_t>(m_plan.BlockSize);
     while (m_moved > 0) {
-        const auto size = static_cast<std::size_t>(
-            std::min<off_t>(m_moved, static_cast<off_t>(m_plan.BlockSize)));
-        const off_t start = m_moved - static_cast<off_t>(size);
+        // Blocks lie where the proof cut them, counted from the start.
+        const off_t start = (m_moved - 1) / blockSize * blockSize;
+        const auto size = static_cast<std::size_t>(m_moved - start);
         if (!m_file.ReadExactlyAt(m_block.get(), size, start))
             throw EReadError(std::string(kReadErrorText), errno);
         Step(RewriteStep::Direction::Forward, start, size);
@@ -116,9 +205,9 @@ void InPlaceRewrite::MoveForward()
 // Front to back: each block's copy lies beyond anything written before it.
 void InPlaceRewrite::MoveBack()
 {
-    while (m_moved < m_plan.OldSize) {
+    while (m_moved < m_oldSize) {
         const auto size = static_cast<std::size_t>(
-            std::min<off_t>(m_plan.OldSize - m_moved, static_cast<off_t>(m_plan.BlockSize)));
+            std::min<off_t>(m_oldSize - m_moved, static_cast<off_t>(m_plan.BlockSize)));
         if (!m_file.ReadExactlyAt(m_block.get(), size, m_moved + m_shift))
             throw EReadError(std::string(kReadErrorText), errno);
         Step(RewriteStep::Direction::Back, m_moved, size);
@@ -135,8 +224,15 @@ void InPlaceRewrite::WriteFront() const
 
 void InPlaceRewrite::Restore() const
 {
+    // Records another writer appended after the room was claimed would be cut off with it: the
+    // journal then stays, and the run says so.
+    struct stat status = {};
+    if (::fstat(m_file.Get(), &status) != 0)
+        ThrowWriteError();
+    if (status.st_size > m_oldSize + m_shift)
+        ThrowWriteError(0);
     // The mode only matters to a file whose bits a write cleared; the contents come first.
-    if (::ftruncate(m_file.Get(), m_plan.OldSize) != 0)
+    if (::ftruncate(m_file.Get(), m_oldSize) != 0)
         ThrowWriteError();
     static_cast<void>(RestoreMode(m_file, m_plan.Mode));
     if (::fdatasync(m_file.Get()) != 0)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -141,6 +142,17 @@ bool WalkPath(const std::string &path, WalkedPath &walked)
     walked.Name = std::move(entry.Name);
     walked.LinkOwners = std::move(entry.LinkOwners);
     return true;
+}
+
+std::string ResolvedFolderPath(int folder)
+{
+    const std::string link = "/proc/self/fd/" + std::to_string(folder);
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(link.c_str(), path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size() || path.front() != '/')
+        return {};
+    path.resize(static_cast<std::size_t>(length));
+    return path;
 }
 
 } // namespace mrfyc

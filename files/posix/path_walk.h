@@ -24,6 +24,9 @@ struct WalkedPath
     bool LinksMayLeadTo(uid_t owner) const;
 };
 
+// The path the kernel knows an open folder by now; "" where /proc cannot say.
+std::string ResolvedFolderPath(int folder);
+
 // False with errno when a step cannot be taken: ELOOP after too many links, EACCES for a link
 // to a folder that the rule does not let this user follow.
 bool WalkPath(const std::string &path, WalkedPath &walked);

@@ -40,9 +40,17 @@ std::string ExecutableFromProc()
 
 } // namespace
 
+// Started as "ld.so PROGRAM", the running image is the loader, and /proc names the loader's
+// folder (a system library folder, writable by root). The kernel then started no interpreter, and
+// the loader has put the program's own path where the kernel puts it.
+bool StartedThroughLoader()
+{
+    return ::getauxval(AT_BASE) == 0;
+}
+
 std::string ProgramDirectory()
 {
-    std::string executable = ExecutableFromProc();
+    std::string executable = StartedThroughLoader() ? std::string() : ExecutableFromProc();
     if (executable.empty())
         executable = ExecutableFromAuxiliaryVector();
     // Empty when neither works: the patch then refuses to write a scratch file anywhere.

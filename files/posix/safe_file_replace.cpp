@@ -30,18 +30,6 @@ namespace {
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kModeBits = 07777; // permissions with the setuid, setgid and sticky bits
 
-// The folder's path as the kernel resolved it; empty where /proc cannot say, and a rewrite in
-// place then has no journal to name it in.
-std::string FolderPathOf(int folder)
-{
-    const std::string link = "/proc/self/fd/" + std::to_string(folder);
-    std::string path(PATH_MAX, '\0');
-    const ssize_t length = ::readlink(link.c_str(), path.data(), path.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= path.size() || path.front() != '/')
-        return {};
-    path.resize(static_cast<std::size_t>(length));
-    return path;
-}
 constexpr int kOpenAttempts = 8;
 
 // The error number defaults to the last failed call's.
@@ -108,7 +96,7 @@ bool SafeFileReplace::OpenInFolder(WalkedPath &walked)
     m_folder = std::move(walked.Folder);
     m_name = walked.Name;
     // The journal of a rewrite in place names the folder by the path the kernel knows it by now.
-    m_folderPath = FolderPathOf(m_folder.Get());
+    m_folderPath = ResolvedFolderPath(m_folder.Get());
     // Look before opening: opening a FIFO can block and opening a device can have effects.
     struct stat named = {};
     if (::fstatat(m_folder.Get(), m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
@@ -238,21 +226,23 @@ void SafeFileReplace::RewriteInPlace(const FileDescriptor &file, std::string_vie
     // Decided before any byte moves: a rewrite that could not end with the old mode is refused.
     if (!ModeSurvivesRewrite(m_status))
         ThrowCreateError(EPERM);
-    // The size now, not at opening: bytes appended meanwhile must move too.
+    // The size now only sizes the blocks: the rewrite takes the old contents' end once the room
+    // is claimed, so that bytes appended meanwhile move too.
     struct stat status = {};
     if (::fstat(file.Get(), &status) != 0)
         ThrowWriteError();
-    const off_t oldSize = status.st_size;
-    if (prefix.size() > static_cast<std::size_t>(std::numeric_limits<off_t>::max() - oldSize))
+    if (prefix.size() >
+        static_cast<std::size_t>(std::numeric_limits<off_t>::max() - status.st_size))
         ThrowWriteError(EFBIG);
-    const RewritePlan plan{m_status.st_dev,
-                           m_status.st_ino,
-                           oldSize,
-                           m_status.st_mode & kModeBits,
-                           static_cast<std::size_t>(std::clamp<off_t>(oldSize, 1, kBlockSize)),
-                           std::string(prefix),
-                           m_folderPath,
-                           m_name};
+    RewritePlan plan;
+    plan.Inode = m_status.st_ino;
+    plan.SizeSeen = status.st_size;
+    plan.Mode = m_status.st_mode & kModeBits;
+    plan.BlockSize = static_cast<std::size_t>(std::clamp<off_t>(status.st_size, 1, kBlockSize));
+    plan.Prefix = std::string(prefix);
+    plan.FileSystem = FileSystemUuid(file.Get());
+    plan.Folder = m_folderPath;
+    plan.Name = m_name;
     // Without its journal a kill could leave the log half-moved: then nothing moves at all.
     RewriteJournal journal;
     if (m_journalFolder.empty() || m_folderPath.empty())

@@ -30,13 +30,17 @@ public:
     // Renames the finished file over the target. False with GetLastError(); the target is then as
     // it was, and this file is removed on destruction.
     bool PutInPlace();
-    // Closes the file once in place; false with GetLastError() when the system reports a failure.
+    // Once in place, takes off the mark that told the file as ours and closes it; false with
+    // GetLastError() when the system reports a failure.
     bool Close();
 
     // The name of the new file for a target "NAME" in the same folder: ".NAME.mrfyc-XXXXXXXX".
     static std::wstring NameFor(const std::wstring &targetPath, unsigned number);
-    // Removes the files of NameFor's shape for this target that a killed run left: those nobody
-    // has open. A running patch keeps its own open, so it is left alone.
+    // Removes the new files for this target that a killed run left: files of NameFor's shape that
+    // carry the mark this class gives them until the rename, belong to the user running this and
+    // that nobody has open (a running patch keeps its own open). Anything else of that name is
+    // left alone: a link (never followed, under Wine either), a file with another name too,
+    // another user's file, a file the user named so.
     static void RemoveLeftovers(const std::wstring &targetPath);
 
 private:
@@ -45,6 +49,7 @@ private:
     std::wstring m_target;
     std::wstring m_path;
     Handle m_file;
+    DWORD m_attributes = 0; // what the file keeps once in place; 0 before Finish()
     bool m_placed = false;
 };
 

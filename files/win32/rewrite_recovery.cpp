@@ -4,6 +4,14 @@
 namespace mrfyc {
 
 // Windows replaces the log through a new file every time; nothing is ever rewritten in place.
-void RecoverInterruptedRewrites(const std::string &) noexcept {}
+RecoveryReport RecoverInterruptedRewrites(const std::string &) noexcept
+{
+    return {};
+}
+
+const WaitingRewrite *RecoveryReport::For(const std::string &) const
+{
+    return nullptr;
+}
 
 } // namespace mrfyc

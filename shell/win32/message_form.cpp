@@ -254,6 +254,15 @@ LRESULT TMessageForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) != WA_INACTIVE && m_okButton)
             SetFocus(m_okButton);
         return 0;
+    case WM_GETOBJECT:
+        if (const auto answer = m_accessibility.Answer(m_handle, wParam, lParam))
+            return *answer;
+        return DefWindowProcW(m_handle, message, wParam, lParam);
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+        FollowColourScheme(m_handle, message, wParam, lParam);
+        return DefWindowProcW(m_handle, message, wParam, lParam);
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/message_layout.h"
+#include "shell/win32/accessibility.h"
 #include "shell/win32/gdi_owners.h"
 #include "shell/win32/window_base.h"
 
@@ -55,6 +56,8 @@ private:
     MessageLayout m_layout;
     int m_pixelsPerInch = 96;
     int m_result = 0;
+    // A dialog to screen readers, so that they read its text when it appears.
+    Accessibility m_accessibility{{.Role = ROLE_SYSTEM_DIALOG}};
     OwnedWindow m_window;
 };
 

@@ -28,4 +28,15 @@ void RegisterWindowClass(const WindowClass &windowClass, WNDPROC procedure)
         throw Exception("The window class cannot be registered", static_cast<int>(GetLastError()));
 }
 
+void FollowColourScheme(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Only top-level windows are told of new system colours; common controls keep their own
+    // brushes until told.
+    if (message == WM_SYSCOLORCHANGE)
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageW(child, message, wParam, lParam);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 } // namespace mrfyc

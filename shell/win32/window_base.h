@@ -23,6 +23,11 @@ struct WindowClass
 // registered. Throws Exception when the system refuses it.
 void RegisterWindowClass(const WindowClass &windowClass, WNDPROC procedure);
 
+// A top-level window's part when the system's colours, settings or visual style change (a
+// high-contrast scheme switched on or off): its controls hear of new colours too, and everything
+// in it is drawn again in them.
+void FollowColourScheme(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // A handler's answer where no exception may pass: an error that escapes is reported by RunCommand
 // and the program goes on. The message then counts as answered with 0, so that no default
 // procedure handles it a second time (a control would take a refused character, a dialog could

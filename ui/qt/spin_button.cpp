@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/spin_button.h"
 
+#include "rules/accessible_names.h"
 #include "rules/spin_field_geometry.h"
 #include "ui/qt/spin_button_accessible.h"
 #include "ui/qt/timer_speed_button.h"
+
+#include <QPointer>
 
 // The bitmaps live in a static library, whose resource registration is not pulled in by itself.
 static void RegisterSpinBitmaps()
@@ -27,8 +30,8 @@ TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent)
     SpinButtonAccessible::Register();
     setFocusPolicy(Qt::NoFocus);
     setMinimumWidth(kSpinPairWidth);
-    m_upButton = CreateArrow(DefaultUpGlyph());
-    m_downButton = CreateArrow(DefaultDownGlyph());
+    m_upButton = CreateArrow(DefaultUpGlyph(), kUpArrowName);
+    m_downButton = CreateArrow(DefaultDownGlyph(), kDownArrowName);
     connect(m_upButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnUpClick);
     connect(m_downButton, &TTimerSpeedButton::OnClick, this, &TSpinButton::OnDownClick);
     resize(20, 25);
@@ -59,9 +62,10 @@ QImage TSpinButton::DefaultDownGlyph()
     return QImage(QStringLiteral(":/mrfyc/SpinDown"));
 }
 
-TTimerSpeedButton *TSpinButton::CreateArrow(const QImage &glyph)
+TTimerSpeedButton *TSpinButton::CreateArrow(const QImage &glyph, std::string_view name)
 {
     auto *arrow = new TTimerSpeedButton(this);
+    arrow->setAccessibleName(QString::fromUtf8(name.data(), qsizetype(name.size())));
     arrow->setGlyph(glyph);
     arrow->setAllowRepeat(true);
     connect(arrow, &TTimerSpeedButton::OnMouseDown, this,
@@ -85,6 +89,16 @@ void TSpinButton::ArrowPressed(Qt::MouseButton button)
     if (control && (control->focusPolicy() & Qt::TabFocus) && CanTakeFocus(control) &&
         !control->hasFocus())
         control->setFocus(Qt::OtherFocusReason);
+}
+
+void TSpinButton::ClickArrow(TTimerSpeedButton *arrow)
+{
+    if (!arrow->isEnabled())
+        return;
+    QPointer<TTimerSpeedButton> alive(arrow);
+    ArrowPressed(Qt::LeftButton);
+    if (alive)
+        arrow->Click();
 }
 
 void TSpinButton::resizeEvent(QResizeEvent *event)

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <string_view>
+
 namespace mrfyc {
 
 class TTimerSpeedButton;
@@ -27,6 +29,10 @@ public:
     QWidget *FocusControl() const { return m_focusControl; }
     void setFocusControl(QWidget *control) { m_focusControl = control; }
 
+    // What a left click on the arrow does, for callers without a mouse such as a screen reader:
+    // the focus goes to FocusControl as at the press, then one step as at the release.
+    void ClickArrow(TTimerSpeedButton *arrow);
+
     // Both arrows' auto-repeat timing (400 and 100 ms unless a test lowers them).
     void setRepeatTiming(int delay, int interval);
 
@@ -41,7 +47,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    TTimerSpeedButton *CreateArrow(const QImage &glyph);
+    TTimerSpeedButton *CreateArrow(const QImage &glyph, std::string_view name);
     void ArrowPressed(Qt::MouseButton button);
     void PlaceArrows();
 

@@ -2,6 +2,7 @@
 #include "ui/qt/spin_button_accessible.h"
 
 #include "ui/qt/spin_button.h"
+#include "ui/qt/spin_button_arrow_accessible.h"
 #include "ui/qt/timer_speed_button.h"
 
 namespace mrfyc {
@@ -12,6 +13,10 @@ QAccessibleInterface *CreateInterface(const QString &className, QObject *object)
 {
     if (className == QLatin1StringView(TSpinButton::staticMetaObject.className()))
         return new SpinButtonAccessible(static_cast<TSpinButton *>(object));
+    // An arrow's press goes through its pair: an arrow without one keeps Qt's plain interface.
+    if (className == QLatin1StringView(TTimerSpeedButton::staticMetaObject.className()) &&
+        qobject_cast<TSpinButton *>(static_cast<QWidget *>(object)->parentWidget()))
+        return new SpinButtonArrowAccessible(static_cast<TTimerSpeedButton *>(object));
     return nullptr;
 }
 

@@ -19,7 +19,8 @@ public:
     void doAction(const QString &actionName) override;
     QStringList keyBindingsForAction(const QString &actionName) const override;
 
-    // Makes Qt build this interface for every arrow pair; safe to call more than once.
+    // Makes Qt build this interface for every arrow pair, and its arrows' interfaces; safe to call
+    // more than once.
     static void Register();
 
 private:

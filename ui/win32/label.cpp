@@ -72,6 +72,10 @@ LRESULT TLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(m_handle, nullptr, TRUE);
         return result;
     }
+    case WM_GETOBJECT:
+        if (const auto answer = m_accessibility.Answer(m_handle, wParam, lParam))
+            return *answer;
+        return DefWindowProcW(m_handle, message, wParam, lParam);
     case WM_NCHITTEST:
         // Clicks and drops go to the window beneath, as on a label without a window of its own.
         return HTTRANSPARENT;
@@ -88,6 +92,21 @@ UINT TLabel::DrawFlags() const
     if (!m_style.ShowAccelChar)
         flags |= DT_NOPREFIX;
     return flags;
+}
+
+std::wstring TLabel::ShownText() const
+{
+    const std::wstring text = Text();
+    if (!m_style.ShowAccelChar)
+        return text;
+    std::wstring shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // "&&" shows one "&"; a single "&" only marks the character after it.
+        if (text[i] == L'&' && ++i == text.size())
+            break;
+        shown += text[i];
+    }
+    return shown;
 }
 
 void TLabel::Paint(HDC dc)

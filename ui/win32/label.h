@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/geometry.h"
+#include "shell/win32/accessibility.h"
 #include "shell/win32/window_base.h"
 
 #include <windows.h>
@@ -11,7 +12,8 @@
 namespace mrfyc {
 
 // A static text drawn with DrawTextW, left- and top-aligned and opaque in the window colour. Its
-// text lives in the window (WM_SETTEXT/WM_GETTEXT), so other programs and tests can read it.
+// text lives in the window (WM_SETTEXT/WM_GETTEXT), so other programs and tests can read it, and
+// screen readers hear it as static text.
 class TLabel : public WindowBase<TLabel>
 {
 public:
@@ -36,9 +38,13 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
     void FitToText();
+    // The text as it reads, without the "&" marks.
+    std::wstring ShownText() const;
 
     HFONT m_font = nullptr;
     Style m_style;
+    Accessibility m_accessibility{
+        {.Role = ROLE_SYSTEM_STATICTEXT, .Name = [this] { return ShownText(); }}};
 };
 
 } // namespace mrfyc

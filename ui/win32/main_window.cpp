@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace mrfyc {
 
@@ -164,6 +165,12 @@ void TForm1::CreateControls(const ScaledMainWindow &layout)
             std::make_unique<TLabel>(m_handle, layout.Labels[index], Wide(place.Text), style);
         (*labels[index])->SetFont(m_font.Get());
     }
+    // Each caption names its field, for screen readers.
+    for (const auto &[caption, field] : {std::pair{height.get(), UdH.get()},
+                                         {lblw.get(), UdW.get()},
+                                         {Label3.get(), Udl.get()},
+                                         {Label1.get(), UdQ.get()}})
+        field->SetAccessibleName(caption->Text());
     MeasureContent();
     CreateFileTip(instance);
     UpdateScrollRange();
@@ -491,6 +498,13 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ScaleTo(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
             return 0;
         }
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+        // A high-contrast scheme switched on or off: what the window draws itself (the arrows,
+        // the labels) takes the system's colours as it paints, so painting again is enough.
+        FollowColourScheme(m_handle, message, wParam, lParam);
         break;
     case WM_HSCROLL:
         Scroll(SB_HORZ, LOWORD(wParam));

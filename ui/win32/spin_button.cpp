@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/spin_button.h"
 
+#include "files/win32/wide_text.h"
+#include "rules/accessible_names.h"
 #include "rules/errors.h"
 #include "rules/layout_scaling.h"
 #include "rules/spin_field_geometry.h"
+#include "shell/win32/window_text.h"
 
 #include <windowsx.h>
 
@@ -17,6 +20,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"mrfycSpinButton";
 constexpr UINT_PTR kUpTimer = 1;
 constexpr UINT_PTR kDownTimer = 2;
+// What Windows calls a push button's action in Japanese.
+constexpr wchar_t kPressAction[] = L"押す";
 
 POINT PointOf(LPARAM lParam)
 {
@@ -50,6 +55,32 @@ HWND TSpinButton::CreatePairWindow(HWND parent, const Rect &bounds)
                 bounds.Top, std::max(bounds.Width, kSpinPairWidth), bounds.Height, parent))
         throw Exception("The arrow pair cannot be created", static_cast<int>(GetLastError()));
     return m_handle;
+}
+
+AccessibleAnswers TSpinButton::ScreenReaderAnswers()
+{
+    return {.Role = ROLE_SYSTEM_SPINBUTTON,
+            .Name = [this] { return m_accessibleName; },
+            .Value = [this] { return m_focusControl ? WindowText(m_focusControl) : L""; },
+            .Elements = {ArrowElement(m_up, kUpArrowName), ArrowElement(m_down, kDownArrowName)}};
+}
+
+AccessibleElement TSpinButton::ArrowElement(TTimerSpeedButton &arrow, std::string_view name)
+{
+    return {.Name = win32::ToWideShown(name),
+            .DefaultAction = kPressAction,
+            .Place =
+                [&arrow] {
+                    const Rect &r = arrow.Bounds();
+                    return RECT{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height};
+                },
+            .Pressed = [&arrow] { return arrow.IsDown(); },
+            // A press steps as a click does; a disabled pair takes none.
+            .DoDefaultAction =
+                [this, &arrow] {
+                    if (IsWindowEnabled(m_handle))
+                        arrow.Click();
+                }};
 }
 
 void TSpinButton::SetBounds(const Rect &bounds)
@@ -197,6 +228,10 @@ LRESULT TSpinButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETOBJECT:
+        if (const auto answer = m_accessibility.Answer(m_handle, wParam, lParam))
+            return *answer;
+        return DefWindowProcW(m_handle, message, wParam, lParam);
     default:
         return DefWindowProcW(m_handle, message, wParam, lParam);
     }

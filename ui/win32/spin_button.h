@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/geometry.h"
+#include "shell/win32/accessibility.h"
 #include "shell/win32/gdi_owners.h"
 #include "shell/win32/window_base.h"
 #include "ui/win32/timer_speed_button.h"
@@ -9,12 +10,16 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace mrfyc {
 
 // The arrow pair of a spin field: a child window holding the up arrow over the down arrow, both
 // auto-repeating, never narrower than kSpinPairWidth. A left press on an arrow first gives the
-// focus to FocusControl, then captures the mouse until the release.
+// focus to FocusControl, then captures the mouse until the release. Screen readers find it as a
+// spin button named after its field, with the arrows as two push buttons inside it.
 class TSpinButton : public WindowBase<TSpinButton>
 {
 public:
@@ -34,6 +39,9 @@ public:
     HWND FocusControl() const { return m_focusControl; }
     void SetFocusControl(HWND control) { m_focusControl = control; }
 
+    // What a screen reader calls the pair: its field's caption.
+    void SetAccessibleName(std::wstring name) { m_accessibleName = std::move(name); }
+
     std::function<void()> OnUpClick;
     std::function<void()> OnDownClick;
 
@@ -48,6 +56,8 @@ private:
     void CancelPresses();
     void Paint();
     TTimerSpeedButton *ArrowAt(POINT point);
+    AccessibleAnswers ScreenReaderAnswers();
+    AccessibleElement ArrowElement(TTimerSpeedButton &arrow, std::string_view name);
 
     OwnedWindow m_window;
     TTimerSpeedButton m_up;
@@ -55,6 +65,8 @@ private:
     // The arrow that the last press landed on, until its release.
     TTimerSpeedButton *m_pressed = nullptr;
     HWND m_focusControl = nullptr;
+    std::wstring m_accessibleName;
+    Accessibility m_accessibility{ScreenReaderAnswers()};
 };
 
 } // namespace mrfyc

@@ -126,6 +126,12 @@ void TSpinEdit::SetValue(std::int32_t value)
     ShowText(SpinValueText(ClampSpinValue(value, m_bounds)));
 }
 
+void TSpinEdit::SetAccessibleName(const std::wstring &name)
+{
+    m_accessibleName = name;
+    m_button->SetAccessibleName(name);
+}
+
 bool TSpinEdit::ReadOnly() const
 {
     return (GetWindowLongW(m_edit, GWL_STYLE) & ES_READONLY) != 0;
@@ -163,6 +169,8 @@ void TSpinEdit::ShowText(const std::string &utf8)
     m_writingText = true;
     SetWindowTextW(m_edit, wide.c_str());
     m_writingText = false;
+    // The edit tells of its own new text; the pair shows it as its value too.
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_button->Handle(), OBJID_CLIENT, CHILDID_SELF);
     RaiseChange();
 }
 
@@ -389,6 +397,11 @@ LRESULT TSpinEdit::HandleSubclassed(HWND, UINT message, WPARAM wParam, LPARAM lP
         PlaceButton();
         return result;
     }
+    case WM_GETOBJECT:
+        // The standard object of an edit control, with the field's name in front of it.
+        if (const auto answer = m_accessibility.Answer(m_edit, wParam, lParam))
+            return *answer;
+        return PassOn(message, wParam, lParam);
     case WM_NCPAINT: {
         // A themed edit draws its frame as one background over the whole window, through a
         // window DC that WS_CLIPCHILDREN does not clip, whenever the focus or the state changes.

@@ -3,6 +3,7 @@
 
 #include "rules/geometry.h"
 #include "rules/spin_field.h"
+#include "shell/win32/accessibility.h"
 #include "shell/win32/window_base.h"
 #include "ui/win32/spin_button.h"
 
@@ -67,6 +68,9 @@ public:
 
     TSpinButton &Button() { return *m_button; }
 
+    // What a screen reader calls the field and its arrow pair: the field's caption.
+    void SetAccessibleName(const std::wstring &name);
+
     // The heights that the font gives: the AutoSize height and the least height of the field.
     int AutoSizeHeight() const;
     int MinimumHeight() const;
@@ -104,6 +108,8 @@ private:
     bool m_pressInText = false;
     // The field writes its own text; the edit's change notice for it is not a second change.
     bool m_writingText = false;
+    std::wstring m_accessibleName;
+    Accessibility m_accessibility{{.Name = [this] { return m_accessibleName; }}};
 };
 
 } // namespace mrfyc

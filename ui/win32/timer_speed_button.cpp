@@ -37,10 +37,15 @@ void TTimerSpeedButton::StartTimer(int interval)
         throw Exception(std::string(kTimerErrorText), static_cast<int>(GetLastError()));
 }
 
-void TTimerSpeedButton::Step()
+void TTimerSpeedButton::Click()
 {
     if (OnClick)
         OnClick();
+}
+
+void TTimerSpeedButton::Step()
+{
+    Click();
 }
 
 void TTimerSpeedButton::Invalidate() const

@@ -58,6 +58,8 @@ public:
     // The repeat timer fired; steps only while the owner holds the capture.
     void TimerTick() { m_repeat.Tick(false, GetCapture() == m_owner); }
     void CancelPress() { m_repeat.Cancel(); }
+    // One click, as a screen reader's press gives: raises OnClick.
+    void Click();
 
     void Paint(HDC dc) const;
     // The arrow's triangle is drawn this many rows high (kArrowRows at 96 pixels per inch).

@@ -414,5 +414,40 @@ TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
 INSTANTIATE_TEST_SUITE_P(Scales, ScreenScale, testing::Values(96, 120, 144, 192),
                          [](const auto &info) { return std::to_string(info.param); });
 
+// A scheme switched while the window is shown (a high-contrast one) reaches the arrows in every
+// state: each triangle is drawn again, whole, in its new colour.
+class SchemeSwitch : public MainWindow, public testing::WithParamInterface<const char *>
+{
+protected:
+    void TearDown() override
+    {
+        SetSysColors(2, kElements, m_saved);
+        MainWindow::TearDown();
+    }
+    static constexpr int kElements[] = {COLOR_BTNTEXT, COLOR_GRAYTEXT};
+    COLORREF m_saved[2] = {GetSysColor(kElements[0]), GetSysColor(kElements[1])};
+};
+
+TEST_P(SchemeSwitch, ArrowsTakeTheNewColours)
+{
+    const std::string state = GetParam();
+    const HWND pair = m_form->UdH->Button().Handle();
+    SendMessageW(pair, state == "pressed" ? WM_LBUTTONDOWN : WM_NULL, MK_LBUTTON, 0);
+    EnableWindow(pair, state != "disabled");
+    const COLORREF scheme[] = {RGB(255, 255, 0), RGB(0, 255, 0)};
+    ASSERT_TRUE(SetSysColors(2, kElements, scheme));
+    Pump();
+    const WindowDC dc(pair);
+    int shown = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            shown += GetPixel(dc, x, y) == scheme[state == "disabled"];
+    const int rows = ScaledToScreen(4, GetDeviceCaps(WindowDC(nullptr), LOGPIXELSY));
+    EXPECT_EQ(shown, 2 * rows * rows);
+    SendMessageW(pair, WM_LBUTTONUP, 0, MAKELPARAM(-10, -10));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, SchemeSwitch, testing::Values("normal", "pressed", "disabled"));
+
 } // namespace
 } // namespace mrfyc::test

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The real mrfyc.exe under Wine on the display this test was given (Xvfb with openbox), driven by
 # key and mouse input through the X server, read back through window_probe.exe.
-#   japanese  a Japanese system (double-byte code page): the start state, Tab and Enter, the
-#             notice for no file and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and
-#             an arrow clicked, OK, the log and Temp.txt byte for byte, closing with exit code 0
+#   japanese  a Japanese system (double-byte code page): the start state and what a screen reader
+#             finds in it, Tab and Enter, the notice for no file (also as a screen reader finds it)
+#             and its Ctrl+C, 開く(Z) by Alt+Z, a typed path, values typed and an arrow clicked, OK, the log and Temp.txt byte for byte, closing with exit code 0
 #   english   a single-byte system: the menu clicked, the dialog's place and preselection, OK with
 #             the defaults
 #   failure   a read-only log handed over on the command line: the error box with its full stop,
@@ -13,8 +13,9 @@
 #             every place as the layout rule gives it, nothing cut off and no scroll bar; the open
 #             dialog and the notice whole on the screen
 #   classic   visual styles off (the plain edit control): OK with nothing chosen gives the notice
-# japanese, the scaled runs and classic also check that each field's arrow pair stays drawn whatever the
-# focus and the typing do to the fields.
+#   contrast  classic in a black high-contrast scheme
+# All but english and failure also check that each arrow's triangle is drawn whole in the scheme's
+# button text colour, and stays drawn whatever the focus and the typing do to the fields.
 # Usage: run_window.sh MRFYC_EXE PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
 
@@ -49,11 +50,13 @@ set_theme_active() {
         /v ThemeActive /t REG_SZ /d "$1" /f >/dev/null 2>&1
     wineserver -w
 }
+colours_key='HKCU\Control Panel\Colors'
 cleanup() {
     [ -n "$mrfyc_pid" ] && kill "$mrfyc_pid" 2>/dev/null
     wineserver -k >/dev/null 2>&1 || true
     [ "$pixels_per_inch" != 96 ] && set_pixels_per_inch 96
-    [ "$mode" = classic ] && set_theme_active 1
+    [ "$mode" = classic ] || [ "$mode" = contrast ] && set_theme_active 1
+    [ -f "$work/colours.reg" ] && wine reg import "$work/colours.reg" >/dev/null 2>&1 && wineserver -w
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -67,6 +70,8 @@ on_failure() {
 . "$here/../../support/script_kit.sh"
 
 probe() { wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+# Names on its command line survive only a UTF-8 locale.
+msaa() { LC_ALL=C.UTF-8 wine "${probe_exe%/*}/mrfyc_msaa_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The X window of a top-level window with exactly this caption.
 x_window() { wmctrl -l | awk -v want="$1" '{ name = $0; sub(/^[^ ]+ +[^ ]+ +[^ ]+ /, "", name) }
     name == want { print $1; exit }' | grep .; }
@@ -113,7 +118,13 @@ case "$mode" in
 scaled*) pixels_per_inch=${mode#scaled} ;;
 esac
 set_pixels_per_inch "$pixels_per_inch"
-[ "$mode" = classic ] && set_theme_active 0
+if [ "$mode" = contrast ]; then # a black scheme's colours (the old ones kept) for what starts now
+    wine reg export "$colours_key" "$work/colours.reg" /y >/dev/null 2>&1
+    for entry in Window:'0 0 0' WindowText:'255 255 255' ButtonFace:'0 0 0' ButtonText:'255 255 0'; do
+        wine reg add "$colours_key" /v "${entry%%:*}" /d "${entry#*:}" /f >/dev/null 2>&1
+    done
+fi
+[ "$mode" = classic ] || [ "$mode" = contrast ] && set_theme_active 0
 
 arguments=()
 if [ "$mode" = failure ]; then
@@ -164,8 +175,32 @@ expect_child 105 1
 wait_for 5 focus_is 101 || fail "the OK button does not have the focus at start"
 window_shot "$artifacts/mrfyc-window-$mode.png"
 
+# What a screen reader finds: depth, role, class, name, value. Wine's oleacc gives a standard button
+# and static the client role (10), Windows push button (43) and static text (41): those two are
+# taken by their class. The program's own classes answer for themselves.
+accessible_tree() { # WINDOW
+    msaa tree "$1" | sed -E 's/^([0-9]+)\t10\tButton\t/\1\t43\tButton\t/
+        s/^([0-9]+)\t10\tStatic\t/\1\t41\tStatic\t/'
+}
+if [ "$mode" = japanese ]; then
+    {
+        printf '0\t10\tmrfycTForm1\t%s\t\n1\t43\tButton\tOK\t\n' "$caption"
+        for field in 高さ:1200 幅:900 ライン数:6000 クオリティ:1; do
+            printf '1\t42\tEdit\t%s\t%s\n2\t52\tmrfycSpinButton\t%s\t%s\n3\t43\t-\t上\t\n3\t43\t-\t下\t\n' \
+                "${field%:*}" "${field#*:}" "${field%:*}" "${field#*:}"
+        done
+        printf '1\t41\tmrfycLabel\t%s\t\n' ファイル名： 高さ 幅 ライン数 クオリティ
+    } >"$work/accessible-expected.txt"
+    diff "$work/accessible-expected.txt" <(accessible_tree mrfycTForm1) >&2 ||
+        fail "a screen reader finds the window's controls otherwise named (diff above)"
+    # The up arrow's default action steps its field as a click does, and moves no focus.
+    msaa press mrfycTForm1 上 クオリティ || fail "the quality field's up arrow cannot be pressed"
+    wait_for 5 eval '[ "$(child_text 105)" = 2 ]' || fail "the press left quality at $(child_text 105)"
+    focus_is 101 || fail "the press moved the focus to $(focused_id)"
+fi
+
 # Each field's arrow pair stays as it was drawn before any field had the focus.
-if [ "$mode" = japanese ] || [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ]; then
+if [ "$mode" != english ] && [ "$mode" != failure ]; then
     crops=() # the four pairs side by side, cut where each field places its pair
     for id in 102 103 104 105; do
         read -r _ _ _ x y w h _ < <(child_line "$id")
@@ -176,7 +211,13 @@ if [ "$mode" = japanese ] || [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic
     pairs_kept() {
         cut_pairs "$work/now.png" && compare -metric AE "$work/before.png" "$work/now.png" null:
     }
+    # Two triangles of r rows (4 at 96 pixels per inch) a pair, nothing else, in button text colour.
+    rows=$(((4 * pixels_per_inch + 48) / 96))
+    button_text=$([ "$mode" = contrast ] && echo '#FFFF00' || echo '#000000')
     cut_pairs "$work/before.png"
+    shown=$(convert "$work/before.png" -alpha off txt:- | grep -c " $button_text ")
+    [ "$shown" = $((4 * 2 * rows * rows)) ] ||
+        fail "the arrow pairs show $shown pixels in the button text colour $button_text"
     # shellcheck disable=SC2034 # read by the actions below
     read -r _ _ _ hx hy _ hh _ < <(child_line 102)
     # state, the focus after it, how it is reached (900 typed over the selected 900 changes nothing)
@@ -231,6 +272,10 @@ japanese)
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     import -window root -crop 500x260+390+380 "$artifacts/mrfyc-notice-$mode.png"
+    printf '0\t18\tTMessageForm\tmrfyc\t\n1\t41\tStatic\t%s\t\n1\t43\tButton\tOK\t\n' \
+        'ファイルを選択、またはドラッグドロップしてください' |
+        diff - <(accessible_tree TMessageForm) >&2 ||
+        fail "a screen reader finds the notice otherwise (diff above)"
     check_copy 'ファイルを選択、またはドラッグドロップしてください'
     close_notice
 
@@ -296,7 +341,7 @@ english)
     xdotool mousemove "$((origin_x + 281))" "$((origin_y + 180))" click 1
     log_header 900 1200 6000 1 >"$work/header.bin"
     ;;
-scaled* | classic)
+scaled* | classic | contrast)
     wait_for 5 focus_is 101 || fail "OK does not have the focus back"
     key Return
     ;;
@@ -308,7 +353,7 @@ failure)
 esac
 
 wait_for_dialog "OK showed no notice or error"
-if [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ]; then
+if [ "$pixels_per_inch" != 96 ] || [ "$mode" = classic ] || [ "$mode" = contrast ]; then
     wait_for 10 notice_shows 'ファイルを選択、またはドラッグドロップしてください' ||
         fail "the notice reads: $(probe text mrfyc)"
     probe window TMessageForm >"$work/notice.txt"

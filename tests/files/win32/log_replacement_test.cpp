@@ -169,20 +169,110 @@ TEST(LogReplacement, RefusesANameThatIsNoUtf8)
     }
 }
 
-// The next patch removes what killed patches left (the log's name in any case), not the new
-// file of a patch still running, nor names of another shape.
-TEST(LogReplacement, NextPatchRemovesOnlyWhatKilledPatchesLeft)
+// Runs a command in folder on the Unix side and waits for it. Wine starts Unix programs too, but
+// gives no handle to wait on, so the command ends by making a file. False when not under Wine.
+bool RunUnixShell(const std::string &folder, const std::string &command)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::wstring line = test::Wide("sh -c \"" + command + " && touch ran\"");
+    if (!::CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          test::Wide(folder).c_str(), &startup, &process))
+        return false;
+    for (int waited = 0; waited < 30000; waited += 10, ::Sleep(10))
+        if (::DeleteFileW(test::Wide(folder + "ran").c_str()))
+            return true;
+    return false;
+}
+
+enum class Made
+{
+    ByKilledPatch,
+    ByRunningPatch,
+    ByUser,
+    ByUserMarked, // with the system attribute, the mark of a patch's new file
+    AsUnixLink
+};
+
+struct LeftoverCase
+{
+    const char *Name;
+    Made How;
+    const char *Entry; // the name made, or the log the patch was for
+    bool Removed;
+};
+
+// Puts a file named like a new file of chat.mrfy's patches into logs and names it ("" when that
+// cannot be made here); a helper it starts must outlive the patch.
+std::string Make(const LeftoverCase &made, const std::string &logs,
+                 std::unique_ptr<test::HelperProcess> &helper)
+{
+    const std::string path = logs + made.Entry;
+    if (made.How == Made::AsUnixLink)
+        return RunUnixShell(logs, "ln -s ../precious " + std::string(made.Entry)) ? made.Entry : "";
+    if (made.How == Made::ByUser || made.How == Made::ByUserMarked) {
+        test::WriteWhole(path, "mine");
+        if (made.How == Made::ByUserMarked)
+            ::SetFileAttributesW(test::Wide(path).c_str(), FILE_ATTRIBUTE_SYSTEM);
+        return made.Entry;
+    }
+    const std::string ready = test::UniqueEventName();
+    helper = std::make_unique<test::HelperProcess>(
+        std::vector<std::string>{"leave-new-file", path, ready});
+    EXPECT_TRUE(helper->WaitReady(ready));
+    if (made.How == Made::ByKilledPatch)
+        helper->Kill();
+    WIN32_FIND_DATAW found = {};
+    ::FindClose(::FindFirstFileW(test::Wide(logs + ".*.mrfyc-*").c_str(), &found));
+    return test::Utf8(found.cFileName);
+}
+
+class Leftover : public testing::TestWithParam<LeftoverCase>
+{
+};
+
+// The next patch removes what a killed patch left (named after the log in any case), and nothing
+// else of a like name: not a running patch's new file, not the user's own file, not what a link
+// leads to out of the folder, even a file of the user's that carries the mark.
+TEST_P(Leftover, IsRemovedOnlyWhenAKilledPatchLeftIt)
 {
     TestFolder folder;
-    for (const char *name : {".A.MRFY.mrfyc-0000abcd", ".a.mrfy.mrfyc-0000abc",
-                             ".a.mrfy.mrfyc-0000abcg", ".b.mrfy.mrfyc-0000abcd", "a.mrfy"})
-        test::WriteWhole(folder.Path(name), "old");
-    const auto running = Holding("hold-new-file", folder.Path(".a.mrfy.mrfyc-87654321"));
-    LogReplacement(folder.Path("a.mrfy")).Prepend("new");
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{
-                                  ".a.mrfy.mrfyc-0000abc", ".a.mrfy.mrfyc-0000abcg",
-                                  ".a.mrfy.mrfyc-87654321", ".b.mrfy.mrfyc-0000abcd", "a.mrfy"}));
+    const std::string logs = folder.Path("logs\\");
+    ::CreateDirectoryW(test::Wide(logs).c_str(), nullptr);
+    test::WriteWhole(folder.Path("precious"), "mine");
+    ::SetFileAttributesW(test::Wide(folder.Path("precious")).c_str(), FILE_ATTRIBUTE_SYSTEM);
+    test::WriteWhole(logs + "chat.mrfy", "old");
+    std::unique_ptr<test::HelperProcess> helper;
+    const std::string name = Make(GetParam(), logs, helper);
+    const auto gone = [&] {
+        return ::GetFileAttributesW(test::Wide(logs + name).c_str()) == INVALID_FILE_ATTRIBUTES;
+    };
+    if (name.empty())
+        GTEST_SKIP() << "cannot be made here";
+    ASSERT_FALSE(gone());
+    LogReplacement(logs + "chat.mrfy").Prepend("new");
+    const bool removed = gone();
+    // Before anything can fail: under Wine, only a Unix program removes a link and not its target.
+    if (GetParam().How == Made::AsUnixLink)
+        RunUnixShell(logs, "rm " + name);
+    EXPECT_EQ(removed, GetParam().Removed);
+    EXPECT_EQ(test::ReadWhole(logs + "chat.mrfy"), "newold");
+    EXPECT_EQ(test::ReadWhole(folder.Path("precious")), "mine");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    NamedLikeNewFiles, Leftover,
+    testing::Values(
+        LeftoverCase{"KilledPatch", Made::ByKilledPatch, "chat.mrfy", true},
+        LeftoverCase{"KilledPatchOtherCase", Made::ByKilledPatch, "CHAT.MRFY", true},
+        LeftoverCase{"RunningPatch", Made::ByRunningPatch, "chat.mrfy", false},
+        LeftoverCase{"UsersOwn", Made::ByUser, ".chat.mrfy.mrfyc-20240101", false},
+        LeftoverCase{"MarkedSevenDigits", Made::ByUserMarked, ".chat.mrfy.mrfyc-0000abc", false},
+        LeftoverCase{"MarkedNoHex", Made::ByUserMarked, ".chat.mrfy.mrfyc-0000abcg", false},
+        LeftoverCase{"MarkedOtherLog", Made::ByUserMarked, ".b.mrfy.mrfyc-0000abcd", false},
+        LeftoverCase{"UnixLinkOut", Made::AsUnixLink, ".chat.mrfy.mrfyc-0000beef", false}),
+    [](const testing::TestParamInfo<LeftoverCase> &info) { return std::string(info.param.Name); });
 
 // Killed at points spread over the copy: the log is the old bytes or header + old bytes, never
 // anything else, and the new file vanishes with the process.

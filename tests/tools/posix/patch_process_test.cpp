@@ -5,6 +5,7 @@
 #include "tests/support/expected_texts.h"
 #include "tests/support/patch_run.h"
 
+#include <climits>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -85,6 +86,31 @@ TEST_F(PatchProcess, WithoutProcTheScratchFileStaysBesideTheProgram)
     EXPECT_EQ(result.Out, Log() + ": " + std::string(kPatched) + "\n");
     EXPECT_EQ(ReadFile(Scratch()), ExpectedHeader());
     EXPECT_EQ(ListFolder(m_folder.Path("logs")), std::vector<std::string>{"x.mrfy"});
+    EXPECT_TRUE(ReadFile(Log()) == ExpectedHeader() + m_old);
+}
+
+// Started through the dynamic loader, the running image is the loader: the scratch file still
+// goes beside the program, never into the loader's folder (a system folder root may write).
+TEST_F(PatchProcess, StartedThroughTheLoaderTheScratchFileStaysBesideTheProgram)
+{
+    char loader[PATH_MAX] = {};
+    const std::string interpreter = "/lib64/ld-linux-x86-64.so.2";
+    if (::access(interpreter.c_str(), X_OK) != 0 ||
+        ::realpath(interpreter.c_str(), loader) == nullptr)
+        GTEST_SKIP() << "no x86-64 loader to start the patcher through";
+    const std::string loaderScratch =
+        std::string(loader).substr(0, std::string(loader).rfind('/') + 1) + "Temp.txt";
+    const bool scratchWasThere = ::access(loaderScratch.c_str(), F_OK) == 0;
+    const std::string plain = m_folder.Path("bin/mrfyc-patch-plain");
+    WriteFile(plain, ReadFile(MRFYC_PLAIN_PATCH_PATH), 0755);
+    const ChildResult result = RunChild({interpreter, plain, Log()});
+    const bool scratchIsThere = ::access(loaderScratch.c_str(), F_OK) == 0;
+    if (!scratchWasThere && scratchIsThere)
+        ::unlink(loaderScratch.c_str());
+    EXPECT_FALSE(!scratchWasThere && scratchIsThere) << "wrote " << loaderScratch;
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Out, Log() + ": " + std::string(kPatched) + "\n");
+    EXPECT_EQ(ReadFile(Scratch()), ExpectedHeader());
     EXPECT_TRUE(ReadFile(Log()) == ExpectedHeader() + m_old);
 }
 

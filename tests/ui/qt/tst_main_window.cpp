@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The main window on the offscreen platform: layout, keyboard, the open command, drops and OK.
+#include "rules/accessible_names.h"
 #include "rules/header_settings.h"
 #include "rules/log_file_selection.h"
 #include "rules/main_window_layout.h"
@@ -406,6 +407,20 @@ void TestMainWindow::fieldsAreNamedAndSteppedThroughAccessibility()
     QCOMPARE(edit->Value(), 7);
     actions->doAction(down);
     QCOMPARE(edit->Value(), 6);
+
+    // Each arrow a push button whose press is a click: the field takes the focus, then one step.
+    QCOMPARE(pair->childCount(), 2);
+    for (int index : {0, 1}) {
+        QAccessibleInterface *arrow = pair->child(index);
+        QCOMPARE(arrow->role(), QAccessible::PushButton);
+        QCOMPARE(arrow->text(QAccessible::Name),
+                 QString::fromUtf8(index ? kDownArrowName : kUpArrowName));
+        const QString press = QAccessibleActionInterface::pressAction();
+        QCOMPARE(arrow->actionInterface()->actionNames(), QStringList{press});
+        m_form->btnPut->setFocus();
+        arrow->actionInterface()->doAction(press);
+        QVERIFY(edit->hasFocus() && edit->Value() == (index ? 6 : 7));
+    }
 }
 
 void TestMainWindow::ctrlORunsOpenFromEveryControl()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rules/code_page.h"
+#include "rules/main_window_layout.h"
 #include "rules/notice_function.h"
 
 #include <string>
@@ -20,7 +21,7 @@ public:
     const std::string &CurrentLogPath() const { return m_currentLogPath; }
     const std::string &LabelText() const { return m_labelText; }
 
-    // A path confirmed in the open dialog: taken as it is, label "ファイル名：" + path.
+    // A path confirmed in the open dialog: taken as it is, label kFileLabelCaption + path.
     void ApplyOpenRule(const std::string &picked);
     // A dropped path: accepted (label shows it alone, returns true) or refused with the notice
     // "非対応の形式です" and nothing changed (returns false).
@@ -28,7 +29,7 @@ public:
 
 private:
     std::string m_currentLogPath;
-    std::string m_labelText = "ファイル名：";
+    std::string m_labelText{kFileLabelCaption};
 };
 
 } // namespace mrfyc

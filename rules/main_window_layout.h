@@ -32,10 +32,13 @@ inline constexpr std::array<ControlPlace, 5> kTabStops{{
     {"UdQ", {200, 120, 121, 21}, ""},
 }};
 
+// What the file label shows before a log is chosen, and in front of a path picked in the dialog.
+inline constexpr std::string_view kFileLabelCaption = "ファイル名：";
+
 // The file label and the fields' captions; none takes the focus. The captions' sizes are only
 // what their text needed when the layout was made: they are measured again.
 inline constexpr std::array<ControlPlace, 5> kLabels{{
-    {"lblFile", {4, 8, 349, 37}, "ファイル名："},
+    {"lblFile", {4, 8, 349, 37}, kFileLabelCaption},
     {"height", {28, 52, 21, 12}, "高さ"},
     {"lblw", {200, 52, 12, 12}, "幅"},
     {"Label3", {28, 105, 42, 12}, "ライン数"},

@@ -5,7 +5,7 @@
 set -uo pipefail
 . "$(dirname "$0")/../../support/script_kit.sh"
 caption='ミルフィのアニメデータを修正するツール'
-fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null; exit 1; }
+on_failure() { kill "$pid" 2>/dev/null; }
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 
 "$1" &

@@ -25,11 +25,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL ($mode): $*" >&2
-    import -window root "$artifacts/package-failure-$mode.png" 2>/dev/null || true
-    exit 1
-}
+check_context=$mode
+on_failure() { import -window root "$artifacts/package-failure-$mode.png" 2>/dev/null || true; }
 
 log_header 900 1200 6000 1 >"$work/header.bin"
 new_log() { # FOLDER: a log of its own there, and its patched form in expected.bin

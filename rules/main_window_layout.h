@@ -4,6 +4,7 @@
 #include "rules/geometry.h"
 #include "rules/header_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -18,6 +19,8 @@ inline constexpr int kDesignFontHeight = -12;
 inline constexpr int kDesignTextHeight = 12;
 inline constexpr Rect kMainWindowOuter{210, 77, 370, 251};
 inline constexpr std::string_view kMainWindowCaption = "ミルフィのアニメデータを修正するツール";
+// The menu bar's one command; the front end gives it its access key.
+inline constexpr std::u32string_view kOpenCommandCaption = U"開く";
 
 struct ControlPlace
 {
@@ -61,12 +64,11 @@ inline constexpr std::array<std::size_t, kHeaderFields.size()> kFieldStops = [] 
     }
     return stops;
 }();
-static_assert([] {
-    for (const std::size_t stop : kFieldStops)
-        if (stop == kButtonStop || stop >= kTabStops.size())
-            return false;
-    return true;
-}(), "every header field needs a spin field of its own in the layout");
+static_assert(std::ranges::none_of(kFieldStops,
+                                   [](std::size_t stop) {
+                                       return stop == kButtonStop || stop >= kTabStops.size();
+                                   }),
+              "every header field needs a spin field of its own in the layout");
 
 // The field whose spin field is the tab stop at index; none for the button.
 constexpr std::optional<HeaderFieldIndex> FieldAtStop(std::size_t index)

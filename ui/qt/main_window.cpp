@@ -83,16 +83,10 @@ std::string ToBytes(const QString &path)
     return QFile::encodeName(path).toStdString();
 }
 
-QString Text(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-template <typename Control>
-Control *NewControl(const ControlPlace &place, QWidget *parent)
+template <typename Control> Control *NewControl(const ControlPlace &place, QWidget *parent)
 {
     auto *control = new Control(parent);
-    control->setObjectName(Text(place.Name));
+    control->setObjectName(QString::fromUtf8(place.Name));
     control->setGeometry(ToQt(place.Bounds));
     return control;
 }
@@ -152,8 +146,10 @@ THeaderSettings TForm1::FieldValues() const
 void TForm1::CreateControls()
 {
     setObjectName(QStringLiteral("TForm1"));
-    setWindowTitle(Text(kMainWindowCaption));
-    Open = new QAction(Text("開く"), this);
+    setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+    Open = new QAction(QString::fromUcs4(kOpenCommandCaption.data(),
+                                         static_cast<qsizetype>(kOpenCommandCaption.size())),
+                       this);
     Open->setObjectName(QStringLiteral("Open"));
     ScrollBox = new QScrollArea(this);
     ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
@@ -181,7 +177,7 @@ void TForm1::CreateLabels()
         label->setAutoFillBackground(true);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setText(Text(kLabels[index].Text));
+        label->setText(QString::fromUtf8(kLabels[index].Text));
         if (const std::optional<HeaderFieldIndex> field = FieldAtStop(index)) {
             m_captions[*field] = label;
         } else {
@@ -194,7 +190,7 @@ void TForm1::CreateLabels()
 void TForm1::CreateTabStops()
 {
     btnPut = NewControl<QPushButton>(kTabStops[kButtonStop], ClientArea);
-    btnPut->setText(Text(kTabStops[kButtonStop].Text));
+    btnPut->setText(QString::fromUtf8(kTabStops[kButtonStop].Text));
     // No default button: Enter clicks it only while it has the focus.
     btnPut->setAutoDefault(false);
     for (std::size_t index = 0; index < kTabStops.size(); ++index) {

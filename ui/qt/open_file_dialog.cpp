@@ -49,10 +49,9 @@ QString LogFileFilter()
 {
     QStringList patterns;
     for (const std::string_view pattern : kLogFilePatterns)
-        patterns << QString::fromUtf8(pattern.data(), static_cast<qsizetype>(pattern.size()));
-    return QString::fromUtf8(kLogFileFilterName.data(),
-                             static_cast<qsizetype>(kLogFileFilterName.size())) +
-           QStringLiteral(" (") + patterns.join(u' ') + u')';
+        patterns << QString::fromUtf8(pattern);
+    return QString::fromUtf8(kLogFileFilterName) + QStringLiteral(" (") + patterns.join(u' ') +
+           u')';
 }
 
 } // namespace

@@ -203,8 +203,8 @@ void TForm1::ScaleTo(int pixelsPerInch, const RECT &suggested)
     const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
     // The old font goes only once no control uses it.
     const HFONT font = CreateWindowFont(m_face, layout.FontHeight);
-    MoveWindow(btnPut, layout.TabStops[kButtonStop].Left, layout.TabStops[kButtonStop].Top, layout.TabStops[kButtonStop].Width,
-               layout.TabStops[kButtonStop].Height, TRUE);
+    MoveWindow(btnPut, layout.TabStops[kButtonStop].Left, layout.TabStops[kButtonStop].Top,
+               layout.TabStops[kButtonStop].Width, layout.TabStops[kButtonStop].Height, TRUE);
     SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     // Bounds before the font, in the order the controls were built, so that the fields' heights
     // come out as at creation.
@@ -277,8 +277,8 @@ void TForm1::SetUpMenu()
 {
     MainMenu1 = CreateMenu();
     const bool doubleByteSystem = GetSystemMetrics(SM_DBCSENABLED) != 0;
-    const std::wstring caption =
-        WideFromUtf32(AssignMenuAccessKeys({U"開く"}, doubleByteSystem)[0]);
+    const std::wstring caption = WideFromUtf32(
+        AssignMenuAccessKeys({std::u32string(kOpenCommandCaption)}, doubleByteSystem)[0]);
     AppendMenuW(MainMenu1, MF_STRING, kOpenCommandId, caption.c_str());
     SetMenu(m_handle, MainMenu1);
 }
@@ -495,8 +495,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DPICHANGED:
         // Another screen's scale: the whole window anew, in the rectangle Windows suggests.
         // Not before the captions, the last controls made, exist.
-        if (std::all_of(m_captions.begin(), m_captions.end(),
-                        [](const std::unique_ptr<TLabel> &caption) { return caption != nullptr; })) {
+        if (std::all_of(
+                m_captions.begin(), m_captions.end(),
+                [](const std::unique_ptr<TLabel> &caption) { return caption != nullptr; })) {
             ScaleTo(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
             return 0;
         }

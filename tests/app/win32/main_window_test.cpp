@@ -121,8 +121,7 @@ protected:
 
 TEST_F(MainWindow, FieldsStartWithTheHeaderDefaultsAndRanges)
 {
-    const TSpinEdit *fields[] = {m_form->UdW(), m_form->UdH(), m_form->Udl(),
-                                 m_form->UdQ()};
+    const TSpinEdit *fields[] = {m_form->UdW(), m_form->UdH(), m_form->Udl(), m_form->UdQ()};
     for (std::size_t index = 0; index < kHeaderFields.size(); ++index) {
         SCOPED_TRACE(std::string(kHeaderFields[index].Control));
         EXPECT_EQ(fields[index]->Value(), kHeaderFields[index].Default);
@@ -397,8 +396,7 @@ TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
     EXPECT_EQ(PlaceOf(m_form->Handle(), nullptr), layout.Outer);
     EXPECT_EQ(PlaceOf(m_form->btnPut, m_form->Handle()), layout.TabStops[0]);
     EXPECT_EQ(PlaceOf(m_form->lblFile->Handle(), m_form->Handle()), layout.Labels[0]);
-    TSpinEdit *fields[] = {m_form->UdH(), m_form->UdW(), m_form->Udl(),
-                           m_form->UdQ()};
+    TSpinEdit *fields[] = {m_form->UdH(), m_form->UdW(), m_form->Udl(), m_form->UdQ()};
     for (std::size_t index = 1; index < kTabStops.size(); ++index) {
         Rect place = PlaceOf(fields[index - 1]->Handle(), m_form->Handle());
         place.Height = layout.TabStops[index].Height; // the font's

@@ -240,7 +240,9 @@ void TestMainWindow::scalesControlsWithTheFontOnOtherScreens()
     QCOMPARE(m_form->UdH()->x(), m_form->Udl()->x());
     QCOMPARE(m_form->Caption(kImageHeightField)->x(), m_form->UdH()->x());
     QCOMPARE(m_form->Caption(kImageHeightField)->size(),
-             m_form->Caption(kImageHeightField)->fontMetrics().size(Qt::TextSingleLine, QStringLiteral("高さ")));
+             m_form->Caption(kImageHeightField)
+                 ->fontMetrics()
+                 .size(Qt::TextSingleLine, QStringLiteral("高さ")));
     // The window keeps its size, so the grown controls are reached by scrolling.
     QTRY_VERIFY(m_form->ScrollBox->verticalScrollBar()->isVisible());
 }
@@ -391,8 +393,8 @@ void TestMainWindow::ctrlORunsOpenFromEveryControl()
         return std::nullopt;
     });
     const QString caption = m_form->Open->text();
-    for (QWidget *control :
-         QList<QWidget *>{m_form->btnPut, m_form->UdH(), m_form->UdW(), m_form->Udl(), m_form->UdQ()}) {
+    for (QWidget *control : QList<QWidget *>{m_form->btnPut, m_form->UdH(), m_form->UdW(),
+                                             m_form->Udl(), m_form->UdQ()}) {
         control->setFocus();
         const int before = opened;
         QTest::keyClick(control, Qt::Key_O, Qt::ControlModifier);

@@ -5,9 +5,15 @@
 #include "rules/main_window_layout.h"
 #include "rules/notice_function.h"
 
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace mrfyc {
+
+// The open dialog's one filter: its description and the patterns of the extensions below.
+inline constexpr std::string_view kLogFileFilterName = "ミルフィログファイル";
+inline constexpr std::array<std::string_view, 2> kLogFilePatterns{"*.tmp", "*.mrfy"};
 
 // Exactly ".mrfy" or ".tmp", case counts.
 bool IsAcceptedLogExtension(std::string_view path, CodePage codePage = NativeCodePage(),

@@ -102,7 +102,6 @@ void TForm1::BuildContents()
     CreateControls(layout);
     SetUpMenu();
     ShowSelection();
-    DragAcceptFiles(m_handle, TRUE);
 }
 
 void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
@@ -113,7 +112,9 @@ void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
               .Icon = ApplicationIcon(GetSystemMetrics(SM_CXICON)),
               .SmallIcon = ApplicationIcon(GetSystemMetrics(SM_CXSMICON))});
     const Rect &outer = kMainWindowOuter;
-    m_window.Reset(Create(0, kClassName, Wide(kMainWindowCaption).c_str(),
+    // A drop target from the start: the style is all DragAcceptFiles would set, and the shell's
+    // library is then loaded only once something is dropped.
+    m_window.Reset(Create(WS_EX_ACCEPTFILES, kClassName, Wide(kMainWindowCaption).c_str(),
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left, outer.Top, outer.Width,
                           outer.Height, owner, instance));
     if (!m_handle)

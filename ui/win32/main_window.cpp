@@ -30,6 +30,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"mrfycTForm1";
 constexpr UINT_PTR kKeySubclassId = 1;
 constexpr UINT kOpenFromOutside = WM_APP + 1;
+constexpr UINT kCreateFileTip = WM_APP + 2;
 constexpr int kLineScroll = 8;
 
 // Control identifiers; none is IDOK or IDCANCEL, so that a dialog manager's Enter or Esc in a
@@ -166,7 +167,9 @@ void TForm1::CreateControls(const ScaledMainWindow &layout)
         (*labels[index])->SetFont(m_font.Get());
     }
     MeasureContent();
-    CreateFileTip(instance);
+    // The tip is needed only once the pointer rests on the label: it is made after the first
+    // paint, before a file handed over from outside is taken.
+    PostMessageW(m_handle, kCreateFileTip, 0, 0);
     UpdateScrollRange();
 }
 
@@ -234,6 +237,7 @@ void TForm1::CreateFileTip(HINSTANCE instance)
     SendMessageW(m_fileTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     // A long path wraps rather than running off the screen.
     SendMessageW(m_fileTip, TTM_SETMAXTIPWIDTH, 0, 600);
+    UpdateFileTip();
 }
 
 TTTOOLINFOW TForm1::FileTool() const
@@ -319,13 +323,18 @@ void TForm1::OpenFromOutsideLater(const std::string &path)
 void TForm1::ShowSelection()
 {
     lblFile->SetText(Wide(m_selection.LabelText()));
+    UpdateFileTip();
+}
+
+void TForm1::UpdateFileTip()
+{
     // The label cuts a long path off after three lines; the tip shows all of it.
-    if (m_fileTip) {
-        const std::wstring path = Wide(m_selection.CurrentLogPath());
-        TTTOOLINFOW tool = FileTool();
-        tool.lpszText = const_cast<wchar_t *>(path.c_str());
-        SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (!m_fileTip)
+        return;
+    const std::wstring path = Wide(m_selection.CurrentLogPath());
+    TTTOOLINFOW tool = FileTool();
+    tool.lpszText = const_cast<wchar_t *>(path.c_str());
+    SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND TForm1::TabStop(std::size_t index) const
@@ -460,6 +469,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DROPFILES:
         RunCommand([this, wParam] { WMDropFiles(reinterpret_cast<HDROP>(wParam)); });
+        return 0;
+    case kCreateFileTip:
+        if (!m_fileTip)
+            CreateFileTip(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_handle, GWLP_HINSTANCE)));
         return 0;
     case kOpenFromOutside:
         if (m_hasPendingPath) {

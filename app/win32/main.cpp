@@ -11,34 +11,17 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cwchar>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace {
 
-// Whether anything follows the program name on the command line, which CommandLineToArgvW ends
-// at the closing quote when it starts with one, else at the first blank or tab.
-bool HasArguments(const wchar_t *commandLine)
-{
-    const wchar_t *rest = commandLine;
-    if (*rest == L'"') {
-        rest = std::wcschr(rest + 1, L'"');
-        if (!rest)
-            return false;
-        ++rest;
-    } else {
-        rest += std::wcscspn(rest, L" \t");
-    }
-    return rest[std::wcsspn(rest, L" \t")] != L'\0';
-}
-
 // "mrfyc.exe FILE" starts with FILE chosen, as if it had been dropped (Explorer's "Open with").
 // Without arguments the shell's library, which parses them, is not even loaded.
 std::optional<std::string> FileArgument()
 {
-    if (!HasArguments(GetCommandLineW()))
+    if (!mrfyc::CommandLineHasArguments(GetCommandLineW()))
         return std::nullopt;
     int count = 0;
     LPWSTR *arguments = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -143,7 +143,9 @@ void TForm1::CreateControls(const ScaledMainWindow &layout)
         const HeaderField &field = FieldOf(place.Name);
         auto spin = std::make_unique<TSpinEdit>(
             m_handle, kFirstFieldId + static_cast<int>(index) - 1, layout.TabStops[index]);
-        spin->Button().SetPixelsPerInch(m_pixelsPerInch);
+        // At the design scale the arrow pair already has its size and glyphs.
+        if (m_pixelsPerInch != kDesignPixelsPerInch)
+            spin->Button().SetPixelsPerInch(m_pixelsPerInch);
         spin->SetFont(m_font.Get());
         spin->SetMinValue(field.Minimum);
         spin->SetMaxValue(field.Maximum);

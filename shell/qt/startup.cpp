@@ -130,14 +130,16 @@ void CheckPluginFolders(const QString &own)
 // the display, it is ready when the window needs it. Fontconfig reads the environment meanwhile, so
 // nothing may change the environment while it runs: the program's own changes come before it
 // starts, and the one change Qt makes while the application starts (it takes a desktop's start-up
-// notification id out of the environment) is avoided by reading in line when there is such an id.
+// notification id or activation token out of the environment) is avoided by reading in line when
+// there is one.
 class FontConfigurationLoad
 {
 public:
     FontConfigurationLoad()
     {
 #ifdef MRFYC_HAS_FONTCONFIG
-        if (qEnvironmentVariableIsEmpty("DESKTOP_STARTUP_ID"))
+        if (qEnvironmentVariableIsEmpty("DESKTOP_STARTUP_ID") &&
+            qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"))
             m_thread = std::thread([] { FcInit(); });
 #endif
     }

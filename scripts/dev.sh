@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # What building and running need; the test and fuzz tools come only with `test`.
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libfontconfig-dev
     fonts-ipafont-gothic
 )
 test_packages=(

@@ -12,12 +12,12 @@
 #include "ui/qt/menu_access_key.h"
 #include "ui/qt/open_file_dialog.h"
 #include "ui/qt/spin_edit.h"
+#include "ui/qt/window_font.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -38,33 +38,6 @@ namespace {
 // The layout was made for the screen, font and outer rectangle of rules/main_window_layout.h.
 const QPoint kOuterPosition(kMainWindowOuter.Left, kMainWindowOuter.Top);
 const QSize kOuterSize(kMainWindowOuter.Width, kMainWindowOuter.Height);
-
-// The window font's families, in the order they are tried. IPAPGothic, installed with the
-// program, has the metrics of ＭＳ Ｐゴシック and comes first: a family that is missing costs a
-// fontconfig search every time the font is resolved, and at start-up each such search shows.
-// Then ＭＳ Ｐゴシック itself, other Japanese sans-serif faces, and whatever sans-serif fontconfig
-// offers, with Qt's fallback for the glyphs.
-QStringList WindowFamilies()
-{
-    return {QStringLiteral("IPAPGothic"), QStringLiteral("ＭＳ Ｐゴシック"),
-            QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
-            QStringLiteral("sans-serif")};
-}
-
-QFont WindowFont(int fontHeight)
-{
-    QFont font;
-    font.setFamilies(WindowFamilies());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(-fontHeight);
-    return font;
-}
-
-// The cell height of "0": what the layout calls its text height.
-int TextHeight(const QFont &font)
-{
-    return QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("0")).height();
-}
 
 std::optional<QString> FirstLocalFile(const QMimeData *mimeData)
 {

@@ -32,6 +32,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"mrfycTForm1";
 constexpr UINT_PTR kKeySubclassId = 1;
 constexpr UINT kOpenFromOutside = WM_APP + 1;
+constexpr UINT kCreateFileTip = WM_APP + 2;
 constexpr int kLineScroll = 8;
 
 // Control identifiers; none is IDOK or IDCANCEL, so that a dialog manager's Enter or Esc in a
@@ -94,7 +95,6 @@ void TForm1::BuildContents()
     CreateControls(layout);
     SetUpMenu();
     ShowSelection();
-    DragAcceptFiles(m_handle, TRUE);
 }
 
 void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
@@ -105,7 +105,9 @@ void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
               .Icon = ApplicationIcon(GetSystemMetrics(SM_CXICON)),
               .SmallIcon = ApplicationIcon(GetSystemMetrics(SM_CXSMICON))});
     const Rect &outer = kMainWindowOuter;
-    m_window.Reset(Create(0, kClassName, Wide(kMainWindowCaption).c_str(),
+    // A drop target from the start: the style is all DragAcceptFiles would set, and the shell's
+    // library is then loaded only once something is dropped.
+    m_window.Reset(Create(WS_EX_ACCEPTFILES, kClassName, Wide(kMainWindowCaption).c_str(),
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left, outer.Top, outer.Width,
                           outer.Height, owner, instance));
     if (!m_handle)
@@ -133,7 +135,9 @@ void TForm1::CreateControls(const ScaledMainWindow &layout)
     for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
         m_fields[index]->SetAccessibleName(m_captions[index]->Text());
     MeasureContent();
-    CreateFileTip(instance);
+    // The tip is needed only once the pointer rests on the label: it is made after the first
+    // paint, before a file handed over from outside is taken.
+    PostMessageW(m_handle, kCreateFileTip, 0, 0);
     UpdateScrollRange();
 }
 
@@ -146,7 +150,9 @@ void TForm1::CreateFields(const ScaledMainWindow &layout)
         const HeaderField &row = kHeaderFields[*field];
         auto spin = std::make_unique<TSpinEdit>(
             m_handle, kFirstFieldId + static_cast<int>(index) - 1, layout.TabStops[index]);
-        spin->Button().SetPixelsPerInch(m_pixelsPerInch);
+        // At the design scale the arrow pair already has its size and glyphs.
+        if (m_pixelsPerInch != kDesignPixelsPerInch)
+            spin->Button().SetPixelsPerInch(m_pixelsPerInch);
         spin->SetFont(m_font.Get());
         spin->SetMinValue(row.Minimum);
         spin->SetMaxValue(row.Maximum);
@@ -247,6 +253,7 @@ void TForm1::CreateFileTip(HINSTANCE instance)
     SendMessageW(m_fileTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     // A long path wraps rather than running off the screen.
     SendMessageW(m_fileTip, TTM_SETMAXTIPWIDTH, 0, 600);
+    UpdateFileTip();
 }
 
 TTTOOLINFOW TForm1::FileTool() const
@@ -335,13 +342,18 @@ void TForm1::OpenFromOutsideLater(const std::string &path)
 void TForm1::ShowSelection()
 {
     lblFile->SetText(Wide(m_selection.LabelText()));
+    UpdateFileTip();
+}
+
+void TForm1::UpdateFileTip()
+{
     // The label cuts a long path off after three lines; the tip shows all of it.
-    if (m_fileTip) {
-        const std::wstring path = Wide(m_selection.CurrentLogPath());
-        TTTOOLINFOW tool = FileTool();
-        tool.lpszText = const_cast<wchar_t *>(path.c_str());
-        SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (!m_fileTip)
+        return;
+    const std::wstring path = Wide(m_selection.CurrentLogPath());
+    TTTOOLINFOW tool = FileTool();
+    tool.lpszText = const_cast<wchar_t *>(path.c_str());
+    SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND TForm1::TabStop(std::size_t index) const
@@ -466,6 +478,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DROPFILES:
         RunCommand([this, wParam] { WMDropFiles(reinterpret_cast<HDROP>(wParam)); });
+        return 0;
+    case kCreateFileTip:
+        if (!m_fileTip)
+            CreateFileTip(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_handle, GWLP_HINSTANCE)));
         return 0;
     case kOpenFromOutside:
         if (m_hasPendingPath) {

@@ -82,6 +82,7 @@ private:
     void CreateFileTip(HINSTANCE instance);
     TTTOOLINFOW FileTool() const;
     void ShowSelection();
+    void UpdateFileTip();
     void FocusNextControl(HWND current, bool backward);
     void UpdateScrollRange();
     void Scroll(int bar, WORD request);

@@ -220,7 +220,10 @@ int TSpinEdit::MinimumHeight() const
 {
     const int text =
         FontTextHeight(reinterpret_cast<HFONT>(SendMessageW(m_edit, WM_GETFONT, 0, 0)));
-    return SpinFieldMinimumHeight(text, FontTextHeight(nullptr), GetSystemMetrics(SM_CYBORDER));
+    // The system font is the same for every field and the whole run: measured once, not with
+    // every move of every field.
+    static const int systemText = FontTextHeight(nullptr);
+    return SpinFieldMinimumHeight(text, systemText, GetSystemMetrics(SM_CYBORDER));
 }
 
 void TSpinEdit::ApplyHeightRules()

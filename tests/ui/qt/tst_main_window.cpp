@@ -159,6 +159,8 @@ void TestMainWindow::startsWithDefaultsAndFocusOnOk()
     QCOMPARE(m_form->frameGeometry(), QRect(210, 77, 370, 251));
     const QFontInfo font(m_form->font());
     QCOMPARE(font.family(), QStringLiteral("IPAPGothic"));
+    // Named alone: each further family would cost fontconfig searches as the window is built.
+    QCOMPARE(m_form->font().families(), QStringList{QStringLiteral("IPAPGothic")});
     QCOMPARE(font.pixelSize(), 12);
     QCOMPARE(m_form->UdH()->font(), m_form->font());
     QCOMPARE(m_form->palette().color(QPalette::Window), m_form->palette().color(QPalette::Button));

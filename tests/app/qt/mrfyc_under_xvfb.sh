@@ -30,3 +30,19 @@ visible "^${caption}\$" >/dev/null || fail "notice without the window"
 kill "$pid"
 wait "$pid" 2>/dev/null
 echo "refused file from the command line: notice shown over the window"
+
+# A journal it cannot take up (an older version's, which holds no proof of the old contents) is
+# told in a notice over the window, and kept.
+home=$(mktemp -d)
+cp "$1" "$home/mrfyc"
+journal="$home/Temp.txt.journal-0123456789abcdef"
+printf 'MRFYCJ01' >"$journal"
+"$home/mrfyc" &
+pid=$!
+wait_for 30 visible '^mrfyc$' || fail "no notice of a journal that waits"
+visible "^${caption}\$" >/dev/null || fail "the journal's notice without the window"
+kill "$pid"
+wait "$pid" 2>/dev/null
+[ "$(cat "$journal")" = MRFYCJ01 ] || fail "the waiting journal was not kept as it was"
+rm -rf "$home"
+echo "a journal that waits: notice shown over the window, journal kept"

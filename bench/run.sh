@@ -8,20 +8,24 @@
 # spawn to exit; rounds alternate; each size runs twice: as it comes, and with 3 s idle before
 # every round (a VM that hands free memory back to its host is slow to fill fresh page cache
 # then). Both the median of the per-round ratios and the ratio of the medians are printed, and
-# the worse mode is the one reported.
+# the worse mode is the one reported. Last, mrfyc.exe's start-up under Wine to its window's map
+# event against a bare Win32 window with the same controls, font and manifest, in the same display.
 # Usage: bash bench/run.sh  (after a release build; scripts/dev.sh bench does both)
 #   MRFYC_BENCH_ROUNDS     rounds per size and mode (default 9; logs over 1 GiB get at most 5)
 #   MRFYC_BENCH_DIR        where the logs go (default build/bench-data, removed at the end)
-#   MRFYC_BENCH_SIZES      sizes in bytes (default "1048576 268435456 2147483649")
+#   MRFYC_BENCH_SIZES      sizes in bytes (default "1048576 268435456 2147483649"; empty: start-up only)
 #   MRFYC_BENCH_STARTUP    start-up rounds (default 31; 0 skips it)
 #   MRFYC_APP              the mrfyc program whose start-up is measured (default: this build's)
+#   MRFYC_WINDOWS_BUILD    where mrfyc.exe and the bare Win32 window are (default build/windows;
+#                          the Windows part is skipped when they or Wine are missing)
+#   MRFYC_BENCH_STARTUP_WINDOWS  start-up rounds under Wine (default 21; 0 skips it)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${MRFYC_BUILD:-build/release}
 data=${MRFYC_BENCH_DIR:-build/bench-data}
 rounds=${MRFYC_BENCH_ROUNDS:-9}
-sizes=${MRFYC_BENCH_SIZES:-"1048576 268435456 2147483649"}
+sizes=${MRFYC_BENCH_SIZES-"1048576 268435456 2147483649"}
 startup_rounds=${MRFYC_BENCH_STARTUP:-31}
 patcher=$build/tools/mrfyc-patch
 rewrite=$build/bench/mrfyc-bench-rewrite
@@ -30,17 +34,24 @@ map_wait=$build/bench/mrfyc-bench-map-wait
 stock=$build/bench/mrfyc-bench-stock
 bare=$build/bench/mrfyc-bench-window
 app=${MRFYC_APP:-$build/app/qt/mrfyc}
+windows_build=${MRFYC_WINDOWS_BUILD:-build/windows}
+windows_rounds=${MRFYC_BENCH_STARTUP_WINDOWS:-21}
+wine_prefix=$PWD/build/bench-wine/prefix
+wine_started=''
 results=$build/bench-results.md
 # The whole-file rewrite needs twice the log in memory: only for logs up to this size.
 rewrite_max=$((256 << 20))
 
-for program in "$patcher" "$rewrite" "$timer"; do
-    [ -x "$program" ] || { echo "missing $program: build the release preset first" >&2; exit 1; }
-done
+if [ -n "$sizes" ]; then
+    for program in "$patcher" "$rewrite" "$timer"; do
+        [ -x "$program" ] || { echo "missing $program: build the release preset first" >&2; exit 1; }
+    done
+fi
 
 mkdir -p "$data"
 xvfb_pid='' openbox_pid=''
 cleanup() {
+    [ -n "$wine_started" ] && WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1
     [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -rf "$data"
@@ -92,7 +103,8 @@ measure() {
     echo "${out#* }" >>"$into.m"
 }
 
-baseline_kib=$("$timer" "$patcher" --help | cut -d' ' -f2)
+baseline_kib=0
+[ -z "$sizes" ] || baseline_kib=$("$timer" "$patcher" --help | cut -d' ' -f2)
 
 {
     echo "mrfyc-patch against cp + sync FILE of the copy ($(date -u +%Y-%m-%d), $(nproc) cores, $(df --output=fstype "$data" | tail -1) on $(df --output=source "$data" | tail -1), load at start $(load))"
@@ -155,22 +167,19 @@ done
 {
     echo
     echo "Baseline: mrfyc-patch --help peaks at $baseline_kib KiB."
-    cat "$data/worse"
+    cat "$data/worse" 2>/dev/null || true
 } >>"$results"
 
 # --- Start-up ---------------------------------------------------------------------------------
 caption='ミルフィのアニメデータを修正するツール'
-startup() {
-    echo
-    ((startup_rounds > 0)) || return 0
-    local tool
-    for tool in "$app" "$stock" "$bare" "$map_wait"; do
-        [ -x "$tool" ] || { echo "Start-up: skipped, $tool is not built in this tree."; return; }
-    done
+
+# A display of the benchmark's own, with a window manager, shared by both start-up measures.
+start_display() {
+    [ -z "$xvfb_pid" ] || return 0
+    local tool display
     for tool in Xvfb openbox xdpyinfo xprop; do
-        command -v "$tool" >/dev/null || { echo "Start-up: skipped, $tool is missing."; return; }
+        command -v "$tool" >/dev/null || return 1
     done
-    local display
     for display in $(seq 71 99); do [ -e /tmp/.X11-unix/X$display ] || break; done
     Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
@@ -180,6 +189,16 @@ startup() {
     openbox_pid=$!
     until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.05; done
     unset QT_QPA_PLATFORM
+}
+
+startup() {
+    echo
+    ((startup_rounds > 0)) || return 0
+    local tool
+    for tool in "$app" "$stock" "$bare" "$map_wait"; do
+        [ -x "$tool" ] || { echo "Start-up: skipped, $tool is not built in this tree."; return; }
+    done
+    start_display || { echo "Start-up: skipped, Xvfb, openbox or the X utilities are missing."; return; }
     rm -f "$data"/s_*
     # Once each to warm the caches, then alternating rounds.
     "$map_wait" "$caption" "$app" >/dev/null 2>&1 || true
@@ -187,21 +206,79 @@ startup() {
     "$map_wait" mrfyc-bench-minimal "$bare" >/dev/null 2>&1 || true
     local round
     for ((round = 0; round < startup_rounds; round++)); do
-        "$map_wait" "$caption" "$app" 2>/dev/null >>"$data/s_app" || true
-        "$map_wait" mrfyc-bench-stock "$stock" 2>/dev/null >>"$data/s_stock" || true
+        "$map_wait" "$caption" "$app" 2>>"$data/c_app" >>"$data/s_app" || true
+        "$map_wait" mrfyc-bench-stock "$stock" 2>>"$data/c_stock" >>"$data/s_stock" || true
         "$map_wait" mrfyc-bench-minimal "$bare" 2>/dev/null >>"$data/s_bare" || true
     done
     if grep -q -- -1 "$data/s_app" "$data/s_stock" "$data/s_bare"; then
         echo "Start-up: a window was not mapped within 20 s (or its program ended) in some rounds."
         return
     fi
+    cpu_times "$data/c_app" >"$data/u_app"
+    cpu_times "$data/c_stock" >"$data/u_stock"
     awk -v a="$(median <"$data/s_app")" -v s="$(median <"$data/s_stock")" \
         -v b="$(median <"$data/s_bare")" -v rs="$(ratio_median "$data/s_app" "$data/s_stock")" \
-        -v rb="$(ratio_median "$data/s_app" "$data/s_bare")" -v n="$startup_rounds" -v ld="$(load)" 'BEGIN {
-        printf "Start-up to the window'\''s map event (Xvfb + openbox, %d alternating rounds, medians, load %s): mrfyc %.1f ms, stock window with the same controls %.1f ms, bare window %.1f ms; mrfyc / stock: **%.2f** (median of rounds), %.2f (ratio of medians); mrfyc / bare: %.2f\n",
-            n, ld, a / 1000, s / 1000, b / 1000, rs, a / s, rb
+        -v rb="$(ratio_median "$data/s_app" "$data/s_bare")" -v n="$startup_rounds" -v ld="$(load)" \
+        -v ua="$(median <"$data/u_app")" -v us="$(median <"$data/u_stock")" 'BEGIN {
+        printf "Start-up to the window'\''s map event (Xvfb + openbox, %d alternating rounds, medians, load %s): mrfyc %.1f ms, stock window with the same controls %.1f ms, bare window %.1f ms; mrfyc / stock: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time to the map %.1f ms against %.1f ms: %.2f; mrfyc / bare: %.2f\n",
+            n, ld, a / 1000, s / 1000, b / 1000, a / s, rs, ua / 1000, us / 1000, ua / us, rb
+    }'
+}
+
+# The CPU times that map_wait writes to standard error, one a line.
+cpu_times() { awk '$1 == "cpu" {print $2}' "$1"; }
+
+# mrfyc.exe under Wine against the bare Win32 window, in the display that startup() made: a
+# private prefix with the Japanese font names (made once, kept in build/bench-wine), one Wine
+# server for all rounds, both programs once to warm the caches, then alternating rounds.
+startup_windows() {
+    echo
+    ((windows_rounds > 0)) || return 0
+    local exe=$windows_build/app/win32/mrfyc.exe win_stock=$windows_build/bench/mrfyc-bench-win32-stock.exe
+    local tool
+    for tool in "$exe" "$win_stock"; do
+        [ -f "$tool" ] || { echo "Start-up under Wine: skipped, $tool is not built (windows preset)."; return; }
+    done
+    for tool in wine wineserver; do
+        command -v "$tool" >/dev/null || { echo "Start-up under Wine: skipped, $tool is missing."; return; }
+    done
+    [ -x "$map_wait" ] || { echo "Start-up under Wine: skipped, $map_wait is not built."; return; }
+    start_display || { echo "Start-up under Wine: skipped, Xvfb, openbox or the X utilities are missing."; return; }
+    if [ ! -f "$wine_prefix/system.reg" ]; then
+        bash tests/support/win32/wine_gui_prefix.sh setup "$wine_prefix" >&2 ||
+            { echo "Start-up under Wine: skipped, the prefix could not be made."; return; }
+    fi
+    export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # The prefix is the benchmark's own: a server left from before may hold another display.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1 || { echo "Start-up under Wine: skipped, no Wine server."; return; }
+    wine_started=1
+    local wine
+    wine=$(command -v wine)
+    rm -f "$data"/w_*
+    "$map_wait" "$caption" "$wine" "$exe" </dev/null >/dev/null 2>&1 || true
+    "$map_wait" mrfyc-bench-win32-stock "$wine" "$win_stock" </dev/null >/dev/null 2>&1 || true
+    local round
+    for ((round = 0; round < windows_rounds; round++)); do
+        "$map_wait" "$caption" "$wine" "$exe" </dev/null 2>>"$data/wc_app" >>"$data/w_app" || true
+        "$map_wait" mrfyc-bench-win32-stock "$wine" "$win_stock" </dev/null 2>>"$data/wc_stock" \
+            >>"$data/w_stock" || true
+    done
+    if grep -q -- -1 "$data/w_app" "$data/w_stock"; then
+        echo "Start-up under Wine: a window was not mapped within 20 s in some rounds."
+        return
+    fi
+    cpu_times "$data/wc_app" >"$data/wu_app"
+    cpu_times "$data/wc_stock" >"$data/wu_stock"
+    awk -v a="$(median <"$data/w_app")" -v s="$(median <"$data/w_stock")" \
+        -v rs="$(ratio_median "$data/w_app" "$data/w_stock")" -v n="$windows_rounds" -v ld="$(load)" \
+        -v ua="$(median <"$data/wu_app")" -v us="$(median <"$data/wu_stock")" 'BEGIN {
+        printf "Start-up under Wine to the window'\''s map event (same display, %d alternating rounds, medians, load %s): mrfyc.exe %.1f ms, bare Win32 window with the same controls, font and manifest %.1f ms; mrfyc.exe / bare: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time of the program to the map %.1f ms against %.1f ms: %.2f\n",
+            n, ld, a / 1000, s / 1000, a / s, rs, ua / 1000, us / 1000, ua / us
     }'
 }
 startup >>"$results"
+startup_windows >>"$results"
 
 cat "$results"

@@ -9,5 +9,8 @@ namespace mrfyc {
 // same on every front end: the arrow pair takes its field's caption, its two arrows these names.
 inline constexpr std::string_view kUpArrowName = "上";
 inline constexpr std::string_view kDownArrowName = "下";
+// The arrows' default action, as Windows calls a push button's in Japanese, for a front end whose
+// toolkit does not name it.
+inline constexpr std::string_view kArrowDefaultAction = "押す";
 
 } // namespace mrfyc

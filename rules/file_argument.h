@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -23,6 +24,23 @@ template <typename Char> std::optional<int> FileArgumentIndex(int argc, const Ch
         return i;
     }
     return std::nullopt;
+}
+
+// Whether anything but blanks follows the program's name on a Windows command line, whose name
+// CommandLineToArgvW ends at the closing quote when it starts with one, else at the first blank or
+// tab. When nothing does, there is no file argument and no need to split the line.
+inline bool CommandLineHasArguments(std::wstring_view commandLine)
+{
+    std::size_t end = 0;
+    if (!commandLine.empty() && commandLine.front() == L'"') {
+        end = commandLine.find(L'"', 1);
+        if (end == std::wstring_view::npos)
+            return false;
+        ++end;
+    } else {
+        end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
+    }
+    return commandLine.find_first_not_of(L" \t", end) != std::wstring_view::npos;
 }
 
 } // namespace mrfyc

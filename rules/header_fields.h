@@ -11,10 +11,11 @@ namespace mrfyc {
 // One of the four numbers the user controls, as every front end names and bounds it.
 struct HeaderField
 {
-    std::string_view Control; // the window's spin field
-    std::string_view Key;     // the header line's key, without "="
-    std::string_view Option;  // mrfyc-patch's option
-    std::string_view Meaning; // for help texts
+    std::string_view Control;         // the window's spin field
+    std::string_view Key;             // the header line's key, without "="
+    std::string_view Option;          // mrfyc-patch's option
+    std::string_view Meaning;         // for help texts
+    std::string_view JapaneseMeaning; // for help texts in Japanese
     std::int32_t Minimum;
     std::int32_t Maximum;
     std::int32_t Default;
@@ -32,10 +33,10 @@ enum HeaderFieldIndex : std::size_t
 // The one owner of the fields' names, ranges and defaults: the window's layout is checked
 // against it, the header's defaults and the command-line patcher's options come from it.
 inline constexpr std::array<HeaderField, 4> kHeaderFields{{
-    {"UdW", "image_width", "--width", "image width", 0, 65536, 900},
-    {"UdH", "image_height", "--height", "image height", 0, 65536, 1200},
-    {"Udl", "count_lines", "--lines", "line count", 0, 2147483647, 6000},
-    {"UdQ", "quality", "--quality", "quality", 1, 9, 1},
+    {"UdW", "image_width", "--width", "image width", "画像の幅", 0, 65536, 900},
+    {"UdH", "image_height", "--height", "image height", "画像の高さ", 0, 65536, 1200},
+    {"Udl", "count_lines", "--lines", "line count", "ライン数", 0, 2147483647, 6000},
+    {"UdQ", "quality", "--quality", "quality", "クオリティ", 1, 9, 1},
 }};
 
 } // namespace mrfyc

@@ -14,7 +14,7 @@ void LogFileSelection::ApplyOpenRule(const std::string &picked)
     m_currentLogPath = picked;
     // Replaces what the label showed: appending would run two paths together into a name that
     // exists nowhere.
-    m_labelText = "ファイル名：" + picked;
+    m_labelText = std::string(kFileLabelCaption) + picked;
 }
 
 bool LogFileSelection::ApplyDropRule(const std::string &dropped, const NoticeFunction &showNotice)

@@ -2,11 +2,18 @@
 #pragma once
 
 #include "rules/code_page.h"
+#include "rules/main_window_layout.h"
 #include "rules/notice_function.h"
 
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace mrfyc {
+
+// The open dialog's one filter: its description and the patterns of the extensions below.
+inline constexpr std::string_view kLogFileFilterName = "ミルフィログファイル";
+inline constexpr std::array<std::string_view, 2> kLogFilePatterns{"*.tmp", "*.mrfy"};
 
 // Exactly ".mrfy" or ".tmp", case counts.
 bool IsAcceptedLogExtension(std::string_view path, CodePage codePage = NativeCodePage(),
@@ -20,7 +27,7 @@ public:
     const std::string &CurrentLogPath() const { return m_currentLogPath; }
     const std::string &LabelText() const { return m_labelText; }
 
-    // A path confirmed in the open dialog: taken as it is, label "ファイル名：" + path.
+    // A path confirmed in the open dialog: taken as it is, label kFileLabelCaption + path.
     void ApplyOpenRule(const std::string &picked);
     // A dropped path: accepted (label shows it alone, returns true) or refused with the notice
     // "非対応の形式です" and nothing changed (returns false).
@@ -28,7 +35,7 @@ public:
 
 private:
     std::string m_currentLogPath;
-    std::string m_labelText = "ファイル名：";
+    std::string m_labelText{kFileLabelCaption};
 };
 
 } // namespace mrfyc

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: MIT
 # Draws the include graph between the layers and fails on any include that runs upward, on a Qt
 # header below the shell, on the patch's steps reaching past the file seam into one platform, and
-# on one toolkit's code reaching into the other's: nothing under a qt/ folder includes a Win32
-# header or win32/ code, nothing under a win32/ folder a Qt header or qt/ code, and the seams at
-# the root of shell/ and ui/ include neither toolkit.
+# on one platform's code reaching into another's. The platforms' folders come from
+# cmake/platforms.cmake, as the build takes them: nothing in one platform's folder includes
+# another platform's code, a Win32 header is included only in the Windows folders and a Qt header
+# only under qt/, and the seams at the root of shell/, ui/ and app/ include no toolkit.
 # `scripts/check_layers.sh [SOURCE_ROOT]`; prints one "from -> to (count)" line per edge.
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
@@ -31,13 +32,36 @@ toolkit_free="rules files tools tests/support tests/rules tests/files tests/tool
 qt_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q[A-Za-z]*(/[A-Za-z]*)?>'
 win32_header='^[[:space:]]*#[[:space:]]*include[[:space:]]*<(windows|windowsx|winuser|wingdi|commctrl|commdlg|shellapi|shlobj|shlwapi|uxtheme|objbase|ole2)\.h>'
 
-# Which toolkit's side a path lies on: qt, win32, or none.
-side_of() {
-    case /$1 in
-    */qt/*) echo qt ;;
-    */win32/*) echo win32 ;;
-    *) echo none ;;
-    esac
+# "layer/folder" -> the platforms whose code that folder holds, from the build's own table.
+declare -A folder_platforms=()
+while read -r platform pairs; do
+    for pair in $pairs; do
+        folder_platforms[${pair%%=*}/${pair#*=}]+=" $platform"
+    done
+done < <(sed -n 's/^set(MRFYC_FOLDERS_\([A-Za-z0-9_]*\)[[:space:]]\(.*\))$/\1 \2/p' cmake/platforms.cmake)
+if [ ${#folder_platforms[@]} -eq 0 ]; then
+    echo "no platform folders in cmake/platforms.cmake"
+    exit 1
+fi
+
+# The platform folder a path lies in ("files/posix"), or nothing; tests/ mirrors the layers, and
+# the kit in tests/support the file layer.
+platform_folder_of() {
+    local path=${1#tests/}
+    path=${path/#support\//files/}
+    [[ $path == */*/* ]] || return 0
+    local rest=${path#*/}
+    local folder=${path%%/*}/${rest%%/*}
+    [ -z "${folder_platforms[$folder]+set}" ] || echo "$folder"
+}
+
+# Whether two platform folders' code can be built together: they share a platform.
+same_platform() {
+    local platform
+    for platform in ${folder_platforms[$1]}; do
+        [[ " ${folder_platforms[$2]} " == *" $platform "* ]] && return 0
+    done
+    return 1
 }
 
 # The layer a path belongs to: tests/X for tests, else its top folder.
@@ -67,30 +91,31 @@ while IFS= read -r -d '' file; do
         if [ "$to" != "$from" ] && [[ " ${allowed[$from]} " != *" $to "* ]]; then
             fail "$file includes $included ($from may use only: ${allowed[$from]:-nothing})"
         fi
-        # The steps in files/ see only the seam; one platform's side never sees the other's.
-        case $(side_of "$file"):$(side_of "$included") in
-        qt:win32 | win32:qt) fail "$file includes $included (the other toolkit's code)" ;;
-        esac
-        case $file:$included in
-        files/posix/*:files/win32/* | files/win32/*:files/posix/*)
-            fail "$file includes $included (the other platform's side)" ;;
-        files/[!/]*.*:files/posix/* | files/[!/]*.*:files/win32/*)
-            [[ $file == files/*/* ]] || fail "$file includes $included (past the file seam)" ;;
-        esac
+        # The steps in files/ see only the seam; one platform's code never sees another's.
+        from_folder=$(platform_folder_of "$file")
+        to_folder=$(platform_folder_of "$included")
+        if [ -n "$from_folder" ] && [ -n "$to_folder" ] && ! same_platform "$from_folder" "$to_folder"; then
+            fail "$file includes $included (another platform's code)"
+        fi
+        if [[ $file == files/* && -z $from_folder && $to_folder == files/* ]]; then
+            fail "$file includes $included (past the file seam)"
+        fi
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
     if [[ " $toolkit_free " == *" $from "* ]] && grep -Eq "$qt_header" "$file"; then
         fail "$file includes a Qt header ($from builds without Qt)"
     fi
     case $file in
-    shell/*/* | ui/*/* | app/*/* | tests/*/qt/* | tests/*/win32/*) ;;
-    shell/* | ui/* | app/*) # a seam at a layer's root serves both toolkits
+    shell/*/* | ui/*/* | app/*/*) ;;
+    shell/* | ui/* | app/*) # a seam at a layer's root serves every platform
         grep -Eq "$qt_header|$win32_header" "$file" && fail "$file includes a toolkit at the layer's root" ;;
     esac
-    if [ "$(side_of "$file")" = win32 ] && grep -Eq "$qt_header" "$file"; then
-        fail "$file includes a Qt header (Win32 code)"
+    folder=$(platform_folder_of "$file")
+    if [ -n "$folder" ] && [[ $folder != */qt ]] && grep -Eq "$qt_header" "$file"; then
+        fail "$file includes a Qt header (code of ${folder_platforms[$folder]# } outside qt/)"
     fi
-    if [ "$(side_of "$file")" = qt ] && grep -Eiq "$win32_header" "$file"; then
-        fail "$file includes a Win32 header (Qt code)"
+    if [ -n "$folder" ] && [[ " ${folder_platforms[$folder]} " != *" win32 "* ]] &&
+        grep -Eiq "$win32_header" "$file"; then
+        fail "$file includes a Win32 header (code of ${folder_platforms[$folder]# })"
     fi
 done < <(find rules files tools shell ui app tests -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
     sort -z)

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # What building and running need; the test and fuzz tools come only with `test`.
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libfontconfig-dev
     fonts-ipafont-gothic
 )
 test_packages=(
@@ -21,10 +21,11 @@ test_packages=(
     clang clang-format libclang-rt-14-dev
     desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils
     appstream man-db dpkg-dev locales libc-l10n
-    g++-mingw-w64-x86-64-posix wine wine64 nsis zip unzip
+    g++-mingw-w64-x86-64-posix wine wine64 nsis zip unzip osslsigncode openssl python3
 )
-# The Windows download; `test` makes it too and tries it under Wine.
-package_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix nsis zip)
+# The Windows download; `test` makes it too and tries it under Wine. osslsigncode signs it when
+# MRFYC_SIGN_CERT and MRFYC_SIGN_KEY name the publisher's certificate and key (doc/windows.md).
+package_packages=(cmake ninja-build g++-mingw-w64-x86-64-posix nsis zip osslsigncode)
 
 install_missing() {
     local missing=() p
@@ -70,6 +71,12 @@ test)
 package)
     packages=("${package_packages[@]}")
     install_missing
+    # The certificate and key as named from where the command was given.
+    for name in MRFYC_SIGN_CERT MRFYC_SIGN_KEY; do
+        [ -n "${!name:-}" ] || continue
+        path=$(cd "$OLDPWD" && realpath -e "${!name}")
+        export "$name=$path"
+    done
     # The date inside is the last commit's: a new commit must remake the files even when no
     # source changed.
     rm -f dist/mrfyc-*-windows-x64.zip dist/mrfyc-*-windows-x64-setup.exe dist/SHA256SUMS

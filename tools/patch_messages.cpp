@@ -2,9 +2,11 @@
 #include "tools/patch_messages.h"
 
 #include "rules/full_stop.h"
+#include "rules/header_fields.h"
 #include "rules/notice_function.h"
 #include "tools/system.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace mrfyc {
@@ -16,11 +18,9 @@ constexpr std::string_view kProgram = "mrfyc-patch";
 constexpr std::string_view kEnglishHelp =
     "Usage: mrfyc-patch [OPTION]... FILE...\n"
     "Writes the mrfyc header in front of each ミルフィ log FILE (.mrfy or .tmp).\n"
-    "\n"
-    "  --width N       image width, 0 to 65536 (default 900)\n"
-    "  --height N      image height, 0 to 65536 (default 1200)\n"
-    "  --lines N       line count, 0 to 2147483647 (default 6000)\n"
-    "  --quality N     quality, 1 to 9 (default 1)\n"
+    "\n";
+
+constexpr std::string_view kEnglishHelpAfterValues =
     "  --check         only report whether each FILE already begins with a header\n"
     "  --skip-patched  patch only the FILEs that do not begin with a header yet\n"
     "  -h, --help      show this help and exit\n"
@@ -38,11 +38,9 @@ constexpr std::string_view kEnglishHelp =
 constexpr std::string_view kJapaneseHelp =
     "使い方: mrfyc-patch [オプション]... FILE...\n"
     "ミルフィのログ FILE (.mrfy または .tmp) の先頭に mrfyc のヘッダーを書き込みます。\n"
-    "\n"
-    "  --width N       画像の幅、0 から 65536 (既定値 900)\n"
-    "  --height N      画像の高さ、0 から 65536 (既定値 1200)\n"
-    "  --lines N       ライン数、0 から 2147483647 (既定値 6000)\n"
-    "  --quality N     クオリティ、1 から 9 (既定値 1)\n"
+    "\n";
+
+constexpr std::string_view kJapaneseHelpAfterValues =
     "  --check         各 FILE がヘッダーで始まるかどうかを表示するだけで、書き込みません\n"
     "  --skip-patched  まだヘッダーで始まっていない FILE だけを修正します\n"
     "  -h, --help      この説明を表示して終了します\n"
@@ -56,6 +54,37 @@ constexpr std::string_view kJapaneseHelp =
     "あるとき 1、使い方の誤りは 2。--check では、ヘッダーで始まる FILE がなければ 0、あれば 1、\n"
     "調べられない FILE があるときや使い方の誤りは 2、中断された書き換えの復旧待ちの FILE が\n"
     "あるときは 3。\n";
+
+// The words around a value option's range, in one language.
+struct RangeWords
+{
+    std::string_view AfterMeaning;
+    std::string_view To;
+    std::string_view Default;
+};
+
+constexpr RangeWords kEnglishRange{", ", " to ", " (default "};
+constexpr RangeWords kJapaneseRange{"、", " から ", " (既定値 "};
+
+// Where an option's description starts, after the two spaces that indent it.
+constexpr std::size_t kOptionWidth = 16;
+
+// "  --width N       image width, 0 to 65536 (default 900)": one line for each of the fields.
+std::string ValueOptionLines(bool japanese)
+{
+    const RangeWords &words = japanese ? kJapaneseRange : kEnglishRange;
+    std::string lines;
+    for (const HeaderField &field : kHeaderFields) {
+        std::string option = std::string(field.Option) + " N";
+        option.resize(std::max(option.size(), kOptionWidth), ' ');
+        lines.append("  ").append(option);
+        lines.append(japanese ? field.JapaneseMeaning : field.Meaning).append(words.AfterMeaning);
+        lines.append(std::to_string(field.Minimum)).append(words.To);
+        lines.append(std::to_string(field.Maximum)).append(words.Default);
+        lines.append(std::to_string(field.Default)).append(")\n");
+    }
+    return lines;
+}
 
 // The path that one of the window's file texts names, when message is that text.
 std::optional<std::string> PathIn(const std::string &message, std::string (*text)(std::string_view))
@@ -91,7 +120,11 @@ bool NamesFile(const Exception &error, std::string_view file)
 
 std::string_view PatchMessages::Help() const
 {
-    return Japanese() ? kJapaneseHelp : kEnglishHelp;
+    static const std::string english =
+        std::string(kEnglishHelp) + ValueOptionLines(false) + std::string(kEnglishHelpAfterValues);
+    static const std::string japanese =
+        std::string(kJapaneseHelp) + ValueOptionLines(true) + std::string(kJapaneseHelpAfterValues);
+    return Japanese() ? japanese : english;
 }
 
 std::string PatchMessages::Version() const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shell/qt/command_line.h"
 #include "shell/qt/startup.h"
+#include "shell/startup_trace.h"
 
 #include "files/program_directory.h"
 #include "files/rewrite_recovery.h"
@@ -16,6 +17,7 @@
 
 int main(int argc, char *argv[])
 {
+    mrfyc::StartupTrace::Mark("main");
     // A file size limit then fails the patch's write, which is reported, instead of killing the
     // window with the user's values in it.
     std::signal(SIGXFSZ, SIG_IGN);

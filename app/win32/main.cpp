@@ -2,6 +2,7 @@
 #include "files/win32/wide_text.h"
 #include "rules/file_argument.h"
 #include "rules/log_file_selection.h"
+#include "shell/startup_trace.h"
 #include "shell/win32/application.h"
 #include "ui/win32/main_window.h"
 
@@ -17,8 +18,11 @@
 namespace {
 
 // "mrfyc.exe FILE" starts with FILE chosen, as if it had been dropped (Explorer's "Open with").
+// Without arguments the shell's library, which parses them, is not even loaded.
 std::optional<std::string> FileArgument()
 {
+    if (!mrfyc::CommandLineHasArguments(GetCommandLineW()))
+        return std::nullopt;
     int count = 0;
     LPWSTR *arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments)
@@ -40,17 +44,21 @@ std::optional<std::string> FileArgument()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
+    mrfyc::StartupTrace::Mark("wWinMain");
     // The manifest asks for Common Controls 6; their classes are registered here.
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
+    mrfyc::StartupTrace::Mark("common controls");
     // The current log path lives from start to exit, beyond the window that shows it.
     mrfyc::LogFileSelection selection;
     const std::optional<std::string> file = FileArgument();
     std::unique_ptr<mrfyc::TForm1> form;
     return mrfyc::RunProgram(instance, showCommand, [&](HINSTANCE program, HWND owner) {
+        mrfyc::StartupTrace::Mark("owner window made");
         form = std::make_unique<mrfyc::TForm1>(program, owner, selection);
+        mrfyc::StartupTrace::Mark("window built");
         if (file)
             form->OpenFromOutsideLater(*file);
         return form->Handle();

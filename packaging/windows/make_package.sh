@@ -4,8 +4,8 @@
 #   make_package.sh VERSION SOURCE_DIR WORK_DIR OUT_DIR MRFYC_EXE PATCH_EXE
 # OUT_DIR receives mrfyc-VERSION-windows-x64.zip, mrfyc-VERSION-windows-x64-setup.exe and
 # SHA256SUMS. The same programs and sources give the same bytes: every date inside is
-# SOURCE_DATE_EPOCH (from the environment, else the last commit's time), every file's order and
-# mode are fixed.
+# SOURCE_DATE_EPOCH (from the environment, else the last commit's time), the signing time too
+# when the publisher signs (see finish.sh), every file's order and mode are fixed.
 set -euo pipefail
 version=$1 source=$2 work=$3 out=$4 mrfyc=$5 patch=$6
 here=$source/packaging/windows
@@ -24,6 +24,8 @@ rm -rf "$stage"
 mkdir -p "$stage" "$out"
 cp "$mrfyc" "$stage/mrfyc.exe"
 cp "$patch" "$stage/mrfyc-patch.exe"
+bash "$here/finish.sh" "$stage/mrfyc.exe"
+bash "$here/finish.sh" "$stage/mrfyc-patch.exe"
 sed 's/$/\r/' "$source/LICENSE" >"$stage/LICENSE.txt"
 { printf '\357\273\277'; sed "s/@VERSION@/$version/g; s/\$/\r/" "$here/README.txt"; } >"$stage/README.txt"
 files=(mrfyc.exe mrfyc-patch.exe README.txt LICENSE.txt)

@@ -2,7 +2,8 @@
 ; The per-user installer: mrfyc for the user who runs it, in %LOCALAPPDATA%\Programs\mrfyc (no
 ; administrator rights, and a folder the user can write, as "Temp.txt" beside the program needs).
 ; makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DSTAGE=DIR -DICON=FILE -DOUTFILE=FILE mrfyc.nsi
-; STAGE holds the files to install, as make_package.sh lays them out.
+; STAGE holds the files to install, as make_package.sh lays them out; finish.sh beside this script
+; gives the uninstaller its own description and signs both when the publisher signs.
 Unicode true
 Target amd64-unicode
 RequestExecutionLevel user
@@ -15,7 +16,7 @@ ManifestDPIAware true
 !include FileFunc.nsh
 
 !define PRODUCT mrfyc
-!define PUBLISHER "mrfyc"
+!define PUBLISHER "The mrfyc authors"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\mrfyc"
 ; The document type mrfyc opens: the target of "Open with" for *.mrfy and *.tmp.
 !define PROGID "mrfyc.Log"
@@ -25,6 +26,30 @@ ManifestDPIAware true
 ; new one goes here and nowhere else.
 !macro DeleteFilesTheProgramMakes
     Delete "$INSTDIR\Temp.txt"
+!macroend
+
+; Windows can neither replace nor remove a program that runs, so the installer and the uninstaller
+; change nothing while one of mrfyc's runs: the window (its class, from ui/win32/main_window.cpp)
+; or, for mrfyc-patch.exe and a window not up yet, a program that cannot be opened for writing.
+; Retry looks again; Cancel, and a silent run, end with nothing changed and exit code 2.
+!macro WaitUntilMrfycEnds
+  running:
+    FindWindow $0 "mrfycTForm1"
+    IntCmp $0 0 0 in_use in_use
+    !insertmacro GoIfInUse "$INSTDIR\mrfyc.exe" in_use
+    !insertmacro GoIfInUse "$INSTDIR\mrfyc-patch.exe" in_use
+    Goto closed
+  in_use:
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "mrfyc が起動しています。mrfyc と mrfyc-patch をすべて終了してから「再試行」を押してください。" /SD IDCANCEL IDRETRY running
+    Abort
+  closed:
+!macroend
+!macro GoIfInUse FILE LABEL
+    ClearErrors
+    IfFileExists "${FILE}" 0 +4
+    FileOpen $1 "${FILE}" a
+    IfErrors ${LABEL}
+    FileClose $1
 !macroend
 
 ; Takes mrfyc off an extension's "Open with" list, and the keys along with it when nothing else
@@ -46,10 +71,16 @@ BrandingText "mrfyc ${VERSION}"
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1041 "ProductName" "mrfyc"
 VIAddVersionKey /LANG=1041 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=1041 "FileDescription" "mrfyc ${VERSION} セットアップ"
+; The uninstaller is made from the installer and carries its version information, with the
+; description replaced by finish.sh (the same length, so that nothing else moves).
+!define SETUP_DESCRIPTION "mrfyc ${VERSION} のインストーラー"
+!define UNINSTALL_DESCRIPTION "mrfyc ${VERSION} アンインストール"
+VIAddVersionKey /LANG=1041 "FileDescription" "${SETUP_DESCRIPTION}"
 VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1041 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT ライセンス"
+VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (c) the mrfyc authors, MIT ライセンス"
+!uninstfinalize 'bash "${__FILEDIR__}/finish.sh" "%1" "${SETUP_DESCRIPTION}" "${UNINSTALL_DESCRIPTION}"' = 0
+!finalize 'bash "${__FILEDIR__}/finish.sh" "%1"' = 0
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -66,6 +97,9 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT ライセンス"
 !insertmacro MUI_LANGUAGE "Japanese"
 
 Section "mrfyc"
+    !insertmacro WaitUntilMrfycEnds
+    ; An upgrade leaves .mrfy's double click as the user's Windows has it now.
+    ReadRegStr $2 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
     SetOutPath "$INSTDIR"
     File "${STAGE}\mrfyc.exe"
     File "${STAGE}\mrfyc-patch.exe"
@@ -79,10 +113,11 @@ Section "mrfyc"
     WriteRegStr HKCU "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\mrfyc.exe,0"
     WriteRegStr HKCU "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\mrfyc.exe" "%1"'
     WriteRegNone HKCU "${CLASSES}\.mrfy\OpenWithProgids" "${PROGID}"
-    ; *.mrfy opens with mrfyc on a double click only where nothing else has claimed it; *.tmp
-    ; belongs to everyone and only lists mrfyc among its "Open with" programs.
+    ; *.mrfy opens with mrfyc on a double click only where nothing else has claimed it, and only
+    ; on the first installation; *.tmp belongs to everyone and only lists mrfyc among its "Open
+    ; with" programs.
     ReadRegStr $0 HKCR ".mrfy" ""
-    StrCmp $0 "" 0 +2
+    StrCmp $0$2 "" 0 +2
         WriteRegStr HKCU "${CLASSES}\.mrfy" "" "${PROGID}"
     WriteRegNone HKCU "${CLASSES}\.tmp\OpenWithProgids" "${PROGID}"
 
@@ -105,14 +140,7 @@ SectionEnd
 ; What the section above put there and nothing else: the user's own files in the folder stay,
 ; and so does the folder then.
 Section "Uninstall"
-    ; Windows cannot remove a program that runs: rather than leave mrfyc.exe behind alone, nothing
-    ; is removed until the user has closed the window (its class, from ui/win32/main_window.cpp).
-  running:
-    FindWindow $0 "mrfycTForm1"
-    IntCmp $0 0 closed
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "mrfyc が起動しています。mrfyc を終了してから「再試行」を押してください。" /SD IDCANCEL IDRETRY running
-    Abort
-  closed:
+    !insertmacro WaitUntilMrfycEnds
     Delete "$INSTDIR\mrfyc.exe"
     Delete "$INSTDIR\mrfyc-patch.exe"
     Delete "$INSTDIR\README.txt"

@@ -24,10 +24,6 @@ namespace mrfyc {
 
 namespace {
 
-constexpr QStringView kBaseString = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr QStringView kOkCaption = u"OK";
-constexpr QStringView kClipboardErrorText = u"クリップボードを開くことができません";
-
 // Measured when the first dialog of the run is built and kept, also across font changes.
 std::optional<int> &CachedCaptionWidth()
 {
@@ -39,7 +35,8 @@ int CaptionWidth(const QFontMetrics &metrics)
 {
     auto &cached = CachedCaptionWidth();
     if (!cached)
-        cached = metrics.size(Qt::TextSingleLine, kOkCaption.toString()).width() + 8;
+        cached = metrics.size(Qt::TextSingleLine, QString::fromUtf8(kOkCaption)).width() +
+                 kCaptionPadding;
     return *cached;
 }
 
@@ -80,7 +77,7 @@ TMessageForm::TMessageForm(const QString &text, const QString &caption, QWidget 
     m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_message->setText(text);
 
-    m_okButton = new QPushButton(kOkCaption.toString(), this);
+    m_okButton = new QPushButton(QString::fromUtf8(kOkCaption), this);
     m_okButton->setObjectName(QStringLiteral("OK"));
     m_okButton->setFont(font);
     m_okButton->setDefault(true);
@@ -100,7 +97,7 @@ MessageMetrics TMessageForm::Measure(const QFont &font, const QString &text)
 {
     const QFontMetrics metrics(font);
     MessageMetrics result;
-    result.ax = metrics.horizontalAdvance(kBaseString.toString()) / 52;
+    result.ax = BaseWidth(metrics.horizontalAdvance(QString::fromUtf8(kBaseString)));
     result.ay = metrics.height();
     const QRect limit(0, 0, PrimaryScreenWidth() / 2, 0);
     result.text = FromQt(
@@ -263,7 +260,7 @@ bool TMessageForm::HandleKey(const QKeyEvent &event)
 void TMessageForm::CopyToClipboard()
 {
     if (!WriteToClipboard(ContentText()))
-        throw Exception(kClipboardErrorText.toString().toLocal8Bit().toStdString());
+        throw Exception(QString::fromUtf8(kClipboardErrorText).toLocal8Bit().toStdString());
 }
 
 } // namespace mrfyc

@@ -5,19 +5,26 @@
 #include "rules/errors.h"
 #include "shell/qt/application.h"
 #include "shell/qt/command_line.h"
+#include "shell/startup_trace.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <dlfcn.h>
+#ifdef MRFYC_HAS_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <thread>
 
 namespace mrfyc {
 
@@ -118,6 +125,61 @@ void CheckPluginFolders(const QString &own)
         QCoreApplication::setLibraryPaths({own});
 }
 
+// Fontconfig reads its configuration (some hundred XML files) the first time a font is resolved,
+// which is while the window is built. Read on a second thread while the application connects to
+// the display, it is ready when the window needs it. Fontconfig reads the environment meanwhile, so
+// nothing may change the environment while it runs: the program's own changes come before it
+// starts, and the one change Qt makes while the application starts (it takes a desktop's start-up
+// notification id or activation token out of the environment) is avoided by reading in line when
+// there is one.
+class FontConfigurationLoad
+{
+public:
+    FontConfigurationLoad()
+    {
+#ifdef MRFYC_HAS_FONTCONFIG
+        if (qEnvironmentVariableIsEmpty("DESKTOP_STARTUP_ID") &&
+            qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"))
+            m_thread = std::thread([] { FcInit(); });
+#endif
+    }
+    ~FontConfigurationLoad()
+    {
+        Wait();
+    }
+    FontConfigurationLoad(const FontConfigurationLoad &) = delete;
+    FontConfigurationLoad &operator=(const FontConfigurationLoad &) = delete;
+
+    void Wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+};
+
+// With the start-up trace on: marks the window's first expose and, once the loop is back, the
+// end of the frame drawn for it.
+class FirstFrameMark : public QObject
+{
+public:
+    explicit FirstFrameMark(QWindow *window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            StartupTrace::Mark("window exposed");
+            QTimer::singleShot(0, [] { StartupTrace::Mark("first frame drawn"); });
+            deleteLater();
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 std::string StartupFailureText(const std::exception_ptr &error)
@@ -149,12 +211,22 @@ int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createM
     std::unique_ptr<QWidget> mainWindow;
     try {
         const StartupMessageGuard fatalMessagesFailTheStart;
+        StartupTrace::Mark("run");
         const QString pluginFolder = KeepPluginsToQtsOwnFolder();
+        FontConfigurationLoad fontConfiguration;
         application = std::make_unique<TApplication>(qtArgc, argv);
         CheckPluginFolders(pluginFolder);
+        StartupTrace::Mark("application made");
+        fontConfiguration.Wait();
+        StartupTrace::Mark("font configuration read");
         argc = RejoinFileArguments(argc, argv, optionsEnd, qtArgc);
         mainWindow.reset(createMainWindow());
+        StartupTrace::Mark("window built");
         mainWindow->show();
+        StartupTrace::Mark("window shown");
+        // The expose comes through the loop, after the window exists.
+        if (StartupTrace::Enabled())
+            new FirstFrameMark(mainWindow->windowHandle());
     } catch (...) {
         const std::string text = StartupFailureText(std::current_exception());
         mainWindow.reset();

@@ -2,6 +2,7 @@
 #include "shell/win32/application.h"
 
 #include "rules/errors.h"
+#include "shell/startup_trace.h"
 #include "shell/win32/error_report.h"
 #include "shell/win32/message_loop.h"
 #include "shell/win32/resource_ids.h"
@@ -205,6 +206,7 @@ int RunProgram(HINSTANCE instance, int showCommand,
         Subclass<Program>::Attach(mainWindow, &program);
         GiveIconIfNone(mainWindow);
         ShowProgram(program.owner, mainWindow, showCommand);
+        StartupTrace::Mark("shown and painted");
     } catch (...) {
         const std::string text = StartupFailureText(std::current_exception());
         Shutdown();

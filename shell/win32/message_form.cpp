@@ -20,9 +20,6 @@ namespace mrfyc {
 
 namespace {
 
-constexpr wchar_t kBaseString[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr wchar_t kOkCaption[] = L"OK";
-constexpr char kClipboardErrorText[] = "クリップボードを開くことができません";
 constexpr int kMessageId = 100;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -38,9 +35,10 @@ int CaptionWidth(HDC dc)
 {
     auto &cached = CachedCaptionWidth();
     if (!cached) {
+        const std::wstring caption = win32::ToWideShown(kOkCaption);
         SIZE extent{};
-        GetTextExtentPoint32W(dc, kOkCaption, 2, &extent);
-        cached = extent.cx + 8;
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+        cached = extent.cx + kCaptionPadding;
     }
     return *cached;
 }
@@ -149,9 +147,10 @@ TMessageForm::TMessageForm(const std::wstring &text, const std::wstring &caption
     m_message = CreateWindowExW(
         0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
         m_handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMessageId)), instance, nullptr);
-    m_okButton = CreateWindowExW(
-        0, L"BUTTON", kOkCaption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0,
-        m_handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
+    m_okButton =
+        CreateWindowExW(0, L"BUTTON", win32::ToWideShown(kOkCaption).c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, m_handle,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
     CreateFont();
     LayOut(text);
 }
@@ -174,9 +173,10 @@ void TMessageForm::CreateFont()
 MessageMetrics TMessageForm::Measure(HDC dc, const std::wstring &text)
 {
     MessageMetrics metrics;
+    const std::wstring baseString = win32::ToWideShown(kBaseString);
     SIZE base{};
-    GetTextExtentPoint32W(dc, kBaseString, 52, &base);
-    metrics.ax = base.cx / 52;
+    GetTextExtentPoint32W(dc, baseString.c_str(), static_cast<int>(baseString.size()), &base);
+    metrics.ax = BaseWidth(base.cx);
     metrics.ay = base.cy;
     RECT bounds{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
     const int length = text.size() > INT_MAX ? INT_MAX : static_cast<int>(text.size());
@@ -286,7 +286,7 @@ bool TMessageForm::PreviewKey(const MSG &message)
 void TMessageForm::CopyToClipboard()
 {
     if (!WriteToClipboard(ContentText()))
-        throw Exception(kClipboardErrorText);
+        throw Exception(std::string(kClipboardErrorText));
 }
 
 } // namespace mrfyc

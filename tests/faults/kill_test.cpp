@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -43,27 +42,16 @@ std::uint64_t LogSize()
 // there is none. A temporary file made with O_TMPFILE shows up as "folder/#inode (deleted)".
 long long TempSizeSeenIn(pid_t pid, const std::string &folder, const std::string &log)
 {
-    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-    DIR *stream = ::opendir(fds.c_str());
-    if (stream == nullptr)
-        return -1;
     long long size = -1;
-    while (const dirent *entry = ::readdir(stream)) {
-        const std::string fd = fds + "/" + entry->d_name;
-        char target[4096];
-        const ssize_t n = ::readlink(fd.c_str(), target, sizeof target - 1);
-        if (n <= 0)
-            continue;
-        const std::string link(target, static_cast<std::size_t>(n));
-        if (link.rfind(folder + "/", 0) != 0 || link == log)
+    for (const OpenFile &file : OpenFiles(pid)) {
+        if (file.Target.rfind(folder + "/", 0) != 0 || file.Target == log)
             continue;
         struct stat info
         {
         };
-        if (::stat(fd.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (::stat(file.Descriptor.c_str(), &info) == 0 && S_ISREG(info.st_mode))
             size = std::max<long long>(size, info.st_size);
     }
-    ::closedir(stream);
     return size;
 }
 
@@ -78,23 +66,7 @@ struct KillPoint
 // forks short-lived helpers of its own, so the program tells which).
 pid_t PatchingProcess(pid_t child, const std::string &program, bool traced)
 {
-    if (!traced)
-        return child;
-    const std::string children =
-        "/proc/" + std::to_string(child) + "/task/" + std::to_string(child) + "/children";
-    for (;;) {
-        std::ifstream list(children);
-        for (pid_t pid = -1; list >> pid;) {
-            char exe[4096];
-            const std::string link = "/proc/" + std::to_string(pid) + "/exe";
-            const ssize_t n = ::readlink(link.c_str(), exe, sizeof exe);
-            if (n > 0 && std::string(exe, static_cast<std::size_t>(n)) == program)
-                return pid;
-        }
-        int ignored = 0;
-        if (!list.is_open() || ::waitpid(child, &ignored, WNOHANG) == child)
-            return -1;
-    }
+    return traced ? ChildRunning(child, program) : child;
 }
 
 // Watches the temporary file grow and kills the patch at the point. Busy polling on purpose: the

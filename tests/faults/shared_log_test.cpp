@@ -161,43 +161,13 @@ TEST_F(SharedLog, TwoPatchersAtOnceEachReportedHeaderIsInTheLog)
 
 // --- A newer version saved while the log is patched ---------------------------------------------
 
-// How many descriptors of a process have path open, as /proc shows them.
+// How many descriptors of a process have path open.
 int CountOpen(pid_t pid, const std::string &path)
 {
-    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-    std::vector<std::string> names;
-    try {
-        names = ListFolder(fds);
-    } catch (const std::runtime_error &) {
-        return 0; // not started yet, or ended
-    }
     int count = 0;
-    for (const std::string &name : names) {
-        char target[4096];
-        const ssize_t n = ::readlink((fds + "/" + name).c_str(), target, sizeof target);
-        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == path)
-            ++count;
-    }
+    for (const OpenFile &file : OpenFiles(pid))
+        count += file.Target == path ? 1 : 0;
     return count;
-}
-
-// The process strace started, once it runs the program.
-pid_t TracedProcess(pid_t tracer, const std::string &program)
-{
-    const std::string children =
-        "/proc/" + std::to_string(tracer) + "/task/" + std::to_string(tracer) + "/children";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream list(children);
-        for (pid_t pid = -1; list >> pid;) {
-            char exe[4096];
-            const std::string link = "/proc/" + std::to_string(pid) + "/exe";
-            const ssize_t n = ::readlink(link.c_str(), exe, sizeof exe);
-            if (n > 0 && std::string(exe, static_cast<std::size_t>(n)) == program)
-                return pid;
-        }
-    }
-    return -1;
 }
 
 // Another program saves the log by renaming a new version over it while the patch copies the
@@ -214,7 +184,7 @@ TEST_F(SharedLog, NewerVersionSavedMeanwhileIsKept)
     const Child tracer =
         StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
                     "inject=fdatasync:delay_enter=5000000", scratch.Patcher(), log});
-    const pid_t patcher = TracedProcess(tracer.Pid, scratch.Patcher());
+    const pid_t patcher = ChildRunning(tracer.Pid, scratch.Patcher());
     ASSERT_GT(patcher, 0) << "the patcher did not start";
     bool opened = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -252,7 +222,7 @@ TEST(SwappedFolder, PatchStaysWithTheFileItOpened)
     const Child tracer = StartChild({"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-e",
                                      "inject=flock:delay_enter=3000000:when=2", scratch.Patcher(),
                                      folder + "/a.mrfy"});
-    const pid_t patcher = TracedProcess(tracer.Pid, scratch.Patcher());
+    const pid_t patcher = ChildRunning(tracer.Pid, scratch.Patcher());
     ASSERT_GT(patcher, 0) << "the patcher did not start";
     bool opened = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

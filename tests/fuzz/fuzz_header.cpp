@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The header text for any four 32-bit values: seven CR LF lines that read back to the same values.
+// The header text for any four 32-bit values: seven CR LF lines that read back to the same values
+// and are recognised as a header.
 #include "rules/header_settings.h"
 
 #include <charconv>
@@ -76,5 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Require(ReadValue(lines[6], "quality=") == settings.Quality);
     // 99 bytes when every value has one digit, 139 with four times -2147483648.
     Require(text.size() >= 99 && text.size() <= 139);
+    // and the reader takes it for a header.
+    Require(mrfyc::BeginsWithHeader(text));
     return 0;
 }

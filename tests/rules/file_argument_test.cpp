@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 #include <string>
 #include <vector>
 
@@ -50,6 +56,44 @@ INSTANTIATE_TEST_SUITE_P(
                       ArgumentCase{"OnlyOptions", {"-x", "--"}, 0},
                       ArgumentCase{"EmptySkipped", {"", "a.tmp"}, 2},
                       ArgumentCase{"LoneDashIsAName", {"-"}, 1}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A Windows command line and whether CommandLineToArgvW finds arguments after the program's name.
+struct CommandLineCase
+{
+    const char *name;
+    const wchar_t *line;
+    bool arguments;
+};
+
+class CommandLineTest : public ::testing::TestWithParam<CommandLineCase>
+{
+};
+
+TEST_P(CommandLineTest, ArgumentsAfterTheProgramName)
+{
+    EXPECT_EQ(CommandLineHasArguments(GetParam().line), GetParam().arguments);
+#ifdef _WIN32
+    int count = 0;
+    LPWSTR *split = CommandLineToArgvW(GetParam().line, &count);
+    ASSERT_NE(split, nullptr);
+    LocalFree(split);
+    EXPECT_EQ(count > 1, GetParam().arguments) << "as CommandLineToArgvW splits it";
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, CommandLineTest,
+    ::testing::Values(
+        CommandLineCase{"Empty", L"", false}, CommandLineCase{"NameOnly", L"C:\\mrfyc.exe", false},
+        CommandLineCase{"TrailingBlanks", L"mrfyc.exe \t ", false},
+        CommandLineCase{"QuotedNameWithBlank", L"\"C:\\My Tools\\mrfyc.exe\"  ", false},
+        CommandLineCase{"UnclosedQuote", L"\"C:\\My Tools\\mrfyc.exe a.mrfy", false},
+        CommandLineCase{"File", L"mrfyc.exe a.mrfy", true},
+        CommandLineCase{"AfterTab", L"mrfyc.exe\ta.mrfy", true},
+        CommandLineCase{"AfterQuotedName", L"\"C:\\My Tools\\mrfyc.exe\" \"a b.mrfy\"", true},
+        CommandLineCase{"GluedToQuotedName", L"\"mrfyc.exe\"a.mrfy", true},
+        CommandLineCase{"EmptyQuotedArgument", L"mrfyc.exe \"\"", true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

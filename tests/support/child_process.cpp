@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -151,6 +152,60 @@ ChildResult RunPatcher(const PatcherFolder &folder, const std::vector<std::strin
     std::vector<std::string> argv{folder.Patcher()};
     argv.insert(argv.end(), paths.begin(), paths.end());
     return RunChild(argv, options);
+}
+
+namespace {
+
+// Where the link at path points, or nothing.
+std::string LinkTarget(const std::string &path)
+{
+    char target[4096];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+// Ended, without reaping it: its exit status is still its waiter's.
+bool HasEnded(pid_t pid)
+{
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           info.si_pid == pid;
+}
+
+} // namespace
+
+pid_t ChildRunning(pid_t parent, const std::string &program, std::chrono::milliseconds timeout)
+{
+    const std::string self = std::to_string(parent);
+    const std::string children = "/proc/" + self + "/task/" + self + "/children";
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline && !HasEnded(parent)) {
+        std::ifstream list(children);
+        if (!list.is_open())
+            return -1;
+        for (pid_t pid = -1; list >> pid;)
+            if (LinkTarget("/proc/" + std::to_string(pid) + "/exe") == program)
+                return pid;
+    }
+    return -1;
+}
+
+std::vector<OpenFile> OpenFiles(pid_t pid)
+{
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    std::vector<std::string> names;
+    try {
+        names = ListFolder(fds);
+    } catch (const std::runtime_error &) {
+        return {}; // not started yet, or ended
+    }
+    std::vector<OpenFile> files;
+    for (const std::string &name : names) {
+        OpenFile file{fds + "/" + name, LinkTarget(fds + "/" + name)};
+        if (!file.Target.empty())
+            files.push_back(std::move(file));
+    }
+    return files;
 }
 
 bool StraceWorks()

@@ -51,6 +51,20 @@ ChildResult RunChild(const std::vector<std::string> &argv, const ChildOptions &o
 ChildResult RunPatcher(const PatcherFolder &folder, const std::vector<std::string> &paths,
                        const ChildOptions &options = {});
 
+// The child of parent (as /proc lists it) that runs program: for a tracer such as strace, which
+// also starts short-lived helpers of its own. -1 when parent ends first or none runs program
+// within timeout.
+pid_t ChildRunning(pid_t parent, const std::string &program,
+                   std::chrono::milliseconds timeout = std::chrono::minutes(1));
+
+// The files a process has open, as /proc shows them; none once it has ended.
+struct OpenFile
+{
+    std::string Descriptor; // "/proc/PID/fd/N", which stat follows to the file
+    std::string Target;     // where its link points
+};
+std::vector<OpenFile> OpenFiles(pid_t pid);
+
 // Whether strace can trace and inject here (ptrace may be forbidden in a container).
 bool StraceWorks();
 

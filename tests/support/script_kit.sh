@@ -35,16 +35,30 @@ check_patched_log() {
     }
 }
 
+# How a script reports a check that does not hold. Both print "FAIL: MESSAGE" on standard error,
+# with "(context)" after FAIL while the script's check_context is set, then run the script's own
+# on_failure when it has one (to show its logs, take a screenshot, stop what it started).
+# fail MESSAGE: the script cannot go on; it ends with exit code 1.
+fail() {
+    report_failure "$@"
+    exit 1
+}
+# failed MESSAGE: the script goes on with its other checks; counted in failures.
+failed() {
+    report_failure "$@"
+    failures=$((${failures:-0} + 1))
+}
+report_failure() {
+    echo "FAIL${check_context:+ ($check_context)}: $*" >&2
+    if declare -F on_failure >/dev/null; then on_failure; fi
+}
+
 # For scripts of many checks on one program ($1): program, a scratch folder dir removed on exit,
-# and failed, which reports a check and counts it in failures.
+# and failures, the count of failed checks.
 start_checks() {
     # shellcheck disable=SC2034 # used by the sourcing script
     program=$1
     dir=$(mktemp -d)
     trap 'rm -rf "$dir"' EXIT
     failures=0
-}
-failed() {
-    echo "FAIL $*"
-    failures=$((failures + 1))
 }

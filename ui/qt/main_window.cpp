@@ -7,19 +7,25 @@
 #include "rules/main_window_layout.h"
 #include "rules/put_command.h"
 #include "shell/qt/notice.h"
+#include "shell/qt/qt_geometry.h"
 #include "ui/qt/layout_scaling.h"
 #include "ui/qt/menu_access_key.h"
 #include "ui/qt/open_file_dialog.h"
+#include "ui/qt/spin_edit.h"
+#include "ui/qt/window_font.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QUrl>
 
 #include <algorithm>
@@ -32,33 +38,6 @@ namespace {
 // The layout was made for the screen, font and outer rectangle of rules/main_window_layout.h.
 const QPoint kOuterPosition(kMainWindowOuter.Left, kMainWindowOuter.Top);
 const QSize kOuterSize(kMainWindowOuter.Width, kMainWindowOuter.Height);
-
-// The window font's families, in the order they are tried. IPAPGothic, installed with the
-// program, has the metrics of ＭＳ Ｐゴシック and comes first: a family that is missing costs a
-// fontconfig search every time the font is resolved, and at start-up each such search shows.
-// Then ＭＳ Ｐゴシック itself, other Japanese sans-serif faces, and whatever sans-serif fontconfig
-// offers, with Qt's fallback for the glyphs.
-QStringList WindowFamilies()
-{
-    return {QStringLiteral("IPAPGothic"), QStringLiteral("ＭＳ Ｐゴシック"),
-            QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
-            QStringLiteral("sans-serif")};
-}
-
-QFont WindowFont(int fontHeight)
-{
-    QFont font;
-    font.setFamilies(WindowFamilies());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(-fontHeight);
-    return font;
-}
-
-// The cell height of "0": what the layout calls its text height.
-int TextHeight(const QFont &font)
-{
-    return QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("0")).height();
-}
 
 std::optional<QString> FirstLocalFile(const QMimeData *mimeData)
 {
@@ -77,6 +56,14 @@ std::string ToBytes(const QString &path)
     return QFile::encodeName(path).toStdString();
 }
 
+template <typename Control> Control *NewControl(const ControlPlace &place, QWidget *parent)
+{
+    auto *control = new Control(parent);
+    control->setObjectName(QString::fromUtf8(place.Name));
+    control->setGeometry(ToQt(place.Bounds));
+    return control;
+}
+
 } // namespace
 
 TForm1::TForm1(LogFileSelection &selection, QWidget *parent)
@@ -85,12 +72,9 @@ TForm1::TForm1(LogFileSelection &selection, QWidget *parent)
     // Before the controls exist, so that each takes the font once rather than again when the
     // window's font reaches it.
     setFont(WindowFont(kDesignFontHeight));
-    setupUi(this);
-    // The height caption keeps its layout name; its member is named apart from QWidget::height().
-    lblHeight->setObjectName(QStringLiteral("height"));
+    CreateControls();
     OpenDialog1 = new OpenFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setFilter(QStringLiteral("ミルフィログファイル (*.tmp *.mrfy)"));
 
     ApplyWindowLook();
     const QScreen *onScreen = screen();
@@ -101,16 +85,12 @@ TForm1::TForm1(LogFileSelection &selection, QWidget *parent)
         Open, &QAction::triggered, this, [this] { OpenClick(); });
     connect(btnPut, &QPushButton::clicked, this, [this] { btnPutClick(); });
     btnPut->installEventFilter(this);
-    // Drops anywhere on the window belong to the window, not to the field under the pointer.
-    for (QWidget *field : {UdH, UdW, Udl, UdQ})
-        field->setAcceptDrops(false);
-    // Each caption names its field, for the keyboard and for assistive technology.
-    for (const auto &[caption, field] : {std::pair<QLabel *, QWidget *>{lblHeight, UdH},
-                                         {lblw, UdW},
-                                         {Label3, Udl},
-                                         {Label1, UdQ}}) {
-        caption->setBuddy(field);
-        field->setAccessibleName(caption->text());
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index) {
+        // Drops anywhere on the window belong to the window, not to the field under the pointer.
+        m_fields[index]->setAcceptDrops(false);
+        // Each caption names its field, for the keyboard and for assistive technology.
+        m_captions[index]->setBuddy(m_fields[index]);
+        m_fields[index]->setAccessibleName(m_captions[index]->text());
     }
 
     ShowSelection();
@@ -130,7 +110,72 @@ void TForm1::OpenClick()
 
 THeaderSettings TForm1::FieldValues() const
 {
-    return {UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
+    THeaderSettings values;
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
+        values.Field(static_cast<HeaderFieldIndex>(index)) = m_fields[index]->Value();
+    return values;
+}
+
+void TForm1::CreateControls()
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+    Open = new QAction(QString::fromUcs4(kOpenCommandCaption.data(),
+                                         static_cast<qsizetype>(kOpenCommandCaption.size())),
+                       this);
+    Open->setObjectName(QStringLiteral("Open"));
+    ScrollBox = new QScrollArea(this);
+    ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
+    ScrollBox->setFocusPolicy(Qt::NoFocus);
+    ScrollBox->setFrameShape(QFrame::NoFrame);
+    ScrollBox->setWidgetResizable(true);
+    ClientArea = new QWidget();
+    ClientArea->setObjectName(QStringLiteral("ClientArea"));
+    ClientArea->setAutoFillBackground(true);
+    // Labels first, then the tab stops in their order, so that the focus chain follows it.
+    CreateLabels();
+    CreateTabStops();
+    ScrollBox->setWidget(ClientArea);
+    setCentralWidget(ScrollBox);
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    setMenuBar(MainMenu1);
+    MainMenu1->addAction(Open);
+}
+
+void TForm1::CreateLabels()
+{
+    for (std::size_t index = 0; index < kLabels.size(); ++index) {
+        auto *label = NewControl<QLabel>(kLabels[index], ClientArea);
+        label->setAutoFillBackground(true);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setText(QString::fromUtf8(kLabels[index].Text));
+        if (const std::optional<HeaderFieldIndex> field = FieldAtStop(index)) {
+            m_captions[*field] = label;
+        } else {
+            lblFile = label;
+            lblFile->setWordWrap(true);
+        }
+    }
+}
+
+void TForm1::CreateTabStops()
+{
+    btnPut = NewControl<QPushButton>(kTabStops[kButtonStop], ClientArea);
+    btnPut->setText(QString::fromUtf8(kTabStops[kButtonStop].Text));
+    // No default button: Enter clicks it only while it has the focus.
+    btnPut->setAutoDefault(false);
+    for (std::size_t index = 0; index < kTabStops.size(); ++index) {
+        const std::optional<HeaderFieldIndex> field = FieldAtStop(index);
+        if (!field)
+            continue;
+        auto *spin = NewControl<TSpinEdit>(kTabStops[index], ClientArea);
+        spin->setMaxValue(kHeaderFields[*field].Maximum);
+        spin->setMinValue(kHeaderFields[*field].Minimum);
+        spin->setValue(kHeaderFields[*field].Default);
+        m_fields[*field] = spin;
+    }
 }
 
 void TForm1::btnPutClick()
@@ -216,7 +261,7 @@ void TForm1::SetUpMenu()
 void TForm1::FitLabelsAndScrollArea()
 {
     // The captions take the size of their text; the file label keeps its box.
-    for (QLabel *caption : {lblHeight, lblw, Label3, Label1})
+    for (QLabel *caption : m_captions)
         caption->resize(caption->sizeHint());
     // The scroll bars appear once the client area is smaller than what the controls reach.
     QRect reach;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/qt/open_file_dialog.h"
 
+#include "rules/log_file_selection.h"
 #include "rules/message_layout.h"
 #include "shell/qt/qt_geometry.h"
 
@@ -43,6 +44,16 @@ void DetachCompleters(QFileDialog &dialog)
         completer->setWidget(nullptr);
 }
 
+// "description (pattern pattern ...)", as a Qt name filter is written.
+QString LogFileFilter()
+{
+    QStringList patterns;
+    for (const std::string_view pattern : kLogFilePatterns)
+        patterns << QString::fromUtf8(pattern);
+    return QString::fromUtf8(kLogFileFilterName) + QStringLiteral(" (") + patterns.join(u' ') +
+           u')';
+}
+
 } // namespace
 
 OpenFileDialog::OpenFileDialog(QObject *parent) : QObject(parent) {}
@@ -63,7 +74,7 @@ bool OpenFileDialog::Execute(QWidget *owner)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name that does not exist is taken too; opening it is the patch's business.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(m_filter);
+    dialog.setNameFilter(LogFileFilter());
     if (!m_fileName.isEmpty())
         dialog.selectFile(m_fileName);
     dialog.setWindowModality(Qt::ApplicationModal);

@@ -23,13 +23,12 @@ class OpenFileDialog : public QObject
 
 public:
     // Test seam: answers in place of the user, given the dialog as it would have been shown
-    // (filter, preselected file and position already set). nullopt cancels.
+    // (the log files' filter, preselected file and position already set). nullopt cancels.
     using Answerer = std::function<std::optional<QString>(QFileDialog &dialog)>;
 
     explicit OpenFileDialog(QObject *parent = nullptr);
     ~OpenFileDialog() override;
 
-    void setFilter(const QString &filter) { m_filter = filter; }
     QString FileName() const { return m_fileName; }
 
     // Shows the dialog modally over owner. True when the user confirmed a file, which FileName
@@ -47,7 +46,6 @@ private:
     // The last dialog stays (hidden) until the next one: keys that the window system still sends
     // to it once it is closed are passed on to the window in front instead of being lost.
     QPointer<QFileDialog> m_dialog;
-    QString m_filter;
     QString m_fileName;
     Answerer m_answerer;
 };

@@ -21,6 +21,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -31,6 +32,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"mrfycTForm1";
 constexpr UINT_PTR kKeySubclassId = 1;
 constexpr UINT kOpenFromOutside = WM_APP + 1;
+constexpr UINT kCreateFileTip = WM_APP + 2;
 constexpr int kLineScroll = 8;
 
 // Control identifiers; none is IDOK or IDCANCEL, so that a dialog manager's Enter or Esc in a
@@ -59,16 +61,6 @@ std::wstring WideFromUtf32(const std::u32string &text)
         }
     }
     return wide;
-}
-
-const HeaderField &FieldOf(std::string_view control)
-{
-    const auto found =
-        std::find_if(kHeaderFields.begin(), kHeaderFields.end(),
-                     [control](const HeaderField &f) { return f.Control == control; });
-    if (found == kHeaderFields.end())
-        throw std::logic_error("no header field for a spin field of the layout");
-    return *found;
 }
 
 bool ModifierHeld()
@@ -103,7 +95,6 @@ void TForm1::BuildContents()
     CreateControls(layout);
     SetUpMenu();
     ShowSelection();
-    DragAcceptFiles(m_handle, TRUE);
 }
 
 void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
@@ -114,7 +105,9 @@ void TForm1::CreateWindowFrame(HINSTANCE instance, HWND owner)
               .Icon = ApplicationIcon(GetSystemMetrics(SM_CXICON)),
               .SmallIcon = ApplicationIcon(GetSystemMetrics(SM_CXSMICON))});
     const Rect &outer = kMainWindowOuter;
-    m_window.Reset(Create(0, kClassName, Wide(kMainWindowCaption).c_str(),
+    // A drop target from the start: the style is all DragAcceptFiles would set, and the shell's
+    // library is then loaded only once something is dropped.
+    m_window.Reset(Create(WS_EX_ACCEPTFILES, kClassName, Wide(kMainWindowCaption).c_str(),
                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left, outer.Top, outer.Width,
                           outer.Height, owner, instance));
     if (!m_handle)
@@ -125,8 +118,8 @@ void TForm1::CreateControls(const ScaledMainWindow &layout)
 {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_handle, GWLP_HINSTANCE));
     // Created in tab order, so that the window's own child order agrees with it.
-    const Rect &button = layout.TabStops[0];
-    btnPut = CreateWindowExW(0, L"BUTTON", Wide(kTabStops[0].Text).c_str(),
+    const Rect &button = layout.TabStops[kButtonStop];
+    btnPut = CreateWindowExW(0, L"BUTTON", Wide(kTabStops[kButtonStop].Text).c_str(),
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, button.Left,
                              button.Top, button.Width, button.Height, m_handle,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), instance,
@@ -136,44 +129,62 @@ void TForm1::CreateControls(const ScaledMainWindow &layout)
     SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     Subclass<TForm1>::Attach(btnPut, this, kKeySubclassId);
 
-    std::unique_ptr<TSpinEdit> *fields[] = {&UdH, &UdW, &Udl, &UdQ};
-    for (std::size_t index = 1; index < kTabStops.size(); ++index) {
-        const ControlPlace &place = kTabStops[index];
-        const HeaderField &field = FieldOf(place.Name);
+    CreateFields(layout);
+    CreateLabels(layout);
+    // Each caption names its field, for screen readers.
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
+        m_fields[index]->SetAccessibleName(m_captions[index]->Text());
+    MeasureContent();
+    // The tip is needed only once the pointer rests on the label: it is made after the first
+    // paint, before a file handed over from outside is taken.
+    PostMessageW(m_handle, kCreateFileTip, 0, 0);
+    UpdateScrollRange();
+}
+
+void TForm1::CreateFields(const ScaledMainWindow &layout)
+{
+    for (std::size_t index = 0; index < kTabStops.size(); ++index) {
+        const std::optional<HeaderFieldIndex> field = FieldAtStop(index);
+        if (!field)
+            continue;
+        const HeaderField &row = kHeaderFields[*field];
         auto spin = std::make_unique<TSpinEdit>(
             m_handle, kFirstFieldId + static_cast<int>(index) - 1, layout.TabStops[index]);
-        spin->Button().SetPixelsPerInch(m_pixelsPerInch);
+        // At the design scale the arrow pair already has its size and glyphs.
+        if (m_pixelsPerInch != kDesignPixelsPerInch)
+            spin->Button().SetPixelsPerInch(m_pixelsPerInch);
         spin->SetFont(m_font.Get());
-        spin->SetMinValue(field.Minimum);
-        spin->SetMaxValue(field.Maximum);
-        spin->SetValue(field.Default);
+        spin->SetMinValue(row.Minimum);
+        spin->SetMaxValue(row.Maximum);
+        spin->SetValue(row.Default);
         Subclass<TForm1>::Attach(spin->Handle(), this, kKeySubclassId);
-        *fields[index - 1] = std::move(spin);
+        m_fields[*field] = std::move(spin);
     }
+}
 
-    std::unique_ptr<TLabel> *labels[] = {&lblFile, &height, &lblw, &Label3, &Label1};
+void TForm1::CreateLabels(const ScaledMainWindow &layout)
+{
     for (std::size_t index = 0; index < kLabels.size(); ++index) {
         const ControlPlace &place = kLabels[index];
+        const std::optional<HeaderFieldIndex> field = FieldAtStop(index);
         TLabel::Style style;
-        if (place.Name == "lblFile") {
+        if (!field) {
             style.AutoSize = false;
             style.WordWrap = true;
             // A path is shown as it is: an "&" in it is a character, not a mark.
             style.ShowAccelChar = false;
         }
-        *labels[index] =
+        auto label =
             std::make_unique<TLabel>(m_handle, layout.Labels[index], Wide(place.Text), style);
-        (*labels[index])->SetFont(m_font.Get());
+        label->SetFont(m_font.Get());
+        (field ? m_captions[*field] : lblFile) = std::move(label);
     }
-    // Each caption names its field, for screen readers.
-    for (const auto &[caption, field] : {std::pair{height.get(), UdH.get()},
-                                         {lblw.get(), UdW.get()},
-                                         {Label3.get(), Udl.get()},
-                                         {Label1.get(), UdQ.get()}})
-        field->SetAccessibleName(caption->Text());
-    MeasureContent();
-    CreateFileTip(instance);
-    UpdateScrollRange();
+}
+
+TLabel &TForm1::LabelAt(std::size_t index) const
+{
+    const std::optional<HeaderFieldIndex> field = FieldAtStop(index);
+    return field ? *m_captions[*field] : *lblFile;
 }
 
 void TForm1::MeasureContent()
@@ -198,21 +209,23 @@ void TForm1::ScaleTo(int pixelsPerInch, const RECT &suggested)
     const ScaledMainWindow layout = MainWindowAt(pixelsPerInch);
     // The old font goes only once no control uses it.
     const HFONT font = CreateWindowFont(m_face, layout.FontHeight);
-    MoveWindow(btnPut, layout.TabStops[0].Left, layout.TabStops[0].Top, layout.TabStops[0].Width,
-               layout.TabStops[0].Height, TRUE);
+    MoveWindow(btnPut, layout.TabStops[kButtonStop].Left, layout.TabStops[kButtonStop].Top,
+               layout.TabStops[kButtonStop].Width, layout.TabStops[kButtonStop].Height, TRUE);
     SendMessageW(btnPut, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     // Bounds before the font, in the order the controls were built, so that the fields' heights
     // come out as at creation.
-    TSpinEdit *fields[] = {UdH.get(), UdW.get(), Udl.get(), UdQ.get()};
-    for (std::size_t index = 1; index < kTabStops.size(); ++index) {
-        fields[index - 1]->Button().SetPixelsPerInch(pixelsPerInch);
-        fields[index - 1]->SetBounds(layout.TabStops[index]);
-        fields[index - 1]->SetFont(font);
+    for (std::size_t index = 0; index < kTabStops.size(); ++index) {
+        const std::optional<HeaderFieldIndex> field = FieldAtStop(index);
+        if (!field)
+            continue;
+        TSpinEdit &spin = *m_fields[*field];
+        spin.Button().SetPixelsPerInch(pixelsPerInch);
+        spin.SetBounds(layout.TabStops[index]);
+        spin.SetFont(font);
     }
-    TLabel *labels[] = {lblFile.get(), height.get(), lblw.get(), Label3.get(), Label1.get()};
     for (std::size_t index = 0; index < kLabels.size(); ++index) {
-        labels[index]->SetBounds(layout.Labels[index]);
-        labels[index]->SetFont(font);
+        LabelAt(index).SetBounds(layout.Labels[index]);
+        LabelAt(index).SetFont(font);
     }
     m_font.Reset(font);
     MeasureContent();
@@ -240,6 +253,7 @@ void TForm1::CreateFileTip(HINSTANCE instance)
     SendMessageW(m_fileTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     // A long path wraps rather than running off the screen.
     SendMessageW(m_fileTip, TTM_SETMAXTIPWIDTH, 0, 600);
+    UpdateFileTip();
 }
 
 TTTOOLINFOW TForm1::FileTool() const
@@ -270,8 +284,8 @@ void TForm1::SetUpMenu()
 {
     MainMenu1 = CreateMenu();
     const bool doubleByteSystem = GetSystemMetrics(SM_DBCSENABLED) != 0;
-    const std::wstring caption =
-        WideFromUtf32(AssignMenuAccessKeys({U"開く"}, doubleByteSystem)[0]);
+    const std::wstring caption = WideFromUtf32(
+        AssignMenuAccessKeys({std::u32string(kOpenCommandCaption)}, doubleByteSystem)[0]);
     AppendMenuW(MainMenu1, MF_STRING, kOpenCommandId, caption.c_str());
     SetMenu(m_handle, MainMenu1);
 }
@@ -287,7 +301,10 @@ void TForm1::OpenClick()
 
 THeaderSettings TForm1::FieldValues() const
 {
-    return {UdW->Value(), UdH->Value(), Udl->Value(), UdQ->Value()};
+    THeaderSettings values;
+    for (std::size_t index = 0; index < kHeaderFields.size(); ++index)
+        values.Field(static_cast<HeaderFieldIndex>(index)) = m_fields[index]->Value();
+    return values;
 }
 
 void TForm1::btnPutClick()
@@ -325,29 +342,24 @@ void TForm1::OpenFromOutsideLater(const std::string &path)
 void TForm1::ShowSelection()
 {
     lblFile->SetText(Wide(m_selection.LabelText()));
+    UpdateFileTip();
+}
+
+void TForm1::UpdateFileTip()
+{
     // The label cuts a long path off after three lines; the tip shows all of it.
-    if (m_fileTip) {
-        const std::wstring path = Wide(m_selection.CurrentLogPath());
-        TTTOOLINFOW tool = FileTool();
-        tool.lpszText = const_cast<wchar_t *>(path.c_str());
-        SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (!m_fileTip)
+        return;
+    const std::wstring path = Wide(m_selection.CurrentLogPath());
+    TTTOOLINFOW tool = FileTool();
+    tool.lpszText = const_cast<wchar_t *>(path.c_str());
+    SendMessageW(m_fileTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND TForm1::TabStop(std::size_t index) const
 {
-    switch (index) {
-    case 0:
-        return btnPut;
-    case 1:
-        return UdH->Handle();
-    case 2:
-        return UdW->Handle();
-    case 3:
-        return Udl->Handle();
-    default:
-        return UdQ->Handle();
-    }
+    const std::optional<HeaderFieldIndex> field = FieldAtStop(index);
+    return field ? m_fields[*field]->Handle() : btnPut;
 }
 
 void TForm1::FocusNextControl(HWND current, bool backward)
@@ -467,6 +479,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DROPFILES:
         RunCommand([this, wParam] { WMDropFiles(reinterpret_cast<HDROP>(wParam)); });
         return 0;
+    case kCreateFileTip:
+        if (!m_fileTip)
+            CreateFileTip(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_handle, GWLP_HINSTANCE)));
+        return 0;
     case kOpenFromOutside:
         if (m_hasPendingPath) {
             m_hasPendingPath = false;
@@ -494,7 +510,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DPICHANGED:
         // Another screen's scale: the whole window anew, in the rectangle Windows suggests.
-        if (Label1) { // the last control made
+        // Not before the captions, the last controls made, exist.
+        if (std::all_of(
+                m_captions.begin(), m_captions.end(),
+                [](const std::unique_ptr<TLabel> &caption) { return caption != nullptr; })) {
             ScaleTo(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
             return 0;
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "rules/header_fields.h"
 #include "rules/header_settings.h"
 #include "rules/main_window_layout.h"
 #include "shell/win32/gdi_owners.h"
@@ -13,6 +14,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -23,7 +25,8 @@ class TSpinEdit;
 
 // The program's one window: the file label, the four header fields, the OK button, the menu
 // command 開く and the drop target. It holds no patching logic; it hands user actions to the log
-// file selection and to the patch. The controls are public members named as in the layout.
+// file selection and to the patch. The controls are public and named as in the layout, the fields
+// through accessors.
 class TForm1 : public WindowBase<TForm1>
 {
 public:
@@ -32,17 +35,17 @@ public:
     ~TForm1();
 
     HWND btnPut = nullptr;
-    std::unique_ptr<TSpinEdit> UdH;
-    std::unique_ptr<TSpinEdit> UdW;
-    std::unique_ptr<TSpinEdit> Udl;
-    std::unique_ptr<TLabel> height;
-    std::unique_ptr<TLabel> lblw;
-    std::unique_ptr<TLabel> Label3;
-    std::unique_ptr<TSpinEdit> UdQ;
-    std::unique_ptr<TLabel> Label1;
     HMENU MainMenu1 = nullptr;
-    OpenFileDialog OpenDialog1{L"ミルフィログファイル|*.tmp;*.mrfy"};
+    OpenFileDialog OpenDialog1;
     std::unique_ptr<TLabel> lblFile;
+
+    // The spin fields and their captions, by the header field each shows.
+    TSpinEdit *Field(HeaderFieldIndex field) const { return m_fields[field].get(); }
+    TLabel *Caption(HeaderFieldIndex field) const { return m_captions[field].get(); }
+    TSpinEdit *UdH() const { return Field(kImageHeightField); }
+    TSpinEdit *UdW() const { return Field(kImageWidthField); }
+    TSpinEdit *Udl() const { return Field(kLineCountField); }
+    TSpinEdit *UdQ() const { return Field(kQualityField); }
 
     void OpenClick();
     void btnPutClick();
@@ -68,6 +71,10 @@ private:
     void CreateWindowFrame(HINSTANCE instance, HWND owner);
     void BuildContents();
     void CreateControls(const ScaledMainWindow &layout);
+    void CreateFields(const ScaledMainWindow &layout);
+    void CreateLabels(const ScaledMainWindow &layout);
+    // The label at index of the layout's labels: the file label or a field's caption.
+    TLabel &LabelAt(std::size_t index) const;
     void MeasureContent();
     // The whole window at another scale, in the outer rectangle given.
     void ScaleTo(int pixelsPerInch, const RECT &suggested);
@@ -75,6 +82,7 @@ private:
     void CreateFileTip(HINSTANCE instance);
     TTTOOLINFOW FileTool() const;
     void ShowSelection();
+    void UpdateFileTip();
     void FocusNextControl(HWND current, bool backward);
     void UpdateScrollRange();
     void Scroll(int bar, WORD request);
@@ -82,6 +90,8 @@ private:
     HWND TabStop(std::size_t index) const;
 
     LogFileSelection &m_selection;
+    std::array<std::unique_ptr<TSpinEdit>, kHeaderFields.size()> m_fields;
+    std::array<std::unique_ptr<TLabel>, kHeaderFields.size()> m_captions;
     HWND m_owner = nullptr;
     OwnedFont m_font;
     std::wstring m_face;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/win32/open_file_dialog.h"
 
+#include "files/win32/wide_text.h"
+#include "rules/log_file_selection.h"
 #include "rules/message_layout.h"
 #include "shell/win32/error_report.h"
 
@@ -18,11 +20,18 @@ namespace {
 // fail and the user's choice vanish without a word.
 constexpr std::size_t kFileNameCapacity = 32768;
 
-// The platform's filter list: every "|" a NUL, and a second NUL at the end.
-std::wstring FilterList(const std::wstring &filter)
+// The platform's filter list: the description, NUL, the patterns between ";", NUL, and a second
+// NUL at the end.
+std::wstring LogFileFilterList()
 {
-    std::wstring list = filter;
-    std::replace(list.begin(), list.end(), L'|', L'\0');
+    std::wstring list = win32::ToWideShown(kLogFileFilterName);
+    list.push_back(L'\0');
+    for (const std::string_view pattern : kLogFilePatterns) {
+        if (list.back() != L'\0')
+            list.push_back(L';');
+        list += win32::ToWideShown(pattern);
+    }
+    list.push_back(L'\0');
     list.push_back(L'\0');
     return list;
 }
@@ -113,7 +122,7 @@ bool OpenFileDialog::Execute(HWND owner, HWND reference)
         return true;
     }
     ModalFrame frame;
-    const std::wstring filter = FilterList(m_filter);
+    const std::wstring filter = LogFileFilterList();
     std::vector<wchar_t> buffer(kFileNameCapacity, L'\0');
     std::copy_n(m_fileName.begin(), std::min(m_fileName.size(), kFileNameCapacity - 1),
                 buffer.begin());

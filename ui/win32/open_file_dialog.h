@@ -18,9 +18,6 @@ public:
     // Test seam: answers in place of the user; nullopt cancels.
     using Answerer = std::function<std::optional<std::wstring>()>;
 
-    // filter: "description|patterns", as many pairs as wanted.
-    explicit OpenFileDialog(std::wstring filter) : m_filter(std::move(filter)) {}
-
     const std::wstring &FileName() const { return m_fileName; }
 
     // Shows the dialog modally, owned by owner; reference is the window whose monitor it centres
@@ -31,7 +28,6 @@ public:
     void SetAnswerer(Answerer answerer) { m_answerer = std::move(answerer); }
 
 private:
-    std::wstring m_filter;
     std::wstring m_fileName;
     DWORD m_filterIndex = 1;
     Answerer m_answerer;

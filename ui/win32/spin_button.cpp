@@ -20,8 +20,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"mrfycSpinButton";
 constexpr UINT_PTR kUpTimer = 1;
 constexpr UINT_PTR kDownTimer = 2;
-// What Windows calls a push button's action in Japanese.
-constexpr wchar_t kPressAction[] = L"押す";
 
 POINT PointOf(LPARAM lParam)
 {
@@ -68,7 +66,7 @@ AccessibleAnswers TSpinButton::ScreenReaderAnswers()
 AccessibleElement TSpinButton::ArrowElement(TTimerSpeedButton &arrow, std::string_view name)
 {
     return {.Name = win32::ToWideShown(name),
-            .DefaultAction = kPressAction,
+            .DefaultAction = win32::ToWideShown(kArrowDefaultAction),
             .Place =
                 [&arrow] {
                     const Rect &r = arrow.Bounds();

@@ -103,14 +103,6 @@ void TSpinEdit::SetFont(HFONT font)
     SendMessageW(m_edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
-void TSpinEdit::SetAutoSize(bool autoSize)
-{
-    if (m_autoSize == autoSize)
-        return;
-    m_autoSize = autoSize;
-    ApplyHeightRules();
-}
-
 std::string TSpinEdit::Text() const
 {
     return win32::ToUtf8(WindowText(m_edit));
@@ -158,7 +150,7 @@ void TSpinEdit::Step(SpinDirection direction)
         Beep(BeepKind::Default);
         return;
     }
-    ShowText(SpinValueText(SteppedSpinValue(Text(), m_increment, direction, m_bounds)));
+    ShowText(SpinValueText(SteppedSpinValue(Text(), Increment, direction, m_bounds)));
 }
 
 void TSpinEdit::ShowText(const std::string &utf8)
@@ -228,7 +220,10 @@ int TSpinEdit::MinimumHeight() const
 {
     const int text =
         FontTextHeight(reinterpret_cast<HFONT>(SendMessageW(m_edit, WM_GETFONT, 0, 0)));
-    return SpinFieldMinimumHeight(text, FontTextHeight(nullptr), GetSystemMetrics(SM_CYBORDER));
+    // The system font is the same for every field and the whole run: measured once, not with
+    // every move of every field.
+    static const int systemText = FontTextHeight(nullptr);
+    return SpinFieldMinimumHeight(text, systemText, GetSystemMetrics(SM_CYBORDER));
 }
 
 void TSpinEdit::ApplyHeightRules()
@@ -236,7 +231,7 @@ void TSpinEdit::ApplyHeightRules()
     RECT outer{};
     GetWindowRect(m_edit, &outer);
     int height = outer.bottom - outer.top;
-    if (m_autoSize)
+    if (AutoSize)
         height = AutoSizeHeight();
     height = std::max(height, MinimumHeight());
     SetWindowPos(m_edit, nullptr, 0, 0, outer.right - outer.left, height,
@@ -368,7 +363,7 @@ LRESULT TSpinEdit::HandleSubclassed(HWND, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_SETFOCUS: {
         const LRESULT result = PassOn(message, wParam, lParam);
-        if (m_autoSelect && !m_pressInText)
+        if (AutoSelect && !m_pressInText)
             SendMessageW(m_edit, EM_SETSEL, 0, -1);
         return result;
     }

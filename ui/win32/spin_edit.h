@@ -49,14 +49,8 @@ public:
     void SetMinValue(std::int32_t value) { m_bounds.MinValue = value; }
     std::int32_t MaxValue() const { return m_bounds.MaxValue; }
     void SetMaxValue(std::int32_t value) { m_bounds.MaxValue = value; }
-    std::int32_t Increment() const { return m_increment; }
-    void SetIncrement(std::int32_t value) { m_increment = value; }
     bool EditorEnabled() const { return m_editorEnabled; }
     void SetEditorEnabled(bool enabled) { m_editorEnabled = enabled; }
-    bool AutoSelect() const { return m_autoSelect; }
-    void SetAutoSelect(bool autoSelect) { m_autoSelect = autoSelect; }
-    bool AutoSize() const { return m_autoSize; }
-    void SetAutoSize(bool autoSize);
     bool ReadOnly() const;
 
     // The text as the field shows it, in UTF-8.
@@ -100,10 +94,12 @@ private:
     HWND m_edit = nullptr;
     std::unique_ptr<TSpinButton> m_button;
     SpinBounds m_bounds;
-    std::int32_t m_increment = 1;
+    // No window changes these from their defaults: one step is 1, the focus selects the text,
+    // the font sets the height.
+    static constexpr std::int32_t Increment = 1;
+    static constexpr bool AutoSelect = true;
+    static constexpr bool AutoSize = true;
     bool m_editorEnabled = true;
-    bool m_autoSelect = true;
-    bool m_autoSize = true;
     // A left press inside the text is placing the caret; the focus it brings selects nothing.
     bool m_pressInText = false;
     // The field writes its own text; the edit's change notice for it is not a second change.

@@ -83,13 +83,4 @@ HFONT CreateWindowFont(const std::wstring &face, int height)
     return CreateFontIndirectW(&description);
 }
 
-int TextHeightOfZero(HFONT font)
-{
-    const WindowDC dc(nullptr);
-    const SelectedObject selected(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, L"0", 1, &size);
-    return size.cy;
-}
-
 } // namespace mrfyc

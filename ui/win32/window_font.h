@@ -14,7 +14,4 @@ std::wstring WindowFontFace();
 // The window font at a height in LOGFONT terms (negative: character height without leading).
 HFONT CreateWindowFont(const std::wstring &face, int height);
 
-// The cell height of "0" in font: what the layout calls its text height.
-int TextHeightOfZero(HFONT font);
-
 } // namespace mrfyc

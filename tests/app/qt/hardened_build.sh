@@ -15,6 +15,7 @@ ldflags=$(dpkg-buildflags --get LDFLAGS)
     -DMRFYC_BUILD_TESTS=OFF -DMRFYC_SANITIZE=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
     "-DCMAKE_CXX_FLAGS=$cxxflags" "-DCMAKE_EXE_LINKER_FLAGS=$ldflags" >/dev/null
 "$cmake" --build "$build" --target mrfyc mrfyc-patch
+. "$(dirname "$0")/../../support/script_kit.sh"
 failures=0
 for program in "$build/app/qt/mrfyc" "$build/tools/mrfyc-patch"; do
     name=$(basename "$program")
@@ -22,11 +23,11 @@ for program in "$build/app/qt/mrfyc" "$build/tools/mrfyc-patch"; do
     segments=$(readelf -lW "$program")
     dynamic=$(readelf -dW "$program")
     symbols=$(readelf --dyn-syms -W "$program")
-    grep -q 'Type: *DYN' <<<"$header" || { echo "FAIL: $name is no PIE"; failures=$((failures + 1)); }
-    grep -q GNU_RELRO <<<"$segments" || { echo "FAIL: $name has no RELRO"; failures=$((failures + 1)); }
+    grep -q 'Type: *DYN' <<<"$header" || failed "$name is no PIE"
+    grep -q GNU_RELRO <<<"$segments" || failed "$name has no RELRO"
     grep -q BIND_NOW <<<"$dynamic" || grep -q 'FLAGS.*NOW' <<<"$dynamic" ||
-        { echo "FAIL: $name is not bound now"; failures=$((failures + 1)); }
+        failed "$name is not bound now"
     grep -q '__stack_chk_fail' <<<"$symbols" ||
-        { echo "FAIL: $name has no stack protector"; failures=$((failures + 1)); }
+        failed "$name has no stack protector"
 done
 [ "$failures" -eq 0 ] && echo PASS

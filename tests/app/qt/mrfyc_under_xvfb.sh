@@ -5,7 +5,7 @@
 set -uo pipefail
 . "$(dirname "$0")/../../support/script_kit.sh"
 caption='ミルフィのアニメデータを修正するツール'
-fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null; exit 1; }
+on_failure() { kill "$pid" 2>/dev/null; }
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep .; }
 
 "$1" &
@@ -30,3 +30,19 @@ visible "^${caption}\$" >/dev/null || fail "notice without the window"
 kill "$pid"
 wait "$pid" 2>/dev/null
 echo "refused file from the command line: notice shown over the window"
+
+# A journal it cannot take up (an older version's, which holds no proof of the old contents) is
+# told in a notice over the window, and kept.
+home=$(mktemp -d)
+cp "$1" "$home/mrfyc"
+journal="$home/Temp.txt.journal-0123456789abcdef"
+printf 'MRFYCJ01' >"$journal"
+"$home/mrfyc" &
+pid=$!
+wait_for 30 visible '^mrfyc$' || fail "no notice of a journal that waits"
+visible "^${caption}\$" >/dev/null || fail "the journal's notice without the window"
+kill "$pid"
+wait "$pid" 2>/dev/null
+[ "$(cat "$journal")" = MRFYCJ01 ] || fail "the waiting journal was not kept as it was"
+rm -rf "$home"
+echo "a journal that waits: notice shown over the window, journal kept"

@@ -29,14 +29,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
+on_failure() {
     local name
     for name in xvfb openbox mrfyc; do
         [ -f "$work/$name.log" ] && sed "s/^/$name: /" "$work/$name.log" >&2
     done
     [ -n "${DISPLAY:-}" ] && import -window root "$artifacts/mrfyc-failure-$mode.png" 2>/dev/null || true
-    exit 1
 }
 
 . "$(dirname "$0")/../../support/script_kit.sh"

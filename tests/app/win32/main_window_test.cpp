@@ -121,8 +121,7 @@ protected:
 
 TEST_F(MainWindow, FieldsStartWithTheHeaderDefaultsAndRanges)
 {
-    const TSpinEdit *fields[] = {m_form->UdW.get(), m_form->UdH.get(), m_form->Udl.get(),
-                                 m_form->UdQ.get()};
+    const TSpinEdit *fields[] = {m_form->UdW(), m_form->UdH(), m_form->Udl(), m_form->UdQ()};
     for (std::size_t index = 0; index < kHeaderFields.size(); ++index) {
         SCOPED_TRACE(std::string(kHeaderFields[index].Control));
         EXPECT_EQ(fields[index]->Value(), kHeaderFields[index].Default);
@@ -256,7 +255,7 @@ class EnterKey : public MainWindow, public testing::WithParamInterface<EnterCase
 TEST_P(EnterKey, ClicksOnlyAFocusedButtonWithoutModifiers)
 {
     const EnterCase &row = GetParam();
-    HWND target = row.OnButton ? m_form->btnPut : m_form->UdH->Handle();
+    HWND target = row.OnButton ? m_form->btnPut : m_form->UdH()->Handle();
     SetFocus(target);
     PressKey(target, VK_RETURN, row.Modifiers);
     const std::vector<std::string> expected =
@@ -274,8 +273,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, EnterKey,
 
 TEST_F(MainWindow, TabRunsThroughTheFieldsAndBackShiftTabTheOtherWay)
 {
-    const HWND order[] = {m_form->btnPut, m_form->UdH->Handle(), m_form->UdW->Handle(),
-                          m_form->Udl->Handle(), m_form->UdQ->Handle()};
+    const HWND order[] = {m_form->btnPut, m_form->UdH()->Handle(), m_form->UdW()->Handle(),
+                          m_form->Udl()->Handle(), m_form->UdQ()->Handle()};
     SetFocus(order[0]);
     for (std::size_t step = 1; step <= std::size(order); ++step) {
         PressKey(GetFocus(), VK_TAB);
@@ -308,7 +307,7 @@ TEST_P(OpenKey, CtrlOOpensFromEveryControl)
         return L"C:\\logs\\chat.mrfy";
     });
     MSG key{};
-    key.hwnd = row.FromField ? m_form->UdQ->Handle() : m_form->btnPut;
+    key.hwnd = row.FromField ? m_form->UdQ()->Handle() : m_form->btnPut;
     key.message = WM_KEYDOWN;
     key.wParam = 'O';
     std::vector<BYTE> state(256, 0);
@@ -338,8 +337,8 @@ TEST_F(MainWindow, OkPatchesTheDroppedLogWithTheFieldValues)
     const std::string log = folder.Path("chat.mrfy");
     WriteWhole(log, "old\r\n");
     Drop({Wide(log)});
-    m_form->UdW->SetValue(640);
-    m_form->UdQ->SetValue(9);
+    m_form->UdW()->SetValue(640);
+    m_form->UdQ()->SetValue(9);
     SendMessageW(m_form->btnPut, BM_CLICK, 0, 0);
     Pump();
     EXPECT_EQ(m_notices, std::vector<std::string>{kNoticePatched});
@@ -397,8 +396,7 @@ TEST_P(ScreenScale, WholeWindowFollowsTheScreen)
     EXPECT_EQ(PlaceOf(m_form->Handle(), nullptr), layout.Outer);
     EXPECT_EQ(PlaceOf(m_form->btnPut, m_form->Handle()), layout.TabStops[0]);
     EXPECT_EQ(PlaceOf(m_form->lblFile->Handle(), m_form->Handle()), layout.Labels[0]);
-    TSpinEdit *fields[] = {m_form->UdH.get(), m_form->UdW.get(), m_form->Udl.get(),
-                           m_form->UdQ.get()};
+    TSpinEdit *fields[] = {m_form->UdH(), m_form->UdW(), m_form->Udl(), m_form->UdQ()};
     for (std::size_t index = 1; index < kTabStops.size(); ++index) {
         Rect place = PlaceOf(fields[index - 1]->Handle(), m_form->Handle());
         place.Height = layout.TabStops[index].Height; // the font's
@@ -431,7 +429,7 @@ protected:
 TEST_P(SchemeSwitch, ArrowsTakeTheNewColours)
 {
     const std::string state = GetParam();
-    const HWND pair = m_form->UdH->Button().Handle();
+    const HWND pair = m_form->UdH()->Button().Handle();
     SendMessageW(pair, state == "pressed" ? WM_LBUTTONDOWN : WM_NULL, MK_LBUTTON, 0);
     EnableWindow(pair, state != "disabled");
     const COLORREF scheme[] = {RGB(255, 255, 0), RGB(0, 255, 0)};

@@ -61,11 +61,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "FAIL ($mode): $*" >&2
+check_context=$mode
+on_failure() {
     [ -f "$work/mrfyc.log" ] && sed 's/^/mrfyc: /' "$work/mrfyc.log" >&2
     import -window root "$artifacts/mrfyc-failure-$mode.png" 2>/dev/null || true
-    exit 1
 }
 
 . "$here/../../support/script_kit.sh"

@@ -13,32 +13,33 @@ cp -al "$prefix" "$work/prefix" 2>/dev/null || cp -a "$prefix" "$work/prefix"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-log="$work/logs/killed.mrfy" header='layer_count=1;' failed=0
+log="$work/logs/killed.mrfy" header='layer_count=1;' failures=0
 head -c 3000000 /dev/urandom >"$work/old"
-fail() { echo "FAIL $moment: $*" && failed=1; }
+. "$(dirname "$0")/../../support/script_kit.sh"
 # Polls a condition for 60 s at most.
 within() { for _ in $(seq 3000); do eval "$1" && return 0; sleep 0.02; done; return 1; }
 # The server in rename (82), or in the failure strace put in its place (-1).
 in_rename='grep -qE "^(82|-1) " "/proc/$server/syscall"'
 for moment in delay_enter=3000000 delay_exit=3000000 error=EIO:delay_exit=3000000; do
+    check_context=$moment
     rm -rf "$work/logs" && mkdir "$work/logs" && cp "$work/old" "$log"
     strace -f -qq -o /dev/null -e trace=rename -e inject=rename:"$moment":when=1 wineserver -f -p &
     tracer=$!
-    within 'server="$(pgrep -P "$tracer")"' || fail "no server"
+    within 'server="$(pgrep -P "$tracer")"' || failed "no server"
     wine "$helper" prepend "Z:${log//\//\\}" "$header" &
     patch=$!
-    within "$in_rename" || fail "no rename"
+    within "$in_rename" || failed "no rename"
     kill -9 "$patch" && wait "$patch" || true
-    within "! $in_rename" || fail "the server stays held"
-    cp "$log" "$work/before" || fail "no log"
+    within "! $in_rename" || failed "the server stays held"
+    cp "$log" "$work/before" || failed "no log"
     cmp -s "$log" "$work/old" || { printf %s "$header"; cat "$work/old"; } | cmp -s - "$log" ||
-        fail "the log is neither old nor new"
+        failed "the log is neither old nor new"
     echo "$moment: killed; $(cmp -s "$log" "$work/old" && echo old || echo new) log;" $(ls -A "$work/logs")
-    [[ "$moment" != error=* ]] || [ "$(ls -A "$work/logs" | wc -l)" = 2 ] || fail "nothing left to clean"
-    wine "$helper" prepend "Z:${log//\//\\}" "$header" || fail "the next patch failed"
-    { printf %s "$header"; cat "$work/before"; } | cmp -s - "$log" || fail "the next patch is wrong"
-    [ "$(ls -A "$work/logs")" = killed.mrfy ] || fail "left after the next patch:" $(ls -A "$work/logs")
+    [[ "$moment" != error=* ]] || [ "$(ls -A "$work/logs" | wc -l)" = 2 ] || failed "nothing left to clean"
+    wine "$helper" prepend "Z:${log//\//\\}" "$header" || failed "the next patch failed"
+    { printf %s "$header"; cat "$work/before"; } | cmp -s - "$log" || failed "the next patch is wrong"
+    [ "$(ls -A "$work/logs")" = killed.mrfy ] || failed "left after the next patch:" $(ls -A "$work/logs")
     wineserver -k || true
     wait "$tracer" || true
 done
-exit $failed
+[ "$failures" -eq 0 ]

@@ -8,6 +8,8 @@
 #              leaves nothing behind (Temp.txt included) and another program's .tmp alone
 #   wizard     the same installation and removal through the Japanese wizards, walked with keys
 #              as a user walks them; a picture of each page goes into ARTIFACT_DIR
+#   upgrade    over an older installation with its window open: silently nothing changes (exit 2),
+#              the wizard asks; once closed, both programs replaced, Temp.txt and .mrfy kept
 # Usage: package_test.sh DIST_DIR VERSION PROBE_EXE ARTIFACT_DIR MODE (DISPLAY and WINEPREFIX set)
 set -euo pipefail
 dist=$1 version=$2 probe_exe=$3 artifacts=$4 mode=$5
@@ -23,11 +25,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL ($mode): $*" >&2
-    import -window root "$artifacts/package-failure-$mode.png" 2>/dev/null || true
-    exit 1
-}
+check_context=$mode
+on_failure() { import -window root "$artifacts/package-failure-$mode.png" 2>/dev/null || true; }
 
 log_header 900 1200 6000 1 >"$work/header.bin"
 new_log() { # FOLDER: a log of its own there, and its patched form in expected.bin
@@ -126,7 +125,7 @@ check_installed() {
     done
     [ -f "$shortcut" ] || fail "no Start-menu entry"
     windows_dir=$(winepath -w "$installed")
-    expect_value "$uninstall_key" DisplayName mrfyc DisplayVersion "$version" Publisher mrfyc \
+    expect_value "$uninstall_key" DisplayName mrfyc DisplayVersion "$version" Publisher "The mrfyc authors" \
         DisplayIcon "$windows_dir\\mrfyc.exe,0" NoModify 0x1 NoRepair 0x1 \
         UninstallString "\"$windows_dir\\uninstall.exe\"" \
         QuietUninstallString "\"$windows_dir\\uninstall.exe\" /S"
@@ -155,21 +154,24 @@ check_uninstalled() {
 
 # wizard_step CAPTION BUTTON NAME: waits for the wizard page whose default button (control 1) the
 # probe shows with BUTTON in its line, and for the keys to go there; keeps its picture as
-# wizard-NAME.png and presses Enter.
-wizard_step() {
+# wizard-NAME.png and presses Enter. wizard_page CAPTION TEXT NAME -: any control with TEXT, no key.
+wizard_page() {
     local window
     on_page() {
         wine "$probe_exe" window '#32770' 2>/dev/null |
-            awk -v text="$1" '$1 == "child" && $2 == 1 && index($0, text) { found = 1 }
+            awk -v text="$1" -v id="$2" '$1 == "child" && (id == "-" || $2 == id) && index($0, text) { found = 1 }
                 END { exit !found }'
     }
-    wait_for 30 on_page "$2" || fail "the wizard showed no page with \"$2\""
+    wait_for 30 on_page "$2" "${4:-1}" || fail "the wizard showed no page with \"$2\""
     window=$(xdotool search --onlyvisible --name "^$1 *\$" | head -n 1)
     # NSIS adds a blank where the English caption shows the page's name.
     keys_here() { wine "$probe_exe" foreground 2>/dev/null | tr -d '\r' | grep -qx "$1 *"; }
     wait_for 10 keys_here "$1" || xdotool windowactivate --sync "$window"
     wait_for 20 keys_here "$1" || fail "the keys do not go to \"$1\""
-    import -window "$window" "$artifacts/wizard-$3.png"
+    import -window "$(xdotool getactivewindow)" "$artifacts/wizard-$3.png"
+}
+wizard_step() {
+    wizard_page "$@"
     xdotool key --clearmodifiers Return
 }
 
@@ -188,6 +190,13 @@ installer)
     prepare_install
     wine "$base-setup.exe" /S || fail "the silent installer failed"
     check_installed
+    # Built without a certificate: nothing signed. The uninstaller says what it does.
+    for file in "$base-setup.exe" "$installed"/*.exe; do
+        ! osslsigncode extract-signature -in "$file" -out "$work/sig" >/dev/null 2>&1 || fail "$file is signed"
+    done
+    printf 'mrfyc %s アンインストール' "$version" | iconv -t UTF-16LE >"$work/description"
+    perl -0777 -ne 'BEGIN { open F, "<", shift; $d = <F> } exit !/\Q$d\E/' "$work/description" \
+        "$installed/uninstall.exe" || fail "the uninstaller does not describe itself as one"
     patch_with_tool "$installed"
     patch_with_window "$installed" keep-open
     # While the window is open, the uninstaller removes nothing (it would have to leave mrfyc.exe).
@@ -220,8 +229,55 @@ wizard)
     wizard_step "mrfyc $version アンインストール" 'focus=1 tabstop=1 閉じる(&C)' 5-uninstalled
     check_uninstalled
     ;;
+upgrade)
+    prepare_install
+    wine "$base-setup.exe" /S || fail "the first installation failed"
+    # What the user made since: a scratch file of their own, .mrfy given back to no program.
+    printf 'the user\r\n' >"$installed/Temp.txt"
+    wine reg delete "$classes\\.mrfy" /ve /f >/dev/null 2>&1
+    mrfy=$(reg_value "$classes\\.mrfy" '(Default)')
+    make_older() {
+        for file in mrfyc.exe mrfyc-patch.exe; do printf 'older' >>"$installed/$file"; done
+        rm -rf "$work/older" && cp -a "$installed" "$work/older"
+    }
+    expect_older() { diff -r "$work/older" "$installed" >&2 || fail "$1 changed the older files"; }
+    expect_upgraded() { # WHO
+        for file in mrfyc.exe mrfyc-patch.exe; do
+            unzip -p "$base.zip" "$file" | cmp - "$installed/$file" || fail "$1 left the older $file"
+        done
+        [ "$(cat "$installed/Temp.txt")" = $'the user\r' ] || fail "$1 changed Temp.txt"
+        [ "$(reg_value "$classes\\.mrfy" '(Default)')" = "$mrfy" ] || fail "$1 claimed .mrfy again"
+    }
+    make_older
+    wine "$installed/mrfyc.exe" >/dev/null 2>&1 &
+    pid=$!
+    wait_for 60 mrfyc_window || fail "the older mrfyc.exe showed no window"
+    code=0 && wine "$base-setup.exe" /S || code=$?
+    [ "$code" = 2 ] || fail "the silent installer beside an open mrfyc.exe ended with $code"
+    expect_older "the silent installer"
+    # The wizard asks (Retry is the default button) for as long as the window stays open.
+    wine "$base-setup.exe" &
+    setup=$!
+    wizard_step "mrfyc $version セットアップ" '次へ(&N) >' 6-welcome
+    wizard_step "mrfyc $version セットアップ" '同意する(&A)' 7-licence
+    wizard_page "mrfyc $version セットアップ" 'mrfyc が起動しています。' 8-running -
+    expect_older "the wizard"
+    wmctrl -i -c "$(mrfyc_window)"
+    wait "$pid" || fail "the older mrfyc.exe ended with exit code $?"
+    # Wine words the buttons in its own language: Enter presses the first, Retry.
+    xdotool key --clearmodifiers Return
+    wizard_step "mrfyc $version セットアップ" '完了(&F)' 9-finished
+    wait "$setup" || fail "the installer ended with exit code $?"
+    wait_for 60 mrfyc_window || fail "the finish page did not start mrfyc.exe"
+    wmctrl -i -c "$(mrfyc_window)"
+    wait_for 30 eval '! mrfyc_window' || fail "mrfyc.exe did not close"
+    expect_upgraded "the wizard"
+    make_older
+    wine "$base-setup.exe" /S || fail "the silent installer failed once mrfyc was closed"
+    expect_upgraded "the silent installer"
+    ;;
 *)
-    echo "usage: $0 DIST_DIR VERSION PROBE_EXE ARTIFACT_DIR zip|installer|wizard" >&2
+    echo "usage: $0 DIST_DIR VERSION PROBE_EXE ARTIFACT_DIR zip|installer|wizard|upgrade" >&2
     exit 2
     ;;
 esac

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # A start-up failure: exit code 1, the exact text on stderr, the same text in a critical box.
 set -uo pipefail
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*"; cat -A "$dir/err" "$dir/out"; exit 1; }
+. "$(dirname "$0")/../../support/script_kit.sh"
+start_checks "$1"
+on_failure() { cat -A "$dir/err" "$dir/out" >&2; }
 
 timeout 60 "$1" >"$dir/out" 2>"$dir/err"
 rc=$?

@@ -4,23 +4,18 @@
 # file name, for Qt too; plugins come from Qt's own folder alone, never from the program's folder,
 # a qt.conf planted there, the working folder or the environment.
 set -uo pipefail
-probe=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-failures=0
-fail() {
-    echo "FAIL ($1): $2"
-    sed 's/^/  /' "$dir/out" "$dir/err"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/../../support/script_kit.sh"
+start_checks "$1"
+probe=$program
+on_failure() { sed 's/^/  /' "$dir/out" "$dir/err" >&2; }
 
 # arguments | the file chosen | the style sheet Qt read
 while IFS='|' read -r arguments file sheet; do
     read -ra words <<<"$arguments"
     (cd "$dir" && timeout 60 "$probe" "${words[@]}" >"$dir/out" 2>"$dir/err") ||
-        { fail "$arguments" "exit code $?"; continue; }
+        { failed "($arguments): exit code $?"; continue; }
     expected="file=${file:+$dir/$file}"$'\n'"stylesheet=$sheet"
-    [ "$(head -n 2 "$dir/out")" = "$expected" ] || fail "$arguments" "expected $expected"
+    [ "$(head -n 2 "$dir/out")" = "$expected" ] || failed "($arguments): expected $expected"
 done <<'ROWS'
 -- -stylesheet=x.mrfy|-stylesheet=x.mrfy|
 -stylesheet=x.mrfy -- -a.mrfy|-a.mrfy|file:///x.mrfy
@@ -37,10 +32,10 @@ done
 printf '[Paths]\nPrefix=%s\nPlugins=%s\n' "$dir/evil" "$dir/evil" >"$dir/bin/qt.conf"
 (cd "$dir/work" && QT_DEBUG_PLUGINS=1 QT_PLUGIN_PATH="$dir/env:" \
     QT_QPA_PLATFORM_PLUGIN_PATH="$dir/qpa" timeout 60 "$dir/bin/probe" >"$dir/out" 2>"$dir/err") ||
-    fail plugins "exit code $?"
-grep -q 'checking directory path' "$dir/err" || fail plugins "QT_DEBUG_PLUGINS said nothing"
-grep -F "$dir" "$dir/err" && fail plugins "looked into the folders above"
+    failed "(plugins): exit code $?"
+grep -q 'checking directory path' "$dir/err" || failed "(plugins): QT_DEBUG_PLUGINS said nothing"
+grep -F "$dir" "$dir/err" && failed "(plugins): looked into the folders above"
 grep -Eq "^plugins=/[^:]+$" "$dir/out" && ! grep -qF "$dir" "$dir/out" ||
-    fail plugins "searches more than Qt's own folder"
+    failed "(plugins): searches more than Qt's own folder"
 
 [ "$failures" -eq 0 ] && echo "arguments after -- and plugin folders as they should be"

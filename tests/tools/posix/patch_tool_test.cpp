@@ -144,8 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ResultTexts{MessageLanguage::Japanese, "修正しました",
                                 "ファイル {log} は開けません.", "非対応の形式です"}));
 
-// The help texts are written by hand in two languages; the options, ranges and defaults they
-// name must be the header fields' own.
+// The options, ranges and defaults the help texts name in both languages are the header fields'
+// own.
 TEST_F(PatchTool, HelpNamesEachFieldWithItsRangeAndDefault)
 {
     for (const auto language : {MessageLanguage::English, MessageLanguage::Japanese}) {

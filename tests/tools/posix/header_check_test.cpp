@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "rules/errors.h"
-#include "rules/header_settings.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/posix/folder_files.h"
 #include "tools/header_check.h"
@@ -15,71 +14,6 @@ namespace mrfyc::test {
 namespace {
 
 const std::string kDefault = ExpectedHeader();
-
-struct HeaderCase
-{
-    const char *Name;
-    std::string Bytes;
-    bool IsHeader;
-};
-
-class HeaderRecognition : public testing::TestWithParam<HeaderCase>
-{
-};
-
-TEST_P(HeaderRecognition, TellsAHeaderFromALog)
-{
-    EXPECT_EQ(BeginsWithHeader(GetParam().Bytes), GetParam().IsHeader);
-}
-
-std::string Replaced(std::string text, std::string_view from, std::string_view to)
-{
-    text.replace(text.find(from), from.size(), to);
-    return text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HeaderRecognition,
-    testing::Values(
-        HeaderCase{"Empty", "", false}, HeaderCase{"HeaderAlone", kDefault, true},
-        HeaderCase{"HeaderAndLog", kDefault + "log\r\nbytes", true},
-        HeaderCase{"TwoHeaders", kDefault + kDefault, true},
-        HeaderCase{"OtherValues", ExpectedHeader(0, 65536, 2147483647, 9) + "x", true},
-        HeaderCase{"NegativeValues", ExpectedHeader(-1, -2147483647 - 1, -5, 1), true},
-        HeaderCase{"LineFeedsOnly", Replaced(kDefault, "\r\n", "\n"), false},
-        HeaderCase{"LastLineWithoutEnd", kDefault.substr(0, kDefault.size() - 2), false},
-        HeaderCase{"LastLineWithoutLineFeed", kDefault.substr(0, kDefault.size() - 1), false},
-        HeaderCase{"NoValue", Replaced(kDefault, "quality=1", "quality="), false},
-        HeaderCase{"ElevenDigits", Replaced(kDefault, "=6000", "=12345678901"), false},
-        HeaderCase{"PlusSign", Replaced(kDefault, "=900", "=+900"), false},
-        HeaderCase{"MinusAlone", Replaced(kDefault, "=900", "=-"), false},
-        HeaderCase{"SpaceInValue", Replaced(kDefault, "=900", "= 900"), false},
-        HeaderCase{"LetterAfterValue", Replaced(kDefault, "=900", "=900x"), false},
-        HeaderCase{"KeyInCapitals", Replaced(kDefault, "quality", "Quality"), false},
-        HeaderCase{"LeadingByte", " " + kDefault, false},
-        HeaderCase{"LeadingByteOrderMark", "\xEF\xBB\xBF" + kDefault, false},
-        HeaderCase{"KeysSwapped",
-                   "layer_count=2\r\nlayer_max=2\r\nlayer_last=2\r\nimage_height=1200\r\n"
-                   "image_width=900\r\ncount_lines=6000\r\nquality=1\r\n",
-                   false},
-        HeaderCase{"SixLines", kDefault.substr(0, kDefault.find("quality=")) + "log", false}),
-    [](const testing::TestParamInfo<HeaderCase> &info) { return info.param.Name; });
-
-// A file cut anywhere inside its header is no header.
-TEST(HeaderRecognitionPrefix, NoProperPrefixOfAHeaderIsOne)
-{
-    const std::string header = ExpectedHeader(12, 345, 6789, 2);
-    for (std::size_t size = 0; size < header.size(); ++size)
-        EXPECT_FALSE(BeginsWithHeader(header.substr(0, size))) << size;
-}
-
-TEST(HeaderRecognitionPrefix, LongestHeaderFitsTheBytesRead)
-{
-    const std::int32_t lowest = -2147483647 - 1;
-    const std::string longest = ExpectedHeader(lowest, lowest, lowest, lowest);
-    EXPECT_LE(longest.size() + 3 * 9, kLongestHeader); // the three fixed lines at 11 digits
-    EXPECT_TRUE(BeginsWithHeader(longest));
-}
 
 class HeaderInFile : public testing::Test
 {

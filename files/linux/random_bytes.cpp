@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/random_bytes.h"
+#include "files/linux/random_bytes.h"
 
 #include <atomic>
 #include <cstdint>

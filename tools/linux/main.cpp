@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// mrfyc-patch on POSIX systems.
+// mrfyc-patch on Linux.
 #include "tools/tool_main.h"
 
 #include <csignal>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/in_place_rewrite.h"
+#include "files/linux/in_place_rewrite.h"
 
-#include "files/posix/file_errors.h"
+#include "files/linux/file_errors.h"
 
 #include <algorithm>
 #include <cerrno>

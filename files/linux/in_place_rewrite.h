@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "files/posix/file_descriptor.h"
-#include "files/posix/rewrite_journal.h"
+#include "files/linux/file_descriptor.h"
+#include "files/linux/rewrite_journal.h"
 
 #include <cstdint>
 #include <memory>

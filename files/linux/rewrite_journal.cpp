@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/rewrite_journal.h"
+#include "files/linux/rewrite_journal.h"
 
-#include "files/posix/random_bytes.h"
+#include "files/linux/random_bytes.h"
 
 #include <algorithm>
 #include <array>

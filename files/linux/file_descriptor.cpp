@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/file_descriptor.h"
+#include "files/linux/file_descriptor.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/rewrite_state.h"
+#include "files/linux/rewrite_state.h"
 
 #include <algorithm>
 #include <cstring>

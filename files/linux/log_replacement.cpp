@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "files/log_replacement.h"
 
-#include "files/posix/file_copy.h"
-#include "files/posix/file_descriptor.h"
-#include "files/posix/file_errors.h"
-#include "files/posix/in_place_rewrite.h"
-#include "files/posix/path_walk.h"
-#include "files/posix/rewrite_journal.h"
-#include "files/posix/sibling_file.h"
+#include "files/linux/file_copy.h"
+#include "files/linux/file_descriptor.h"
+#include "files/linux/file_errors.h"
+#include "files/linux/in_place_rewrite.h"
+#include "files/linux/path_walk.h"
+#include "files/linux/rewrite_journal.h"
+#include "files/linux/sibling_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 
 #include <algorithm>
 #include <cerrno>

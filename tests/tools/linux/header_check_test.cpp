@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rules/errors.h"
 #include "tests/support/expected_texts.h"
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 #include "tools/header_check.h"
 
 #include <cerrno>

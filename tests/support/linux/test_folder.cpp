@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/test_folder.h"
 
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 
 #include <cstdlib>
 #include <filesystem>

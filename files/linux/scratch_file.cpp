@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "files/scratch_file.h"
 
-#include "files/posix/file_descriptor.h"
-#include "files/posix/file_errors.h"
-#include "files/posix/sibling_file.h"
+#include "files/linux/file_descriptor.h"
+#include "files/linux/file_errors.h"
+#include "files/linux/sibling_file.h"
 #include "rules/scratch_lock.h"
 
 #include <algorithm>

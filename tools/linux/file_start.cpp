@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "tools/file_start.h"
 
-#include "files/posix/file_descriptor.h"
-#include "files/posix/file_errors.h"
-#include "files/posix/path_walk.h"
+#include "files/linux/file_descriptor.h"
+#include "files/linux/file_errors.h"
+#include "files/linux/path_walk.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

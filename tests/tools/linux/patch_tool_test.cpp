@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rules/header_settings.h"
 #include "tests/support/expected_texts.h"
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 #include "tools/patch_tool.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "files/rewrite_recovery.h"
 
-#include "files/posix/file_descriptor.h"
-#include "files/posix/in_place_rewrite.h"
-#include "files/posix/path_walk.h"
-#include "files/posix/rewrite_journal.h"
-#include "files/posix/rewrite_state.h"
+#include "files/linux/file_descriptor.h"
+#include "files/linux/in_place_rewrite.h"
+#include "files/linux/path_walk.h"
+#include "files/linux/rewrite_journal.h"
+#include "files/linux/rewrite_state.h"
 
 #include <cerrno>
 #include <chrono>

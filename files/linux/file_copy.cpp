@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/file_copy.h"
+#include "files/linux/file_copy.h"
 
-#include "files/posix/file_errors.h"
+#include "files/linux/file_errors.h"
 
 #include <algorithm>
 #include <cerrno>

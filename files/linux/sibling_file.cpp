@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/sibling_file.h"
+#include "files/linux/sibling_file.h"
 
-#include "files/posix/random_bytes.h"
+#include "files/linux/random_bytes.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "files/posix/file_descriptor.h"
+#include "files/linux/file_descriptor.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "files/posix/path_walk.h"
+#include "files/linux/path_walk.h"
 
 #include <algorithm>
 #include <cerrno>

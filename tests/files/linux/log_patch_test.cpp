@@ -3,7 +3,7 @@
 #include "files/log_replacement.h"
 #include "rules/errors.h"
 #include "tests/support/expected_texts.h"
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 
 #include <cerrno>
 #include <cstdlib>

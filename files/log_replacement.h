@@ -30,7 +30,9 @@ public:
     // refused. Windows never rewrites in place.
     void SetJournalFolder(std::string folder);
 
-    // Block size of the copy: large enough for full-speed I/O, small enough to keep memory flat.
+    // The block a copy through this process moves at a time, and a rewrite in place journals:
+    // large enough for full-speed I/O, small enough to keep memory flat. The kernel's copy into a
+    // new file on Linux has sizes of its own (FileCopy).
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
 private:

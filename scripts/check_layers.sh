@@ -44,7 +44,7 @@ if [ ${#folder_platforms[@]} -eq 0 ]; then
     exit 1
 fi
 
-# The platform folder a path lies in ("files/posix"), or nothing; tests/ mirrors the layers, and
+# The platform folder a path lies in ("files/linux"), or nothing; tests/ mirrors the layers, and
 # the kit in tests/support the file layer.
 platform_folder_of() {
     local path=${1#tests/}

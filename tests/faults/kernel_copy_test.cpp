@@ -5,7 +5,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/large_log.h"
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/child_process.h"
 
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 
 #include <cerrno>
 #include <csignal>

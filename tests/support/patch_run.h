@@ -2,7 +2,7 @@
 #pragma once
 
 #include "tests/support/child_process.h"
-#include "tests/support/posix/folder_files.h"
+#include "tests/support/linux/folder_files.h"
 
 #include <gtest/gtest.h>
 

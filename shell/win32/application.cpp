@@ -136,18 +136,20 @@ void GiveIconIfNone(HWND window)
 
 void ShowProgram(HWND owner, HWND mainWindow, int showCommand)
 {
-    // Shown without size or activation: it only puts the entry on the task bar.
+    if (showCommand == SW_SHOWMAXIMIZED)
+        ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
+    else if (showCommand == SW_SHOWMINNOACTIVE)
+        ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
+    else
+        ShowWindow(mainWindow, SW_SHOWNORMAL);
+    // Shown without size or activation: it only puts the entry on the task bar, and the main
+    // window's first frame need not wait for it (under Wine a top-level window's first showing
+    // costs some milliseconds).
     SetWindowPos(owner, nullptr, 0, 0, 0, 0,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOSIZE | SWP_NOMOVE);
-    if (showCommand == SW_SHOWMAXIMIZED) {
-        ShowWindow(mainWindow, SW_SHOWMAXIMIZED);
-    } else if (showCommand == SW_SHOWMINNOACTIVE) {
-        // The owner hides the windows it owns while it is minimised and shows them on restore.
-        ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
+    // The owner hides the windows it owns while it is minimised and shows them on restore.
+    if (showCommand == SW_SHOWMINNOACTIVE)
         ShowWindow(owner, SW_SHOWMINNOACTIVE);
-    } else {
-        ShowWindow(mainWindow, SW_SHOWNORMAL);
-    }
     UpdateWindow(mainWindow);
 }
 

@@ -13,14 +13,17 @@ constexpr wchar_t kClassName[] = L"mrfycLabel";
 
 } // namespace
 
-TLabel::TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style)
-    : m_style(style)
+TLabel::TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style, HFONT font)
+    : m_font(font), m_style(style)
 {
     Register({.Name = kClassName});
+    // Created at its text's size: under Wine every move is a round trip to the server.
+    SIZE size{bounds.Width, bounds.Height};
+    if (m_style.AutoSize)
+        size = TextExtent(text);
     if (!Create(0, kClassName, text.c_str(), WS_CHILD | WS_VISIBLE, bounds.Left, bounds.Top,
-                bounds.Width, bounds.Height, parent))
+                size.cx, size.cy, parent))
         throw std::runtime_error("CreateWindowExW failed for a label");
-    FitToText();
 }
 
 void TLabel::SetText(const std::wstring &text)
@@ -126,18 +129,22 @@ void TLabel::FitToText()
 {
     if (!m_style.AutoSize || !m_handle)
         return;
-    std::wstring text = Text();
+    const SIZE size = TextExtent(Text());
+    SetWindowPos(m_handle, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE TLabel::TextExtent(std::wstring text) const
+{
     if (text.empty())
         text = L" ";
     RECT measured{0, 0, 0, 0};
-    {
-        const WindowDC dc(m_handle);
-        const SelectedObject font(dc, m_font);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
-                  DT_CALCRECT | DT_EXPANDTABS | (m_style.ShowAccelChar ? 0 : DT_NOPREFIX));
-    }
-    SetWindowPos(m_handle, nullptr, 0, 0, measured.right - measured.left,
-                 measured.bottom - measured.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Any screen DC measures as the label's own would.
+    const WindowDC dc(nullptr);
+    const SelectedObject font(dc, m_font);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+              DT_CALCRECT | DT_EXPANDTABS | (m_style.ShowAccelChar ? 0 : DT_NOPREFIX));
+    return {measured.right - measured.left, measured.bottom - measured.top};
 }
 
 } // namespace mrfyc

@@ -24,7 +24,9 @@ public:
         bool ShowAccelChar = true; // "&" marks the next character; off shows it literally
     };
 
-    TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style);
+    // A font given here (not owned) is the label's from the start: it is sized once.
+    TLabel(HWND parent, const Rect &bounds, const std::wstring &text, Style style,
+           HFONT font = nullptr);
     void SetText(const std::wstring &text);
     std::wstring Text() const;
     HFONT Font() const { return m_font; }
@@ -38,6 +40,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
     void FitToText();
+    // The size of text in the label's font, as an AutoSize label takes it.
+    SIZE TextExtent(std::wstring text) const;
     // The text as it reads, without the "&" marks.
     std::wstring ShownText() const;
 

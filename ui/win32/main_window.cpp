@@ -148,12 +148,12 @@ void TForm1::CreateFields(const ScaledMainWindow &layout)
         if (!field)
             continue;
         const HeaderField &row = kHeaderFields[*field];
-        auto spin = std::make_unique<TSpinEdit>(
-            m_handle, kFirstFieldId + static_cast<int>(index) - 1, layout.TabStops[index]);
+        auto spin =
+            std::make_unique<TSpinEdit>(m_handle, kFirstFieldId + static_cast<int>(index) - 1,
+                                        layout.TabStops[index], m_font.Get());
         // At the design scale the arrow pair already has its size and glyphs.
         if (m_pixelsPerInch != kDesignPixelsPerInch)
-            spin->Button().SetPixelsPerInch(m_pixelsPerInch);
-        spin->SetFont(m_font.Get());
+            spin->SetPixelsPerInch(m_pixelsPerInch);
         spin->SetMinValue(row.Minimum);
         spin->SetMaxValue(row.Maximum);
         spin->SetValue(row.Default);
@@ -174,9 +174,8 @@ void TForm1::CreateLabels(const ScaledMainWindow &layout)
             // A path is shown as it is: an "&" in it is a character, not a mark.
             style.ShowAccelChar = false;
         }
-        auto label =
-            std::make_unique<TLabel>(m_handle, layout.Labels[index], Wide(place.Text), style);
-        label->SetFont(m_font.Get());
+        auto label = std::make_unique<TLabel>(m_handle, layout.Labels[index], Wide(place.Text),
+                                              style, m_font.Get());
         (field ? m_captions[*field] : lblFile) = std::move(label);
     }
 }

@@ -53,25 +53,47 @@ std::wstring ClipboardText(HWND owner)
     return text;
 }
 
+// The height of a font's text; any screen DC measures it as the field's own would.
+int FontTextHeight(HFONT font)
+{
+    const WindowDC dc(nullptr);
+    const SelectedObject selected(dc,
+                                  font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    return metrics.tmHeight;
+}
+
 } // namespace
 
-TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds)
+TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds, HFONT font)
+    : m_textHeight(FontTextHeight(font))
 {
+    // At the height the font gives and with the font before anything is drawn or placed: under
+    // Wine every move is a round trip to the server, and a field laid out first in the system font
+    // took twice the moves.
+    const int height = HeightFor(bounds.Height);
     m_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | ES_MULTILINE |
                                  ES_AUTOHSCROLL,
-                             bounds.Left, bounds.Top, bounds.Width, bounds.Height, parent,
+                             bounds.Left, bounds.Top, bounds.Width, height, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                              GetModuleHandleW(nullptr), nullptr);
     if (!m_edit)
         throw Exception("The spin field cannot be created", static_cast<int>(GetLastError()));
+    if (font)
+        SendMessageW(m_edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    RECT client{};
+    GetClientRect(m_edit, &client);
+    const SpinPairPlace place =
+        PlaceSpinPair({bounds.Width, height}, client.right, kSpinPairWidth, true);
     try {
-        m_button =
-            std::make_unique<TSpinButton>(m_edit, Rect{0, 0, kSpinPairWidth, kSpinPairStartHeight});
+        m_button = std::make_unique<TSpinButton>(m_edit, place.Pair);
     } catch (...) {
         DestroyWindow(m_edit);
         throw;
     }
+    FitTextBeside(place, client.bottom);
     // Digits only: an input method left on would compose full-width digits, each refused.
     ImmAssociateContextEx(m_edit, nullptr, 0);
     m_button->SetFocusControl(m_edit);
@@ -79,8 +101,6 @@ TSpinEdit::TSpinEdit(HWND parent, int controlId, const Rect &bounds)
     m_button->OnUpClick = [this] { StepUp(); };
     m_button->OnDownClick = [this] { StepDown(); };
     Subclass<TSpinEdit>::Attach(m_edit, this);
-    ApplyHeightRules();
-    PlaceButton();
 }
 
 TSpinEdit::~TSpinEdit()
@@ -96,6 +116,12 @@ void TSpinEdit::SetBounds(const Rect &bounds)
 {
     SetWindowPos(m_edit, nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSpinEdit::SetPixelsPerInch(int pixelsPerInch)
+{
+    m_button->SetPixelsPerInch(pixelsPerInch);
+    PlaceButton();
 }
 
 void TSpinEdit::SetFont(HFONT font)
@@ -199,43 +225,34 @@ void TSpinEdit::Exit()
         ShowText(*left);
 }
 
-int TSpinEdit::FontTextHeight(HFONT font) const
-{
-    const WindowDC dc(m_edit);
-    const SelectedObject selected(dc,
-                                  font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    return metrics.tmHeight;
-}
-
 int TSpinEdit::AutoSizeHeight() const
 {
-    const int text =
-        FontTextHeight(reinterpret_cast<HFONT>(SendMessageW(m_edit, WM_GETFONT, 0, 0)));
-    return SpinFieldAutoSizeHeight(text, GetSystemMetrics(SM_CYBORDER), true);
+    return SpinFieldAutoSizeHeight(m_textHeight, GetSystemMetrics(SM_CYBORDER), true);
 }
 
 int TSpinEdit::MinimumHeight() const
 {
-    const int text =
-        FontTextHeight(reinterpret_cast<HFONT>(SendMessageW(m_edit, WM_GETFONT, 0, 0)));
     // The system font is the same for every field and the whole run: measured once, not with
     // every move of every field.
     static const int systemText = FontTextHeight(nullptr);
-    return SpinFieldMinimumHeight(text, systemText, GetSystemMetrics(SM_CYBORDER));
+    return SpinFieldMinimumHeight(m_textHeight, systemText, GetSystemMetrics(SM_CYBORDER));
+}
+
+int TSpinEdit::HeightFor(int height) const
+{
+    if (AutoSize)
+        height = AutoSizeHeight();
+    return std::max(height, MinimumHeight());
 }
 
 void TSpinEdit::ApplyHeightRules()
 {
     RECT outer{};
     GetWindowRect(m_edit, &outer);
-    int height = outer.bottom - outer.top;
-    if (AutoSize)
-        height = AutoSizeHeight();
-    height = std::max(height, MinimumHeight());
-    SetWindowPos(m_edit, nullptr, 0, 0, outer.right - outer.left, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int height = HeightFor(outer.bottom - outer.top);
+    if (height != outer.bottom - outer.top)
+        SetWindowPos(m_edit, nullptr, 0, 0, outer.right - outer.left, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TSpinEdit::PlaceButton()
@@ -253,7 +270,12 @@ void TSpinEdit::PlaceButton()
     const SpinPairPlace place =
         PlaceSpinPair({width, height}, client.right, m_button->Bounds().Width, true);
     m_button->SetBounds(place.Pair);
-    RECT text{0, 0, place.TextRight, client.bottom + 1};
+    FitTextBeside(place, client.bottom);
+}
+
+void TSpinEdit::FitTextBeside(const SpinPairPlace &place, int clientBottom)
+{
+    RECT text{0, 0, place.TextRight, clientBottom + 1};
     // The edit would keep a right margin inside the rectangle; the pair leaves room enough.
     SendMessageW(m_edit, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, 0));
     SendMessageW(m_edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
@@ -375,6 +397,7 @@ LRESULT TSpinEdit::HandleSubclassed(HWND, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFONT: {
         // The font sets the edit's margins and the field's height; the pair is placed anew.
         const LRESULT result = PassOn(message, wParam, lParam);
+        m_textHeight = FontTextHeight(reinterpret_cast<HFONT>(wParam));
         ApplyHeightRules();
         PlaceButton();
         return result;

@@ -3,6 +3,7 @@
 
 #include "rules/geometry.h"
 #include "rules/spin_field.h"
+#include "rules/spin_field_geometry.h"
 #include "shell/win32/accessibility.h"
 #include "shell/win32/window_base.h"
 #include "ui/win32/spin_button.h"
@@ -22,16 +23,17 @@ namespace mrfyc {
 // every read.
 //
 // A window creates its fields in tab order (creation order is the order IsDialogMessage walks),
-// sets MinValue and MaxValue before Value, and gives the font with SetFont or WM_SETFONT; the
-// field then takes the font's height. Under IsDialogMessage, Tab and Esc go to the window, Enter
-// and the arrow keys stay with the field. Errors raised inside the field's message handling are
-// reported by the shell's RunCommand.
+// sets MinValue and MaxValue before Value, and gives the font at creation, with SetFont or with
+// WM_SETFONT; the field then takes the font's height. Under IsDialogMessage, Tab and Esc go to the
+// window, Enter and the arrow keys stay with the field. Errors raised inside the field's message
+// handling are reported by the shell's RunCommand.
 class TSpinEdit
 {
 public:
     // A visible child of parent with WS_TABSTOP and the text "0"; bounds in parent's client
-    // coordinates.
-    TSpinEdit(HWND parent, int controlId, const Rect &bounds);
+    // coordinates. A font given here (not owned; none is the system font) is the field's from the
+    // start, so that the field is placed and laid out once.
+    TSpinEdit(HWND parent, int controlId, const Rect &bounds, HFONT font = nullptr);
     virtual ~TSpinEdit();
     TSpinEdit(const TSpinEdit &) = delete;
     TSpinEdit &operator=(const TSpinEdit &) = delete;
@@ -61,6 +63,8 @@ public:
     virtual void StepDown();
 
     TSpinButton &Button() { return *m_button; }
+    // The arrow pair's size and glyphs for a screen's scale, placed in the field anew.
+    void SetPixelsPerInch(int pixelsPerInch);
 
     // What a screen reader calls the field and its arrow pair: the field's caption.
     void SetAccessibleName(const std::wstring &name);
@@ -86,13 +90,17 @@ private:
     void Paste();
     bool MayEditText() const;
     void Exit();
+    int HeightFor(int height) const;
     void ApplyHeightRules();
     void PlaceButton();
-    int FontTextHeight(HFONT font) const;
+    void FitTextBeside(const SpinPairPlace &place, int clientBottom);
     void RaiseChange();
 
     HWND m_edit = nullptr;
     std::unique_ptr<TSpinButton> m_button;
+    // The text height of the field's font, measured when the font is set: every move of the field
+    // needs it.
+    int m_textHeight = 0;
     SpinBounds m_bounds;
     // No window changes these from their defaults: one step is 1, the focus selects the text,
     // the font sets the height.

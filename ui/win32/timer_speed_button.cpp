@@ -20,9 +20,13 @@ TTimerSpeedButton::~TTimerSpeedButton()
 
 void TTimerSpeedButton::SetBounds(const Rect &bounds)
 {
-    Invalidate();
+    // A hidden pair is drawn whole when it is shown: placing it as it is made redraws nothing.
+    const bool shown = IsWindowVisible(m_owner) != FALSE;
+    if (shown)
+        Invalidate();
     m_bounds = bounds;
-    Invalidate();
+    if (shown)
+        Invalidate();
 }
 
 bool TTimerSpeedButton::IsOver(POINT ownerPoint) const

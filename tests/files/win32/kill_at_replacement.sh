@@ -25,7 +25,9 @@ for moment in delay_enter=3000000 delay_exit=3000000 error=EIO:delay_exit=300000
     rm -rf "$work/logs" && mkdir "$work/logs" && cp "$work/old" "$log"
     strace -f -qq -o /dev/null -e trace=rename -e inject=rename:"$moment":when=1 wineserver -f -p &
     tracer=$!
-    within 'server="$(pgrep -P "$tracer")"' || failed "no server"
+    # Ready once it listens: a wine started before then would make an untraced server of its own.
+    within 'server="$(pgrep -P "$tracer")" && ls -l "/proc/$server/fd" 2>/dev/null | grep -q socket:' ||
+        failed "no server"
     wine "$helper" prepend "Z:${log//\//\\}" "$header" &
     patch=$!
     within "$in_rename" || failed "no rename"

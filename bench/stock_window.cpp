@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A stock Qt window with the controls mrfyc's window has (a Japanese menu, five labels, four spin
 // boxes, a button, the same font), built the plain way: the fair yardstick for mrfyc's start-up.
+#include "shell/startup_trace.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
@@ -29,7 +31,10 @@ void AddSpinBox(QWidget *parent, int maximum, int value, const QRect &geometry)
 
 int main(int argc, char **argv)
 {
+    using mrfyc::StartupTrace;
+    StartupTrace::Mark("main");
     QApplication application(argc, argv);
+    StartupTrace::Mark("application made");
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("mrfyc-bench-stock"));
     QFont font(QStringLiteral("IPAPGothic"));
@@ -49,6 +54,8 @@ int main(int argc, char **argv)
     (new QPushButton(QStringLiteral("OK"), client))->setGeometry(244, 168, 75, 25);
     window.setCentralWidget(client);
     window.setGeometry(210, 77, 370, 251);
+    StartupTrace::Mark("window built");
     window.show();
+    StartupTrace::Mark("window shown");
     return application.exec();
 }

@@ -132,10 +132,12 @@ void TForm1::CreateControls()
     ClientArea = new QWidget();
     ClientArea->setObjectName(QStringLiteral("ClientArea"));
     ClientArea->setAutoFillBackground(true);
+    // In the window before the controls exist, so that they are made with the window's font
+    // rather than laid out again when it reaches them.
+    ScrollBox->setWidget(ClientArea);
     // Labels first, then the tab stops in their order, so that the focus chain follows it.
     CreateLabels();
     CreateTabStops();
-    ScrollBox->setWidget(ClientArea);
     setCentralWidget(ScrollBox);
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -244,8 +246,8 @@ bool TForm1::event(QEvent *event)
 
 void TForm1::ApplyWindowLook()
 {
-    // The menu bar is the platform's: it keeps the menu font.
-    MainMenu1->setFont(QApplication::font(MainMenu1));
+    // The menu bar is the platform's: it keeps the menu font, where that font can show the caption.
+    MainMenu1->setFont(MenuBarFont(QApplication::font(MainMenu1)));
     QPalette look = palette();
     look.setColor(QPalette::Window, look.color(QPalette::Button));
     setPalette(look);

@@ -50,16 +50,19 @@ void EnsureBitmaps()
 
 } // namespace
 
+// Decoded once for all fields; naming the format spares the reader asking every image plugin.
 QImage TSpinButton::DefaultUpGlyph()
 {
     EnsureBitmaps();
-    return QImage(QStringLiteral(":/mrfyc/SpinUp"));
+    static const QImage glyph(QStringLiteral(":/mrfyc/SpinUp"), "BMP");
+    return glyph;
 }
 
 QImage TSpinButton::DefaultDownGlyph()
 {
     EnsureBitmaps();
-    return QImage(QStringLiteral(":/mrfyc/SpinDown"));
+    static const QImage glyph(QStringLiteral(":/mrfyc/SpinDown"), "BMP");
+    return glyph;
 }
 
 TTimerSpeedButton *TSpinButton::CreateArrow(const QImage &glyph, std::string_view name)

@@ -2,6 +2,7 @@
 #include "ui/qt/window_font.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QStringList>
 
@@ -43,6 +44,20 @@ QFont WindowFont(int fontHeight)
     font.setFamilies(WindowFamilies());
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(-fontHeight);
+    return font;
+}
+
+QFont MenuBarFont(const QFont &platformMenuFont)
+{
+    const QString family = QFontInfo(platformMenuFont).family();
+    if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese))
+        return platformMenuFont;
+    // A menu font without Japanese would draw the caption with glyphs Qt finds by asking
+    // fontconfig for fallbacks, three searches that cost as much as half the window; the window's
+    // face has them at once.
+    QFont font = platformMenuFont;
+    font.setFamilies(WindowFamilies());
+    font.setStyleHint(QFont::SansSerif);
     return font;
 }
 

@@ -14,12 +14,15 @@
 #include "ui/qt/open_file_dialog.h"
 #include "ui/qt/spin_button.h"
 #include "ui/qt/spin_edit.h"
+#include "ui/qt/window_font.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -85,6 +88,8 @@ private slots:
     void cleanup();
 
     void startsWithDefaultsAndFocusOnOk();
+    void menuBarFontShowsTheCaption_data();
+    void menuBarFontShowsTheCaption();
     void fieldsFollowTheHeaderTable_data();
     void fieldsFollowTheHeaderTable();
     void resizingMovesNothingAndScrollBarsReachTheControls();
@@ -170,6 +175,34 @@ void TestMainWindow::startsWithDefaultsAndFocusOnOk()
     QVERIFY(m_selection->CurrentLogPath().empty());
     QCOMPARE(m_form->MainMenu1->actions(), QList<QAction *>{m_form->Open});
     QVERIFY(!m_form->Open->menu());
+    // The caption in a face that has it, rather than glyphs borrowed by fallback searches.
+    QVERIFY(QFontDatabase::writingSystems(QFontInfo(m_form->MainMenu1->font()).family())
+                .contains(QFontDatabase::Japanese));
+}
+
+// The platform's menu font stays when it has Japanese; otherwise the window's face takes its size.
+void TestMainWindow::menuBarFontShowsTheCaption_data()
+{
+    QTest::addColumn<QString>("platformFamily");
+    QTest::addColumn<QString>("shownFamily");
+    QTest::newRow("without Japanese") << "DejaVu Sans"
+                                      << "IPAPGothic";
+    QTest::newRow("with Japanese") << "IPAGothic"
+                                   << "IPAGothic";
+}
+
+void TestMainWindow::menuBarFontShowsTheCaption()
+{
+    QFETCH(QString, platformFamily);
+    QFETCH(QString, shownFamily);
+    QFont platform(platformFamily);
+    platform.setPointSizeF(10.5);
+    platform.setWeight(QFont::DemiBold);
+    const QFont shown = MenuBarFont(platform);
+    QCOMPARE(QFontInfo(shown).family(), shownFamily);
+    QVERIFY(QFontDatabase::writingSystems(shownFamily).contains(QFontDatabase::Japanese));
+    QCOMPARE(shown.pointSizeF(), 10.5);
+    QCOMPARE(shown.weight(), QFont::DemiBold);
 }
 
 // The layout's fields and the header's table must agree on ranges and defaults.

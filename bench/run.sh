@@ -49,10 +49,11 @@ if [ -n "$sizes" ]; then
 fi
 
 mkdir -p "$data"
-xvfb_pid='' openbox_pid=''
+xvfb_pid='' openbox_pid='' bus_pid=''
 cleanup() {
     [ -n "$wine_started" ] && WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1
     [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
+    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -rf "$data"
 }
@@ -189,6 +190,26 @@ start_display() {
     openbox_pid=$!
     until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.05; done
     unset QT_QPA_PLATFORM
+    # A desktop session has a session bus; without one, every Qt program would start dbus-launch
+    # for its accessibility bridge while it starts, which is part of neither program's start-up.
+    if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-daemon >/dev/null; then
+        local bus
+        bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+        export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
+        bus_pid=${bus##*$'\n'}
+    fi
+}
+
+# Median milliseconds since main of each phase that MRFYC_TRACE_STARTUP marks, over some rounds.
+phases() {
+    local title=$1 program=$2 round
+    for ((round = 0; round < 11; round++)); do
+        MRFYC_TRACE_STARTUP=1 "$map_wait" "$title" "$program" 2>&1 >/dev/null | grep '^mrfyc start-up:'
+    done | awk '{t = $3; $1 = $2 = $3 = $4 = $5 = $6 = $7 = ""; sub(/^ +/, ""); if (!($0 in n)) order[++k] = $0
+        v[$0, ++n[$0]] = t}
+        END {for (i = 1; i <= k; i++) {p = order[i]; m = n[p]
+            for (a = 1; a <= m; a++) for (b = a + 1; b <= m; b++) if (v[p, b] < v[p, a]) {x = v[p, a]; v[p, a] = v[p, b]; v[p, b] = x}
+            printf "%s%s %.1f", (i > 1 ? ", " : ""), p, (m % 2) ? v[p, (m + 1) / 2] : (v[p, m / 2] + v[p, m / 2 + 1]) / 2}}'
 }
 
 startup() {
@@ -223,6 +244,7 @@ startup() {
         printf "Start-up to the window'\''s map event (Xvfb + openbox, %d alternating rounds, medians, load %s): mrfyc %.1f ms, stock window with the same controls %.1f ms, bare window %.1f ms; mrfyc / stock: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time to the map %.1f ms against %.1f ms: %.2f; mrfyc / bare: %.2f\n",
             n, ld, a / 1000, s / 1000, b / 1000, a / s, rs, ua / 1000, us / 1000, ua / us, rb
     }'
+    echo "Phases in ms since main (MRFYC_TRACE_STARTUP=1, medians of 11 rounds): mrfyc: $(phases "$caption" "$app"); stock window: $(phases mrfyc-bench-stock "$stock")"
 }
 
 # The CPU times that map_wait writes to standard error, one a line.

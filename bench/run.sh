@@ -51,6 +51,8 @@ fi
 mkdir -p "$data"
 xvfb_pid='' openbox_pid='' bus_pid=''
 cleanup() {
+    # Every step runs, whatever the one before returned (a Wine server already gone, say).
+    set +e
     [ -n "$wine_started" ] && WINEPREFIX=$wine_prefix wineserver -k >/dev/null 2>&1
     [ -n "$openbox_pid" ] && kill "$openbox_pid" 2>/dev/null
     [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null

@@ -185,10 +185,9 @@ void TestMainWindow::menuBarFontShowsTheCaption_data()
 {
     QTest::addColumn<QString>("platformFamily");
     QTest::addColumn<QString>("shownFamily");
-    QTest::newRow("without Japanese") << "DejaVu Sans"
-                                      << "IPAPGothic";
-    QTest::newRow("with Japanese") << "IPAGothic"
-                                   << "IPAGothic";
+    QTest::newRow("without Japanese")
+        << QStringLiteral("DejaVu Sans") << QStringLiteral("IPAPGothic");
+    QTest::newRow("with Japanese") << QStringLiteral("IPAGothic") << QStringLiteral("IPAGothic");
 }
 
 void TestMainWindow::menuBarFontShowsTheCaption()

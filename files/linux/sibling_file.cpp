@@ -41,6 +41,19 @@ bool MeansFolderNotWritable(int error)
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
+// Runs step again for as long as it fails only because a name is taken, a bounded number of times.
+template <typename Step> bool RetryWhileNameTaken(Step step)
+{
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (step())
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
 } // namespace
 
 SiblingFile::~SiblingFile()
@@ -119,17 +132,13 @@ bool SiblingFile::LinkAs(const std::string &name) const
 bool SiblingFile::LinkUnnamed()
 {
     // A link cannot replace a name, so the file gets a unique name first and is renamed after.
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    return RetryWhileNameTaken([this] {
         std::string name = UniqueName(m_targetName);
-        if (LinkAs(name)) {
-            m_name = std::move(name);
-            return true;
-        }
-        if (errno != EEXIST)
+        if (!LinkAs(name))
             return false;
-    }
-    errno = EEXIST;
-    return false;
+        m_name = std::move(name);
+        return true;
+    });
 }
 
 bool SiblingFile::CommitOver()
@@ -148,18 +157,14 @@ bool SiblingFile::CommitByLink()
     if (!m_name.empty())
         return CommitOver();
     // Another run may put its own file under the name between the two steps; then again.
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const bool linked = RetryWhileNameTaken([this] {
         if (::unlinkat(m_folder, m_targetName.c_str(), 0) != 0 && errno != ENOENT)
             return false;
-        if (LinkAs(m_targetName)) {
-            m_committed = true;
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
-    }
-    errno = EEXIST;
-    return false;
+        return LinkAs(m_targetName);
+    });
+    if (linked)
+        m_committed = true;
+    return linked;
 }
 
 void SiblingFile::RemoveName()

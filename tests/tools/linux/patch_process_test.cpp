@@ -19,6 +19,15 @@ namespace {
 
 using PatchProcess = PatchRun;
 
+// An empty file at path, locked through a descriptor of its own until that is closed.
+int HeldEmptyFile(const std::string &path, int operation)
+{
+    WriteFile(path, "");
+    const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(::flock(holder, operation), 0);
+    return holder;
+}
+
 // Byte counts beyond 32 bits, memory that does not grow with the log.
 TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
 {
@@ -47,9 +56,7 @@ TEST_F(PatchProcess, LogOver2GiBWorksInLittleMemory)
 // Two patches at once must not read each other's header from "Temp.txt": the second waits.
 TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
 {
-    WriteFile(Scratch(), "");
-    const int holder = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const int holder = HeldEmptyFile(Scratch(), LOCK_EX);
     const ChildResult waited = Patch("timeout 1");
     ::close(holder);
     EXPECT_EQ(waited.ExitCode, 124) << "the patch did not wait";
@@ -62,9 +69,7 @@ TEST_F(PatchProcess, WaitsWhileAnotherPatchUsesTheScratchFile)
 // a bounded wait it fails as a scratch file that cannot be created.
 TEST_F(PatchProcess, ScratchFileLockNeverLetGoEndsTheWait)
 {
-    WriteFile(Scratch(), "");
-    const int holder = ::open(Scratch().c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(::flock(holder, LOCK_SH), 0);
+    const int holder = HeldEmptyFile(Scratch(), LOCK_SH);
     const ChildResult result = Patch("timeout 60");
     ::close(holder);
     ExpectOutcome(result, "ファイル {scratch} を作成できません.");

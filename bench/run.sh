@@ -2,14 +2,15 @@
 # SPDX-License-Identifier: MIT
 # Speed and memory of mrfyc-patch against `cp` + `sync FILE` of the copy (the same durability) and
 # `cp` + `sync FILE` + `mv` over the original (which, like the patch, also frees the old file), on
-# logs of 1 MiB, 256 MiB and 2 GiB + 1 byte; then mrfyc's start-up to its window's map event
-# against a stock Qt window with the same controls and a bare window, under Xvfb + openbox.
+# logs of 1 MiB, 256 MiB and 2 GiB + 1 byte; then mrfyc's start-up to its window's map event against
+# a stock Qt window with the same controls and caption and a bare window, under Xvfb + openbox.
 # Every command is spawned directly (bench/spawn_timer.cpp, no shell in between) and timed from
-# spawn to exit; rounds alternate; each size runs twice: as it comes, and with 3 s idle before
-# every round (a VM that hands free memory back to its host is slow to fill fresh page cache
-# then). Both the median of the per-round ratios and the ratio of the medians are printed, and
-# the worse mode is the one reported. Last, mrfyc.exe's start-up under Wine to its window's map
-# event against a bare Win32 window with the same controls, font and manifest, in the same display.
+# spawn to exit; rounds alternate (at start-up, every other round starts with the yardstick); each
+# size runs twice: as it comes, and with 3 s idle before every round (a VM that hands free memory
+# back to its host is slow to fill fresh page cache then). Both the median of the per-round ratios
+# and the ratio of the medians are printed, and the worse mode is the one reported. Last,
+# mrfyc.exe's start-up under Wine to its window's map event against a bare Win32 window with the
+# same controls, font, manifest and caption, in the same display.
 # Usage: bash bench/run.sh  (after a release build; scripts/dev.sh bench does both)
 #   MRFYC_BENCH_ROUNDS     rounds per size and mode (default 9; logs over 1 GiB get at most 5)
 #   MRFYC_BENCH_DIR        where the logs go (default build/bench-data, removed at the end)
@@ -225,12 +226,15 @@ startup() {
     rm -f "$data"/s_*
     # Once each to warm the caches, then alternating rounds.
     "$map_wait" "$caption" "$app" >/dev/null 2>&1 || true
-    "$map_wait" mrfyc-bench-stock "$stock" >/dev/null 2>&1 || true
+    "$map_wait" "$caption" "$stock" >/dev/null 2>&1 || true
     "$map_wait" mrfyc-bench-minimal "$bare" >/dev/null 2>&1 || true
+    app_round() { "$map_wait" "$caption" "$app" 2>>"$data/c_app" >>"$data/s_app" || true; }
+    stock_round() { "$map_wait" "$caption" "$stock" 2>>"$data/c_stock" >>"$data/s_stock" || true; }
     local round
     for ((round = 0; round < startup_rounds; round++)); do
-        "$map_wait" "$caption" "$app" 2>>"$data/c_app" >>"$data/s_app" || true
-        "$map_wait" mrfyc-bench-stock "$stock" 2>>"$data/c_stock" >>"$data/s_stock" || true
+        # What ran just before shifts a start by about 1 %: every other round starts with the
+        # yardstick, so neither program always follows the same one.
+        if ((round % 2)); then stock_round; app_round; else app_round; stock_round; fi
         "$map_wait" mrfyc-bench-minimal "$bare" 2>/dev/null >>"$data/s_bare" || true
     done
     if grep -q -- -1 "$data/s_app" "$data/s_stock" "$data/s_bare"; then
@@ -243,10 +247,10 @@ startup() {
         -v b="$(median <"$data/s_bare")" -v rs="$(ratio_median "$data/s_app" "$data/s_stock")" \
         -v rb="$(ratio_median "$data/s_app" "$data/s_bare")" -v n="$startup_rounds" -v ld="$(load)" \
         -v ua="$(median <"$data/u_app")" -v us="$(median <"$data/u_stock")" 'BEGIN {
-        printf "Start-up to the window'\''s map event (Xvfb + openbox, %d alternating rounds, medians, load %s): mrfyc %.1f ms, stock window with the same controls %.1f ms, bare window %.1f ms; mrfyc / stock: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time to the map %.1f ms against %.1f ms: %.2f; mrfyc / bare: %.2f\n",
+        printf "Start-up to the window'\''s map event (Xvfb + openbox, %d alternating rounds, medians, load %s): mrfyc %.1f ms, stock window with the same controls and caption %.1f ms, bare window %.1f ms; mrfyc / stock: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time to the map %.1f ms against %.1f ms: %.2f; mrfyc / bare: %.2f\n",
             n, ld, a / 1000, s / 1000, b / 1000, a / s, rs, ua / 1000, us / 1000, ua / us, rb
     }'
-    echo "Phases in ms since main (MRFYC_TRACE_STARTUP=1, medians of 11 rounds): mrfyc: $(phases "$caption" "$app"); stock window: $(phases mrfyc-bench-stock "$stock")"
+    echo "Phases in ms since main (MRFYC_TRACE_STARTUP=1, medians of 11 rounds): mrfyc: $(phases "$caption" "$app"); stock window: $(phases "$caption" "$stock")"
 }
 
 # The CPU times that map_wait writes to standard error, one a line.
@@ -282,12 +286,14 @@ startup_windows() {
     wine=$(command -v wine)
     rm -f "$data"/w_*
     "$map_wait" "$caption" "$wine" "$exe" </dev/null >/dev/null 2>&1 || true
-    "$map_wait" mrfyc-bench-win32-stock "$wine" "$win_stock" </dev/null >/dev/null 2>&1 || true
+    "$map_wait" "$caption" "$wine" "$win_stock" </dev/null >/dev/null 2>&1 || true
+    win_app_round() { "$map_wait" "$caption" "$wine" "$exe" </dev/null 2>>"$data/wc_app" >>"$data/w_app" || true; }
+    win_stock_round() {
+        "$map_wait" "$caption" "$wine" "$win_stock" </dev/null 2>>"$data/wc_stock" >>"$data/w_stock" || true
+    }
     local round
     for ((round = 0; round < windows_rounds; round++)); do
-        "$map_wait" "$caption" "$wine" "$exe" </dev/null 2>>"$data/wc_app" >>"$data/w_app" || true
-        "$map_wait" mrfyc-bench-win32-stock "$wine" "$win_stock" </dev/null 2>>"$data/wc_stock" \
-            >>"$data/w_stock" || true
+        if ((round % 2)); then win_stock_round; win_app_round; else win_app_round; win_stock_round; fi
     done
     if grep -q -- -1 "$data/w_app" "$data/w_stock"; then
         echo "Start-up under Wine: a window was not mapped within 20 s in some rounds."
@@ -298,7 +304,7 @@ startup_windows() {
     awk -v a="$(median <"$data/w_app")" -v s="$(median <"$data/w_stock")" \
         -v rs="$(ratio_median "$data/w_app" "$data/w_stock")" -v n="$windows_rounds" -v ld="$(load)" \
         -v ua="$(median <"$data/wu_app")" -v us="$(median <"$data/wu_stock")" 'BEGIN {
-        printf "Start-up under Wine to the window'\''s map event (same display, %d alternating rounds, medians, load %s): mrfyc.exe %.1f ms, bare Win32 window with the same controls, font and manifest %.1f ms; mrfyc.exe / bare: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time of the program to the map %.1f ms against %.1f ms: %.2f\n",
+        printf "Start-up under Wine to the window'\''s map event (same display, %d alternating rounds, medians, load %s): mrfyc.exe %.1f ms, bare Win32 window with the same controls, font, manifest and caption %.1f ms; mrfyc.exe / bare: **%.2f** (ratio of medians), %.2f (median of rounds); CPU time of the program to the map %.1f ms against %.1f ms: %.2f\n",
             n, ld, a / 1000, s / 1000, a / s, rs, ua / 1000, us / 1000, ua / us
     }'
 }

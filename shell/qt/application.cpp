@@ -5,7 +5,6 @@
 #include "rules/full_stop.h"
 #include "shell/qt/test_seams.h"
 
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -14,12 +13,6 @@
 #include <QTranslator>
 
 #include <new>
-
-// The icon lives in this static library; naming its resource keeps the linker from dropping it.
-static void InitialiseResources()
-{
-    Q_INIT_RESOURCE(mrfyc);
-}
 
 namespace mrfyc {
 
@@ -71,8 +64,6 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(kTitle.toString());
     setDesktopFileName(kTitle.toString());
     InstallQtTranslations(*this);
-    InitialiseResources();
-    setWindowIcon(QIcon(QStringLiteral(":/mrfyc/mrfyc.png")));
 #ifndef QT_NO_SESSIONMANAGER
     connect(this, &QGuiApplication::commitDataRequest, this, &TApplication::EndSession);
 #endif

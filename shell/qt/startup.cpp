@@ -5,26 +5,31 @@
 #include "rules/errors.h"
 #include "shell/qt/application.h"
 #include "shell/qt/command_line.h"
+#include "shell/qt/startup_loads.h"
 #include "shell/startup_trace.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <dlfcn.h>
-#ifdef MRFYC_HAS_FONTCONFIG
-#include <fontconfig/fontconfig.h>
-#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <thread>
+
+// The icon lives in this static library; naming its resource keeps the linker from dropping it.
+static void InitialiseResources()
+{
+    Q_INIT_RESOURCE(mrfyc);
+}
 
 namespace mrfyc {
 
@@ -125,41 +130,6 @@ void CheckPluginFolders(const QString &own)
         QCoreApplication::setLibraryPaths({own});
 }
 
-// Fontconfig reads its configuration (some hundred XML files) the first time a font is resolved,
-// which is while the window is built. Read on a second thread while the application connects to
-// the display, it is ready when the window needs it. Fontconfig reads the environment meanwhile, so
-// nothing may change the environment while it runs: the program's own changes come before it
-// starts, and the one change Qt makes while the application starts (it takes a desktop's start-up
-// notification id or activation token out of the environment) is avoided by reading in line when
-// there is one.
-class FontConfigurationLoad
-{
-public:
-    FontConfigurationLoad()
-    {
-#ifdef MRFYC_HAS_FONTCONFIG
-        if (qEnvironmentVariableIsEmpty("DESKTOP_STARTUP_ID") &&
-            qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"))
-            m_thread = std::thread([] { FcInit(); });
-#endif
-    }
-    ~FontConfigurationLoad()
-    {
-        Wait();
-    }
-    FontConfigurationLoad(const FontConfigurationLoad &) = delete;
-    FontConfigurationLoad &operator=(const FontConfigurationLoad &) = delete;
-
-    void Wait()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-private:
-    std::thread m_thread;
-};
-
 // With the start-up trace on: marks the window's first expose and, once the loop is back, the
 // end of the frame drawn for it.
 class FirstFrameMark : public QObject
@@ -213,15 +183,20 @@ int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createM
         const StartupMessageGuard fatalMessagesFailTheStart;
         StartupTrace::Mark("run");
         const QString pluginFolder = KeepPluginsToQtsOwnFolder();
-        FontConfigurationLoad fontConfiguration;
+        InitialiseResources();
+        StartupLoads loads(QStringLiteral(":/mrfyc/mrfyc.png"));
         application = std::make_unique<TApplication>(qtArgc, argv);
         CheckPluginFolders(pluginFolder);
+        loads.PluginFoldersChecked();
         StartupTrace::Mark("application made");
-        fontConfiguration.Wait();
+        loads.WaitForFontConfiguration();
         StartupTrace::Mark("font configuration read");
         argc = RejoinFileArguments(argc, argv, optionsEnd, qtArgc);
         mainWindow.reset(createMainWindow());
         StartupTrace::Mark("window built");
+        // The native window takes its icon when it is made, as it is shown.
+        QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(loads.TakeIcon())));
+        StartupTrace::Mark("icon set");
         mainWindow->show();
         StartupTrace::Mark("window shown");
         // The expose comes through the loop, after the window exists.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // A program built on RunProgram that says what it started with: the file argument, the style
-// sheet Qt took from the command line and the folders Qt searches for plugins. It ends at once.
+// sheet Qt took from the command line, the folders Qt searches for plugins and, once its window is
+// shown, the window icon's size. It ends at once.
 #include "shell/qt/command_line.h"
 #include "shell/qt/startup.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,7 +22,13 @@ int main(int argc, char *argv[])
                         qApp->styleSheet().toLocal8Bit().constData(),
                         QCoreApplication::libraryPaths().join(u':').toLocal8Bit().constData());
             std::fflush(stdout);
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(
+                0, qApp,
+                [] {
+                    const QSize icon = QGuiApplication::windowIcon().actualSize(QSize(256, 256));
+                    std::printf("icon=%dx%d\n", icon.width(), icon.height());
+                    QCoreApplication::quit();
+                });
             return new QWidget;
         });
 }

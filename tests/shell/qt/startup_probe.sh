@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # What a program built on RunProgram takes from where it starts: after "--" every argument is a
-# file name, for Qt too; plugins come from Qt's own folder alone, never from the program's folder,
-# a qt.conf planted there, the working folder or the environment.
+# file name, for Qt too; the window has its icon; plugins come from Qt's own folder alone, never
+# from the program's folder, a qt.conf planted there, the working folder or the environment.
 set -uo pipefail
 . "$(dirname "$0")/../../support/script_kit.sh"
 start_checks "$1"
@@ -22,6 +22,13 @@ done <<'ROWS'
 a.mrfy -- b.mrfy|a.mrfy|
 --|
 ROWS
+
+# The window icon, decoded beside the start-up or, when a desktop passes a start-up id, in line.
+for environment in MRFYC_PROBE=1 DESKTOP_STARTUP_ID=probe; do
+    (cd "$dir" && env "$environment" timeout 60 "$probe" >"$dir/out" 2>"$dir/err") ||
+        { failed "($environment): exit code $?"; continue; }
+    grep -qx 'icon=32x32' "$dir/out" || failed "($environment): no 32 x 32 window icon"
+done
 
 # A copy of the program in a folder where others have put plugin folders and a qt.conf.
 mkdir -p "$dir/bin" "$dir/work" "$dir/evil"

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
 
 // The icon lives in this static library; naming its resource keeps the linker from dropping it.
 static void InitialiseResources()
@@ -130,6 +131,11 @@ void CheckPluginFolders(const QString &own)
         QCoreApplication::setLibraryPaths({own});
 }
 
+void SetApplicationIcon(StartupLoads &loads)
+{
+    QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(loads.TakeIcon())));
+}
+
 // With the start-up trace on: marks the window's first expose and, once the loop is back, the
 // end of the frame drawn for it.
 class FirstFrameMark : public QObject
@@ -179,23 +185,25 @@ int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createM
     int qtArgc = optionsEnd; // Qt keeps a reference for the application's lifetime
     std::unique_ptr<TApplication> application;
     std::unique_ptr<QWidget> mainWindow;
+    // Ends (and so stops using Qt) before the application does.
+    std::optional<StartupLoads> loads;
     try {
         const StartupMessageGuard fatalMessagesFailTheStart;
         StartupTrace::Mark("run");
         const QString pluginFolder = KeepPluginsToQtsOwnFolder();
         InitialiseResources();
-        StartupLoads loads(QStringLiteral(":/mrfyc/mrfyc.png"));
+        loads.emplace(QStringLiteral(":/mrfyc/mrfyc.png"));
         application = std::make_unique<TApplication>(qtArgc, argv);
         CheckPluginFolders(pluginFolder);
-        loads.PluginFoldersChecked();
+        loads->PluginFoldersChecked();
         StartupTrace::Mark("application made");
-        loads.WaitForFontConfiguration();
+        loads->WaitForFontConfiguration();
         StartupTrace::Mark("font configuration read");
         argc = RejoinFileArguments(argc, argv, optionsEnd, qtArgc);
         mainWindow.reset(createMainWindow());
         StartupTrace::Mark("window built");
         // The native window takes its icon when it is made, as it is shown.
-        QGuiApplication::setWindowIcon(QIcon(QPixmap::fromImage(loads.TakeIcon())));
+        SetApplicationIcon(*loads);
         StartupTrace::Mark("icon set");
         mainWindow->show();
         StartupTrace::Mark("window shown");
@@ -205,6 +213,9 @@ int RunProgram(int &argc, char **argv, const std::function<QWidget *()> &createM
     } catch (...) {
         const std::string text = StartupFailureText(std::current_exception());
         mainWindow.reset();
+        // The failure's box has the program's icon too.
+        if (qApp && loads && QGuiApplication::windowIcon().isNull())
+            SetApplicationIcon(*loads);
         return ReportStartupFailure(text);
     }
     const int exitCode = application->exec();

@@ -69,6 +69,8 @@ void StartupLoads::WaitForFontConfiguration()
 
 QImage StartupLoads::TakeIcon()
 {
+    if (!m_released)
+        return {};
     if (!m_thread.joinable())
         return ReadImage(m_iconPath);
     m_thread.join();

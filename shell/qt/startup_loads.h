@@ -25,7 +25,7 @@ public:
     // Qt searches its own plugin folder alone from now on: the icon may be decoded.
     void PluginFoldersChecked();
     void WaitForFontConfiguration();
-    // Waits for the decoded icon. Call after PluginFoldersChecked, once.
+    // Waits for the decoded icon, once; none before the plugin folders are checked.
     QImage TakeIcon();
 
 private:

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# A start-up failure: exit code 1, the exact text on stderr, the same text in a critical box.
+# A start-up failure: exit code 1, the exact text on stderr, the same text in a critical box with
+# the program's icon.
 set -uo pipefail
 . "$(dirname "$0")/../../support/script_kit.sh"
 start_checks "$1"
@@ -17,6 +18,6 @@ head -n 1 "$dir/text" | grep -Eq $'^EFOpenError がモジュール startup_failu
 offset=$((16#$(head -n 1 "$dir/text" | grep -Eo '[0-9A-F]{16}')))
 [ "$offset" -gt 0 ] && [ "$offset" -lt "$(stat -c %s "$1")" ] || fail "address $offset"
 [ "$(tail -n 1 "$dir/text")" = $'ファイル /nonexistent/layout は開けません.\r' ] || fail "second line"
-[ "$(head -n 2 "$dir/out")" = $'アプリケーション エラー\ncritical' ] || fail "caption or icon"
+[ "$(head -n 3 "$dir/out")" = $'アプリケーション エラー\ncritical\nicon=32x32' ] || fail "caption or icons"
 grep -q '^ファイル /nonexistent/layout は開けません.$' "$dir/out" || fail "box text"
 echo "start-up failure reported, exit code 1"

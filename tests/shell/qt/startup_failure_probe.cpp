@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A program that fails while its main window is built: RunProgram must show the failure and end
-// with exit code 1. The box's caption and text go to stdout so the test can check them.
+// with exit code 1. The box's caption, icons and text go to stdout so the test can check them.
 #include "rules/errors.h"
 #include "shell/qt/startup.h"
 
@@ -21,9 +21,10 @@ void ReadAndCloseTheBox()
         QTimer::singleShot(5, ReadAndCloseTheBox);
         return;
     }
-    std::printf("%s\n%s\n%s", box->windowTitle().toUtf8().constData(),
+    const QSize windowIcon = box->windowIcon().actualSize(QSize(256, 256));
+    std::printf("%s\n%s\nicon=%dx%d\n%s", box->windowTitle().toUtf8().constData(),
                 box->icon() == QMessageBox::Critical ? "critical" : "other icon",
-                box->text().toUtf8().constData());
+                windowIcon.width(), windowIcon.height(), box->text().toUtf8().constData());
     std::fflush(stdout);
     box->button(QMessageBox::Ok)->click();
 }
